@@ -1,0 +1,42 @@
+# The two commands a user needs: `make run` and `make test`. Both install what is missing,
+# configure and build first.
+BUILD      ?= build
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+ARCHIVE    ?= tarnos.zip
+CMAKE_ARGS ?=
+
+.PHONY: all deps configure build run test bench test-sanitize assets clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Generates tarnos.zip with the asset builder when it is missing or older than the builder.
+assets: build
+	@bash scripts/make-assets.sh $(BUILD) $(ARCHIVE)
+
+run: assets
+	./$(BUILD)/zembravale
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	./$(BUILD)/zembravale-bench
+
+test-sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-sanitize

@@ -1,0 +1,44 @@
+// The music player: plays the one mp3 of the production from memory and is the clock of the whole
+// program. Our own back end: libmpg123 decodes, SDL audio plays at 44100 Hz, kissfft gives the
+// spectrum of what is being heard.
+#pragma once
+
+#include "Utils/Platform.h"
+
+#include <cstdint>
+#include <memory>
+
+class AudioBackend;
+
+class MusicPlayer final : public platform::MusicClock {
+public:
+    MusicPlayer();
+    ~MusicPlayer() override;
+    MusicPlayer(const MusicPlayer&) = delete;
+    MusicPlayer& operator=(const MusicPlayer&) = delete;
+
+    // Checks the back end's version and opens the audio output; failure shows up in Load.
+    void Init();
+    // Prepares playback of the mp3 held in memory (not copied: the bytes must outlive the player).
+    // False when the output is not open or the data cannot be played.
+    bool Load(const char* data, int32_t length);
+    // Starts playback; false before a successful Load.
+    bool Play();
+    // 0..100.
+    bool SetVolume(int volume);
+    // Fetches the spectrum of what is playing now into `spectrum`.
+    void Update();
+    // Playback position in seconds: smooth, monotonic, never ahead of what the device was handed.
+    float Time() override;
+    // Stops the output and closes the back end; harmless when called again.
+    void Free();
+
+    float spectrum[1024] = {};
+    bool ready = false;
+
+private:
+    std::unique_ptr<AudioBackend> backend;
+};
+
+// The program's player, owned by the application.
+extern MusicPlayer* player;

@@ -1,0 +1,52 @@
+// Turns the raw 1024-value spectrum of each frame into beat levels: the spectrum is stretched,
+// tilted and smoothed, then every beat band follows the peak of its bin range with a fast attack
+// and a "gravity" fall. Pure arithmetic: the only outside input is the music clock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct BeatBand {
+    int32_t boundA = 0;  // the larger bound, after clamping into 0..binCount
+    int32_t boundB = 0;  // the smaller bound
+    float threshold = 0.0f;
+    float gravity = 0.0f;
+    float level = 0.0f;           // kept in [0, 1]
+    float lastUpdateTime = 0.0f;  // music time of the previous update
+    int32_t id = 0;
+};
+
+class SpectrumAnalyser {
+public:
+    explicit SpectrumAnalyser(uint32_t binCount);
+
+    // Registers a band over bins [min(a, b), max(a, b)), both clamped into 0..binCount. Returns its id.
+    int AddBand(int32_t a, int32_t b, float threshold, float gravity, float initialLevel);
+    // Reshapes and smooths binCount input values, then runs UpdateBands.
+    void Feed(const float* input);
+    // One attack-and-decay step for every band, timed by the music clock.
+    void UpdateBands();
+    // The level of the band with this id; 0 when there is none.
+    float BandLevel(int32_t id) const;
+
+    uint32_t BinCount() const { return binCount; }
+    const float* SmoothSpectrum() const { return smoothSpectrum.get(); }
+    const std::vector<BeatBand>& Bands() const { return bands; }
+
+    // Ids are handed out from 0 over the whole run; tests and tools that build a fresh program
+    // state start the count again.
+    static void ResetBandIds(int32_t next = 0);
+
+private:
+    void Smooth(uint32_t request);
+    float BandPeak(const BeatBand& band) const;
+
+    std::vector<BeatBand> bands;
+    uint32_t binCount;
+    std::unique_ptr<float[]> workSpectrum;
+    std::unique_ptr<float[]> smoothSpectrum;
+};
+
+// The program's analyser, owned by the application.
+extern SpectrumAnalyser* analyser;

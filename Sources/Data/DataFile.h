@@ -1,0 +1,50 @@
+// The data archive: every file the program reads at run time is a member of one zip archive.
+// Requests load a whole member into a new buffer or measure it; problems are shown as message
+// boxes whose caption names the failing operation, and the request yields null or -1.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class DataFile {
+public:
+    explicit DataFile(std::string path) : archivePath(std::move(path)) {}
+    virtual ~DataFile() = default;
+
+    // A new buffer holding the member's bytes and one terminating zero byte, or null after the
+    // archive's own message boxes. The caller owns it and gives it back with FreeBuffer.
+    virtual char* FLoadFile(const std::string& name) = 0;
+    // The member's uncompressed length (0 for an empty member), or -1.
+    virtual int32_t FileLength(const std::string& name) = 0;
+    // Gives a buffer from FLoadFile back; null is harmless.
+    virtual void FreeBuffer(char* buffer);
+
+    std::string archivePath;
+};
+
+// Owns a member buffer and gives it back to its archive.
+struct MemberBufferDeleter {
+    DataFile* owner = nullptr;
+    void operator()(char* buffer) const {
+        if (owner != nullptr) owner->FreeBuffer(buffer);
+    }
+};
+using MemberBuffer = std::unique_ptr<char, MemberBufferDeleter>;
+
+class ZipDataFile final : public DataFile {
+public:
+    explicit ZipDataFile(std::string path) : DataFile(std::move(path)) {}
+
+    char* FLoadFile(const std::string& name) override;
+    int32_t FileLength(const std::string& name) override;
+
+    // The inner steps; their names are the captions of their message boxes.
+    int32_t DoFileLengthInDataFileLookup(const std::string& name);
+    char* LoadFileFromDataFile(const std::string& name);
+    // Each run of backslashes becomes one '/'.
+    static void NormalizeSeparators(std::string& name);
+};
+
+// The program's archive ("tarnos.zip"), owned by the application.
+extern DataFile* dataFile;

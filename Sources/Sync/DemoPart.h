@@ -1,0 +1,46 @@
+// The base of the three scenes: a window of music time in which the scene draws, a piecewise-
+// linear map from music time to the scene's own effect time, and the scene's beat bands. All three
+// come from the scene's sync script.
+#pragma once
+
+#include "Render/Bitmap.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TimingKey {
+    float mp3time = 0.0f;  // music time, seconds
+    float fxtime = 0.0f;   // the scene's effect time at that music time
+};
+
+class DemoPart {
+public:
+    virtual ~DemoPart() = default;
+
+    // Draws the scene for this music time into the canvas; nothing outside the window.
+    virtual void Render(Bitmap* canvas, float musicTime) = 0;
+    // Reads the sync script at path from the archive: registers its beat bands, stores its
+    // timing keys, checks them and sets the window.
+    virtual void LoadXML(std::string path);
+
+    // The effect time for music time t.
+    float FxTime(float t) const;
+    // Checks the keys; on failure shows "Timing error in XML : <path>" and leaves the window alone.
+    bool ValidateKeys(const std::string& path);
+    // The level of the scene's n-th beat band; 0 beyond the declared bands.
+    float BandValue(size_t n) const;
+    // windowStart <= t < windowEnd.
+    bool InWindow(float t) const { return t >= windowStart && t < windowEnd; }
+    // Sends the debug time line while Space is held.
+    void DebugTimeLine(float fx) const;
+
+    std::vector<int32_t> bandIds;
+    std::vector<TimingKey> timingKeys;
+    float windowStart = 0.0f;
+    float windowEnd = 0.0f;
+};
+
+// Unclamped linear interpolation: ya + (yb - ya) / (tb - ta) * (t - ta), or ya when tb == ta.
+// Worked in double precision, held as a float.
+float Lerp(float ta, float tb, float ya, float yb, float t);
