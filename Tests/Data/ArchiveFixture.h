@@ -12,6 +12,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+using Boxes = std::vector<MessageBox>;
 
 class ArchiveTest : public ::testing::Test {
 protected:

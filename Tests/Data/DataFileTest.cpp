@@ -10,7 +10,6 @@
 
 namespace {
 
-using Boxes = std::vector<MessageBox>;
 using Method = ZipWriter::Method;
 
 const MessageBox kLengthNotFound{"DoFileLengthInDataFileLookup", "File Not Found in datafile!!!"};
