@@ -18,7 +18,9 @@
 namespace {
 
 // Small sprites: dollars, digits, heads. Everything else is a full frame.
-bool IsSprite(int guid) { return (guid >= 40 && guid <= 44) || (guid >= 63 && guid <= 73) || (guid >= 81 && guid <= 86); }
+bool IsSprite(int guid) {
+    return (guid >= 40 && guid <= 44) || (guid >= 63 && guid <= 73) || (guid >= 81 && guid <= 86);
+}
 
 // A drawing-like picture: gradients, a few discs, light noise, and for keyed pictures a pure
 // green surround.
@@ -30,8 +32,11 @@ encode::Bytes Picture(int w, int h, bool keyed, uint32_t seed) {
         uint8_t colour[3];
     } discs[6];
     for (Disc& d : discs) {
-        d = {static_cast<int>(random() % w), static_cast<int>(random() % h), static_cast<int>(random() % (h / 3) + 4),
-             {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())}};
+        d = {
+            static_cast<int>(random() % w),
+            static_cast<int>(random() % h),
+            static_cast<int>(random() % (h / 3) + 4),
+            {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())}};
     }
     uint8_t* p = rgb.data();
     for (int y = 0; y < h; ++y) {
@@ -76,7 +81,9 @@ private:
     ZipDataFile file_;
 };
 
-void UseCatalogueArchive() { static CatalogueArchive archive; }
+void UseCatalogueArchive() {
+    static CatalogueArchive archive;
+}
 
 int64_t CataloguePixels() {
     int64_t pixels = 0;

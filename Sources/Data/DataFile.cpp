@@ -13,7 +13,9 @@
 
 DataFile* dataFile = nullptr;
 
-void DataFile::FreeBuffer(char* buffer) { std::free(buffer); }
+void DataFile::FreeBuffer(char* buffer) {
+    std::free(buffer);
+}
 
 namespace {
 
@@ -150,7 +152,8 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
         return nullptr;
     }
-    std::unique_ptr<char, FreeDeleter> buffer(static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
+    std::unique_ptr<char, FreeDeleter> buffer(
+        static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
     if (buffer == nullptr) {
         platform::ShowMessageBox(kCaption, "Couldn't allocate memory!!!");
         return nullptr;

@@ -27,9 +27,11 @@ void DropLibraryErrors() {
 uint32_t ReadBigEndian32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
-uint32_t ReadBigEndian16(const uint8_t* p) { return (uint32_t{p[0]} << 8) | p[1]; }
+uint32_t ReadBigEndian16(const uint8_t* p) {
+    return (uint32_t{p[0]} << 8) | p[1];
+}
 
-PictureHeader InspectPng(const uint8_t* data, size_t length) {
+PictureHeader ReadPngHeader(const uint8_t* data, size_t length) {
     static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     // Signature, then the header chunk: length 13, "IHDR", width, height, five one-byte fields.
     constexpr size_t kHeaderEnd = 8 + 8 + 13;
@@ -45,7 +47,7 @@ bool IsFrameMarker(uint8_t marker) {
 
 // Walks the marker segments up to the first frame header as the JPEG decoder does: bytes before
 // a 0xFF are skipped, runs of 0xFF are fill, and every length is checked against the buffer.
-PictureHeader InspectJpeg(const uint8_t* data, size_t length) {
+PictureHeader ReadJpegHeader(const uint8_t* data, size_t length) {
     if (length < 4 || data[0] != 0xFF || data[1] != 0xD8) return {};
     size_t pos = 2;
     while (pos < length) {
@@ -74,10 +76,10 @@ PictureHeader InspectJpeg(const uint8_t* data, size_t length) {
 
 }  // namespace
 
-PictureHeader InspectPicture(const uint8_t* data, size_t length) {
+PictureHeader ReadPictureHeader(const uint8_t* data, size_t length) {
     if (data == nullptr) return {};
-    const PictureHeader png = InspectPng(data, length);
-    return png.format != PictureFormat::kUnknown ? png : InspectJpeg(data, length);
+    const PictureHeader png = ReadPngHeader(data, length);
+    return png.format != PictureFormat::kUnknown ? png : ReadJpegHeader(data, length);
 }
 
 bool AcceptablePicture(const PictureHeader& header) {
@@ -107,7 +109,9 @@ DevilImage::~DevilImage() {
     ilDeleteImages(1, &doomed);
 }
 
-void DevilImage::Bind() const { ilBindImage(handle); }
+void DevilImage::Bind() const {
+    ilBindImage(handle);
+}
 
 int32_t DevilImage::StoredRow(int32_t y, int32_t height) const {
     return flipped == bottomRowFirst ? y : height - 1 - y;
@@ -126,7 +130,8 @@ void DevilImage::Load(const std::string& memberName) {
     Bind();
     PictureHeader header;
     if (buffer != nullptr && length > 0) {
-        header = InspectPicture(reinterpret_cast<const uint8_t*>(buffer.get()), static_cast<size_t>(length));
+        header =
+            ReadPictureHeader(reinterpret_cast<const uint8_t*>(buffer.get()), static_cast<size_t>(length));
     }
     // Anything but a PNG or JPEG of sane declared size never reaches the library: its loaders
     // overflow their heap on huge declared sizes, and guessing the format lets a few random

@@ -25,7 +25,7 @@ public:
     DevilImage& operator=(const DevilImage&) = delete;
 
     // Reads the archive member through dataFile and decodes it. Only PNG and JPEG whose declared
-    // size passes InspectPicture are handed to the library; anything else leaves it undecoded.
+    // size passes ReadPictureHeader are handed to the library; anything else leaves it undecoded.
     void Load(const std::string& memberName);
     // Turns the stored rows upside down; false when there is no library image.
     bool Flip();
@@ -98,6 +98,6 @@ inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 
 // Recognises PNG and JPEG by signature and reads the size from the PNG header chunk or the JPEG
 // frame header, never reading outside the buffer. kUnknown for anything else or a broken header.
-PictureHeader InspectPicture(const uint8_t* data, size_t length);
+PictureHeader ReadPictureHeader(const uint8_t* data, size_t length);
 // True for a PNG or JPEG whose sides are 1..kMaxPictureSide and whose pixels fit kMaxPictureBytes.
 bool AcceptablePicture(const PictureHeader& header);

@@ -77,7 +77,8 @@ TEST_F(ArchiveTest, UnopenableArchiveShowsBothOpeningBoxes) {
     std::string truncatedZip;
     {
         ZipWriter(zipPath).Add("a.txt", PseudoRandomBytes(5000));
-        const std::string whole = (std::ostringstream() << std::ifstream(zipPath, std::ios::binary).rdbuf()).str();
+        const std::string whole =
+            (std::ostringstream() << std::ifstream(zipPath, std::ios::binary).rdbuf()).str();
         truncatedZip = whole.substr(0, whole.size() / 2);
     }
     const std::string paths[] = {

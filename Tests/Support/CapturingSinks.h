@@ -20,7 +20,9 @@ struct MessageBox {
 
 class CapturedBoxes : public platform::MessageSink {
 public:
-    void Show(const std::string& caption, const std::string& text) override { boxes.push_back({caption, text}); }
+    void Show(const std::string& caption, const std::string& text) override {
+        boxes.push_back({caption, text});
+    }
     // Hands back what was shown so far and starts afresh.
     std::vector<MessageBox> Take() { return std::exchange(boxes, {}); }
 

@@ -60,7 +60,9 @@ struct JpegErrorExit {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
 };
-inline void LeaveJpeg(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegErrorExit*>(cinfo->err)->jump, 1); }
+inline void LeaveJpeg(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegErrorExit*>(cinfo->err)->jump, 1);
+}
 
 inline bool WriteJpeg(unsigned char** data, unsigned long* size, int w, int h, int components, int quality,
                       const uint8_t* samples) {
@@ -131,7 +133,8 @@ inline Bytes Png8(int w, int h, int channels, const Bytes& samples) {
 
 // A baseline JPEG from 8-bit grey (1 component) or RGB (3) samples, rows top first.
 inline Bytes Jpeg(int w, int h, int components, const Bytes& samples, int quality = 95) {
-    if (samples.size() < static_cast<size_t>(w) * h * components) throw std::invalid_argument("too few samples");
+    if (samples.size() < static_cast<size_t>(w) * h * components)
+        throw std::invalid_argument("too few samples");
     unsigned char* data = nullptr;
     unsigned long size = 0;
     const bool ok = detail::WriteJpeg(&data, &size, w, h, components, quality, samples.data());

@@ -35,7 +35,8 @@ public:
         Check(zipCloseFileInZip(zip_));
         return *this;
     }
-    ZipWriter& Add(const std::string& name, const std::vector<uint8_t>& bytes, Method method = Method::kDeflated) {
+    ZipWriter& Add(const std::string& name, const std::vector<uint8_t>& bytes,
+                   Method method = Method::kDeflated) {
         return Add(name, AsView(bytes), method);
     }
 
