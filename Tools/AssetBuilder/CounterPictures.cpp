@@ -180,7 +180,7 @@ void DrawHazardBand(cairo_t* cr) {
     cairo_rectangle(cr, -20, 188, 700, 40);
     cairo_stroke(cr);
     const LetterStyle stencil{"DejaVu Sans Condensed Bold", 0xE6E0CC, 0xB8B098, 0x101010, 1.5, 0, 0, 0};
-    DrawLettering(cr, "DANGER \xE2\x80\x94 DO NOT CUT THE WRONG WIRE", stencil, 20, 244, 600, 30);
+    DrawLettering(cr, "DO NOT CUT THE WRONG WIRE", stencil, 24, 238, 400, 26);
     cairo_restore(cr);
 }
 
@@ -229,12 +229,8 @@ void DrawWires(cairo_t* cr) {
 // The warning lamp at the top right: red glass with a white-hot centre and a wide glow.
 void DrawLamp(cairo_t* cr) {
     const double x = 548, y = 92;
-    SetRadial(cr, x, y, 150, {0xFF3010, 0x000000});
-    cairo_save(cr);
-    cairo_arc(cr, x, y, 150, 0, 2 * M_PI);
-    cairo_clip(cr);
-    cairo_paint_with_alpha(cr, 0.35);
-    cairo_restore(cr);
+    // its red light spilling onto the casing
+    Glow(cr, x, y, 160, 0xFF3010, 0.45);
     Ellipse(cr, x, y, 54, 54);
     SetLinear(cr, x - 54, y - 54, x + 54, y + 54, {0xF4F6F8, 0x7A8088, 0x2A2E34});
     FillAndOutline(cr, 0x0C0C0E, 2.0);
@@ -297,12 +293,7 @@ void DrawCounterCloseUp(Canvas& canvas) {
     }
     cairo_restore(cr);
     // vignette: the corners fall off to black like a lens close-up
-    cairo_pattern_t* vignette = cairo_pattern_create_radial(300, 220, 180, 320, 240, 470);
-    cairo_pattern_add_color_stop_rgba(vignette, 0, 0, 0, 0, 0);
-    cairo_pattern_add_color_stop_rgba(vignette, 1, 0, 0, 0, 0.75);
-    cairo_set_source(cr, vignette);
-    cairo_paint(cr);
-    cairo_pattern_destroy(vignette);
+    Vignette(cr, 640, 480, 0.75);
     AddGrain(canvas, random, 6);
 }
 

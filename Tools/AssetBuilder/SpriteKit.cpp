@@ -82,6 +82,81 @@ void FillAndOutline(cairo_t* cr, uint32_t outline, double width) {
     cairo_stroke(cr);
 }
 
+void OutlineThenFill(cairo_t* cr, uint32_t outline, double width) {
+    PatternPtr fill(cairo_pattern_reference(cairo_get_source(cr)));
+    PathPtr path(cairo_copy_path(cr));
+    SetHex(cr, outline);
+    cairo_set_line_width(cr, 2 * width);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
+    // each sub-path filled on its own: two overlapping shapes drawn in opposite directions would
+    // cancel out under either fill rule and leave a hole
+    cairo_set_source(cr, fill.get());
+    for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+        const cairo_path_data_t* p = &path->data[i];
+        switch (p->header.type) {
+            case CAIRO_PATH_MOVE_TO:
+                cairo_fill(cr);
+                cairo_move_to(cr, p[1].point.x, p[1].point.y);
+                break;
+            case CAIRO_PATH_LINE_TO:
+                cairo_line_to(cr, p[1].point.x, p[1].point.y);
+                break;
+            case CAIRO_PATH_CURVE_TO:
+                cairo_curve_to(cr, p[1].point.x, p[1].point.y, p[2].point.x, p[2].point.y, p[3].point.x, p[3].point.y);
+                break;
+            case CAIRO_PATH_CLOSE_PATH:
+                cairo_close_path(cr);
+                break;
+        }
+    }
+    cairo_fill(cr);
+}
+
+void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double alpha) {
+    PatternPtr pattern(cairo_pattern_create_radial(cx, cy, 0.0, cx, cy, radius));
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0), alpha);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0), 0);
+    cairo_set_source(cr, pattern.get());
+    cairo_paint(cr);
+}
+
+void Vignette(cairo_t* cr, double w, double h, double strength) {
+    const double reach = std::hypot(w, h) / 2;
+    PatternPtr pattern(cairo_pattern_create_radial(w / 2, h / 2, reach * 0.4, w / 2, h / 2, reach));
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, 0, 0, 0, 0);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, 0, 0, 0, strength);
+    cairo_set_source(cr, pattern.get());
+    cairo_paint(cr);
+}
+
+void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1) {
+    constexpr int kSteps = 32;
+    std::vector<std::pair<double, double>> left, right;
+    for (int i = 0; i <= kSteps; ++i) {
+        const double t = static_cast<double>(i) / kSteps, u = 1 - t;
+        const double b[4] = {u * u * u, 3 * u * u * t, 3 * u * t * t, t * t * t};
+        const double d[3] = {3 * u * u, 6 * u * t, 3 * t * t};  // derivative weights
+        double x = 0, y = 0, dx = 0, dy = 0;
+        for (int k = 0; k < 4; ++k) {
+            x += b[k] * p[k][0];
+            y += b[k] * p[k][1];
+        }
+        for (int k = 0; k < 3; ++k) {
+            dx += d[k] * (p[k + 1][0] - p[k][0]);
+            dy += d[k] * (p[k + 1][1] - p[k][1]);
+        }
+        const double len = std::hypot(dx, dy), half = (w0 + (w1 - w0) * t) / 2;
+        const double nx = len > 0 ? -dy / len : 0, ny = len > 0 ? dx / len : 0;
+        left.emplace_back(x + nx * half, y + ny * half);
+        right.emplace_back(x - nx * half, y - ny * half);
+    }
+    cairo_new_sub_path(cr);
+    for (const auto& [x, y] : left) cairo_line_to(cr, x, y);
+    for (auto it = right.rbegin(); it != right.rend(); ++it) cairo_line_to(cr, it->first, it->second);
+    cairo_close_path(cr);
+}
+
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     r = std::min({r, w / 2, h / 2});
     cairo_new_sub_path(cr);
@@ -123,35 +198,44 @@ void AddGrain(Canvas& canvas, Random& random, int amount) {
 }
 
 double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y, double w,
-                     double h, Align align) {
+                     double h, Align align, double degrees) {
     LayoutPtr layout = MakeLayout(cr, markup, style.font);
     PangoRectangle ink, logical;
     pango_layout_get_extents(layout.get(), &ink, &logical);
     const double inkX = ink.x / double(PANGO_SCALE), inkY = ink.y / double(PANGO_SCALE);
     const double inkW = ink.width / double(PANGO_SCALE), inkH = ink.height / double(PANGO_SCALE);
 
-    // The outline and shadow stay fixed in pixels while the glyphs scale, so they are taken off the box first.
+    // The outline and shadow keep their pixel sizes while the glyphs scale, so they are taken off the
+    // box first: pads p* around the ink, then the largest scale whose tilted rectangle fits.
     const double padLeft = style.outlineWidth + std::max(0.0, -style.shadowX);
     const double padRight = style.outlineWidth + std::max(0.0, style.shadowX);
     const double padTop = style.outlineWidth + std::max(0.0, -style.shadowY);
     const double padBottom = style.outlineWidth + std::max(0.0, style.shadowY);
-    const double innerW = w - padLeft - padRight, innerH = h - padTop - padBottom;
-    const double scale = std::min(innerW / inkW, innerH / inkH);
-    double left = x + padLeft, top = y + padTop;
-    if (align == Align::kCentre) {
-        left += (innerW - inkW * scale) / 2;
-        top += (innerH - inkH * scale) / 2;
-    }
+    const double padW = padLeft + padRight, padH = padTop + padBottom;
+    const double angle = degrees * M_PI / 180.0;
+    const double c = std::fabs(std::cos(angle)), s = std::fabs(std::sin(angle));
+    const double scale = std::min((w - padW * c - padH * s) / (inkW * c + inkH * s),
+                                  (h - padW * s - padH * c) / (inkW * s + inkH * c));
 
     // The glyph outlines as a path in device space, so later strokes keep pixel widths.
     cairo_save(cr);
     cairo_new_path(cr);
-    cairo_translate(cr, left - inkX * scale, top - inkY * scale);
+    if (align == Align::kTopLeft && degrees == 0.0) {
+        cairo_translate(cr, x + padLeft, y + padTop);
+    } else {
+        // the ink's centre (shifted by the pads' imbalance) on the box's centre, then the tilt
+        cairo_translate(cr, x + w / 2 + (padLeft - padRight) / 2, y + h / 2 + (padTop - padBottom) / 2);
+        cairo_rotate(cr, angle);
+        cairo_translate(cr, -inkW * scale / 2, -inkH * scale / 2);
+    }
     cairo_scale(cr, scale, scale);
+    cairo_translate(cr, -inkX, -inkY);
     cairo_move_to(cr, 0, 0);
     pango_cairo_layout_path(cr, layout.get());
     cairo_restore(cr);
     PathPtr glyphs(cairo_copy_path(cr));
+    double x0, y0, x1, y1;
+    cairo_path_extents(cr, &x0, &y0, &x1, &y1);
     cairo_new_path(cr);
 
     cairo_save(cr);
@@ -164,23 +248,26 @@ double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& 
         cairo_append_path(cr, glyphs.get());
         cairo_restore(cr);
         SetHex(cr, style.shadow);
-        cairo_stroke_preserve(cr);
+        if (style.outlineWidth > 0) cairo_stroke_preserve(cr);
         cairo_fill(cr);
     }
-    // outline: a round-joined stroke twice the outline width, half of it hidden under the fill
     cairo_append_path(cr, glyphs.get());
-    SetHex(cr, style.outline);
-    cairo_stroke_preserve(cr);
+    if (style.outlineWidth > 0) {
+        // outline: a round-joined stroke twice the outline width, half of it hidden under the fill
+        SetHex(cr, style.outline);
+        cairo_stroke_preserve(cr);
+    }
     // fill: the vertical gradient from the top of the ink to its bottom
-    SetLinear(cr, 0, top, 0, top + inkH * scale, {style.top, style.bottom});
+    SetLinear(cr, 0, y0, 0, y1, {style.top, style.bottom});
     cairo_fill(cr);
     cairo_restore(cr);
     return scale;
 }
 
-void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& style, double margin, Align align) {
+void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& style, double margin, Align align,
+                double degrees) {
     DrawLettering(canvas.cr(), markup, style, margin, margin, canvas.width() - 2 * margin,
-                  canvas.height() - 2 * margin, align);
+                  canvas.height() - 2 * margin, align, degrees);
 }
 
 uint8_t DigitSegments(int digit) {
@@ -211,7 +298,7 @@ void SegmentPath(cairo_t* cr, double ox, double oy, double u0, double v0, double
 }  // namespace
 
 void DigitSegmentsPath(cairo_t* cr, uint8_t mask, double ox, double oy, double thin) {
-    constexpr double kHalf = 4.2, kGap = 1.6;
+    constexpr double kHalf = 5.0, kGap = 1.5;
     constexpr double w = kDigitGlyphW, h = kDigitGlyphH;
     constexpr double left = kHalf, right = w - kHalf, top = kHalf, middle = h / 2, bottom = h - kHalf;
     const double bars[7][4] = {

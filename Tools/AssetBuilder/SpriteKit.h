@@ -27,9 +27,22 @@ void SetRadial(cairo_t* cr, double cx, double cy, double radius, std::initialize
 // the path is consumed. A sprite's dark rim keeps it readable on any background.
 void FillAndOutline(cairo_t* cr, uint32_t outline, double width);
 
+// Strokes the current path in `outline` at twice `width`, then fills it with the source that was
+// set before: the outline shows only outside the shape, and where sub-paths overlap (a head and its
+// trunk, say) their inner edges vanish under the fill. The path is consumed.
+void OutlineThenFill(cairo_t* cr, uint32_t outline, double width);
+
+// Radial glow: `rgb` at opacity `alpha` in the centre fading to nothing at `radius`, painted over.
+void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double alpha);
+
+// Darkens towards the corners of a w x h picture, up to `strength` opacity of black, like a lens.
+void Vignette(cairo_t* cr, double w, double h, double strength);
+
 // Path helpers: they only add to the current path.
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry);
+// A band along the cubic Bezier p0..p3 whose width runs from w0 at p0 to w1 at p3 (trunks, cords).
+void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1);
 
 // Film grain: every channel of every pixel moves by up to +-amount (0..255 scale), the same offset
 // on all three channels so colours keep their hue; fully transparent pixels are left alone.
@@ -50,15 +63,16 @@ struct LetterStyle {
 
 enum class Align { kCentre, kTopLeft };
 
-// Draws `text` (pango markup allowed: <span size="..."> for lines of different sizes; lines are
-// centred on each other) scaled uniformly so that the lettering, its outline and shadow fill the box
-// (x, y, w, h) as far as the box's tighter side allows. Returns the scale used relative to 100 px type.
+// Draws `markup` (pango markup: <span size="60%"> for lines of different sizes; lines are centred on
+// each other) scaled uniformly so that the lettering, its outline and its shadow fill the box
+// (x, y, w, h) as far as the box's tighter side allows. A non-zero `degrees` tilts the lettering
+// clockwise about the box's centre, still inside the box. Returns the scale used relative to 100 px type.
 double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y, double w,
-                     double h, Align align = Align::kCentre);
+                     double h, Align align = Align::kCentre, double degrees = 0.0);
 
 // A fully drawn canvas of the given size with only `markup` on it, fitted with a `margin` all round.
 void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& style, double margin,
-                Align align = Align::kCentre);
+                Align align = Align::kCentre, double degrees = 0.0);
 
 // The counter's digits: a seven-segment glyph whose rows slope down to the right like the counter's
 // display. Glyph space is kDigitGlyphW x kDigitGlyphH before the slant; a point (u, v) of glyph space

@@ -32,8 +32,9 @@ void BombPath(cairo_t* cr) {
 
 void DrawBomb(Canvas& canvas, double scale) {
     cairo_t* cr = canvas.cr();
-    cairo_translate(cr, canvas.width() / 2.0, canvas.height() / 2.0);
-    cairo_scale(cr, scale, scale);
+    // the fins stick out further than the nose, so the centre sits a little low
+    cairo_translate(cr, canvas.width() / 2.0, canvas.height() / 2.0 + 1.5 * scale);
+    cairo_scale(cr, scale * 0.95, scale * 0.95);
     cairo_rotate(cr, kBombAngle);
     const double rim = 1.8;
     // tail fins: a flat plate above and below the cone, and a box ring round their tips
@@ -255,15 +256,17 @@ void DrawCow(Canvas& canvas) {
     // body: white with black patches
     RoundedRect(cr, 24, 36, 84, 34, 15);
     SetLinear(cr, 0, 36, 0, 70, {0xFFFFFF, 0xE8E4DC, 0xC0BAB0});
-    cairo_fill_preserve(cr);
+    cairo_fill(cr);
     cairo_save(cr);
-    cairo_clip_preserve(cr);
-    for (auto [x, y, rx, ry] : {std::tuple{46.0, 44.0, 11.0, 8.0}, {78.0, 58.0, 13.0, 9.0}, {98.0, 42.0, 7.0, 9.0}}) {
+    RoundedRect(cr, 24, 36, 84, 34, 15);
+    cairo_clip(cr);
+    for (auto [x, y, rx, ry] : {std::tuple{52.0, 44.0, 9.0, 6.0}, {76.0, 62.0, 10.0, 6.0}, {100.0, 42.0, 6.0, 8.0}}) {
         Ellipse(cr, x, y, rx, ry);
     }
     SetHex(cr, 0x18181C);
     cairo_fill(cr);
     cairo_restore(cr);
+    RoundedRect(cr, 24, 36, 84, 34, 15);
     SetHex(cr, kInk);
     cairo_set_line_width(cr, rim);
     cairo_stroke(cr);
@@ -282,6 +285,9 @@ void DrawCow(Canvas& canvas) {
     cairo_curve_to(cr, 0, 16, 6, 12, 12, 20);
     cairo_move_to(cr, 28, 20);
     cairo_curve_to(cr, 34, 12, 40, 16, 34, 22);
+    SetHex(cr, kInk);
+    cairo_set_line_width(cr, 7);
+    cairo_stroke_preserve(cr);
     SetHex(cr, 0xF0E6C8);
     cairo_set_line_width(cr, 4);
     cairo_stroke(cr);
@@ -404,26 +410,35 @@ void DrawElephant(Canvas& canvas) {
         SetHex(cr, 0xE4A0A8);
         cairo_fill(cr);
     }
-    // head and trunk in one shape: a dome narrowing into a trunk that curls up at its tip
-    cairo_move_to(cr, cx - 30, 70);
-    cairo_curve_to(cr, cx - 32, 36, cx + 32, 36, cx + 30, 70);
-    cairo_curve_to(cr, cx + 28, 96, cx + 14, 104, cx + 12, 126);
-    cairo_curve_to(cr, cx + 10, 170, cx + 16, 206, cx + 34, 204);
-    cairo_curve_to(cr, cx + 46, 202, cx + 46, 186, cx + 38, 182);
-    cairo_line_to(cr, cx + 34, 192);
-    cairo_curve_to(cr, cx + 20, 196, cx - 4, 190, cx - 10, 130);
-    cairo_curve_to(cr, cx - 14, 104, cx - 28, 96, cx - 30, 70);
-    cairo_close_path(cr);
+    // head and trunk in one shape: a dome, and a trunk hanging from it and curling up at the tip
+    const double trunk[4][2] = {{cx, 92}, {cx + 2, 160}, {cx - 14, 214}, {cx + 22, 222}};
+    const double curl[4][2] = {{cx + 20, 222}, {cx + 40, 226}, {cx + 48, 200}, {cx + 32, 196}};
+    const auto headAndTrunk = [&] {
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, cx - 31, 72);
+        cairo_curve_to(cr, cx - 33, 34, cx + 33, 34, cx + 31, 72);
+        cairo_curve_to(cr, cx + 30, 96, cx + 16, 108, cx, 108);
+        cairo_curve_to(cr, cx - 16, 108, cx - 30, 96, cx - 31, 72);
+        cairo_close_path(cr);
+        TaperedPath(cr, trunk, 30, 15);
+        TaperedPath(cr, curl, 15, 10);
+    };
+    headAndTrunk();
     SetLinear(cr, cx - 30, 0, cx + 30, 0, {0xC8D2E0, 0x8E9AAE, 0x5E687C});
-    FillAndOutline(cr, kInk, rim);
-    // wrinkles across the trunk
+    OutlineThenFill(cr, kInk, rim / 2 + 0.5);
+    // wrinkles across the trunk, kept inside it
+    cairo_save(cr);
+    cairo_new_path(cr);
+    TaperedPath(cr, trunk, 30, 15);
+    cairo_clip(cr);
     SetHex(cr, 0x3A4252);
     cairo_set_line_width(cr, 1.5);
-    for (double y = 132; y < 186; y += 10) {
-        cairo_move_to(cr, cx - 6, y);
-        cairo_curve_to(cr, cx, y + 3, cx + 6, y + 3, cx + 12, y);
+    for (double y = 124; y < 214; y += 9) {
+        cairo_move_to(cr, cx - 20, y - 3);
+        cairo_curve_to(cr, cx - 6, y + 3, cx + 6, y + 3, cx + 20, y - 3);
     }
     cairo_stroke(cr);
+    cairo_restore(cr);
     // tusks
     for (double side : {-1.0, 1.0}) {
         cairo_move_to(cr, cx + side * 14, 98);
@@ -442,18 +457,6 @@ void DrawElephant(Canvas& canvas) {
         SetHex(cr, kInk);
         cairo_fill(cr);
     }
-    // a star below the trunk's curl, the emblem's foot
-    cairo_save(cr);
-    cairo_translate(cr, cx - 18, 218);
-    cairo_new_path(cr);
-    for (int i = 0; i < 10; ++i) {
-        const double a = -M_PI / 2 + i * M_PI / 5, r = (i % 2 == 0) ? 18 : 8;
-        cairo_line_to(cr, r * std::cos(a), r * std::sin(a));
-    }
-    cairo_close_path(cr);
-    cairo_restore(cr);
-    SetLinear(cr, 0, 200, 0, 236, {0xFFF4B0, 0xE0A020});
-    FillAndOutline(cr, kInk, 2.5);
 }
 
 // --- dollars -------------------------------------------------------------------------------------
@@ -523,25 +526,40 @@ void DrawMoneyBag(Canvas& canvas) {
 
 void DrawCoinStack(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
-    // five coins seen from above at a slant, piled slightly off-true, the top one showing its face
+    // five coins seen from above at a slant, piled slightly off-true; each shows its rim, the top one its face
+    constexpr double rx = 22, ry = 7, thick = 7;
     for (int i = 0; i < 5; ++i) {
-        const double x = 32 + ((i * 37) % 7 - 3), y = 52 - i * 7;
-        cairo_rectangle(cr, x - 22, y - 6, 44, 8);
-        Ellipse(cr, x, y + 2, 22, 7);
-        SetLinear(cr, x - 22, 0, x + 22, 0, {0xA07010, 0xF8D860, 0xC89020, 0x805808});
-        cairo_fill(cr);
-        cairo_move_to(cr, x - 22, y - 6);
-        cairo_line_to(cr, x - 22, y + 2);
-        cairo_arc_negative(cr, x, y + 2, 22, M_PI, 0);
-        cairo_scale(cr, 1, 1);
-        cairo_line_to(cr, x + 22, y - 6);
-        SetHex(cr, 0x3A2800);
-        cairo_set_line_width(cr, 1.8);
+        const double x = 32 + ((i * 37) % 7 - 3) * 0.8, y = 52 - i * thick;
+        // the rim: the lower half of the face ellipse pushed down by the coin's thickness
+        cairo_move_to(cr, x - rx, y);
+        cairo_save(cr);
+        cairo_translate(cr, x, y + thick);
+        cairo_scale(cr, rx, ry);
+        cairo_arc_negative(cr, 0, 0, 1, M_PI, 0);
+        cairo_restore(cr);
+        cairo_line_to(cr, x + rx, y);
+        cairo_close_path(cr);
+        SetLinear(cr, x - rx, 0, x + rx, 0, {0x906008, 0xF8D860, 0xC89020, 0x704C04});
+        FillAndOutline(cr, 0x3A2800, 1.6);
+        // ridges milled round the rim
+        SetHex(cr, 0x6A4A00, 0.7);
+        cairo_set_line_width(cr, 1.0);
+        for (double u = -0.9; u <= 0.9; u += 0.15) {
+            const double px = x + rx * u, py = y + ry * std::sqrt(1 - u * u);
+            cairo_move_to(cr, px, py);
+            cairo_line_to(cr, px, py + thick - 1);
+        }
         cairo_stroke(cr);
-        Ellipse(cr, x, y - 6, 22, 7);
-        SetRadial(cr, x - 6, y - 9, 24, {0xFFF8C0, 0xF0C030, 0xB08018});
-        FillAndOutline(cr, 0x3A2800, 1.8);
+        Ellipse(cr, x, y, rx, ry);
+        SetRadial(cr, x - 6, y - 3, 24, {0xFFF8C0, 0xF0C030, 0xB08018});
+        FillAndOutline(cr, 0x3A2800, 1.6);
     }
+    const LetterStyle mark{"DejaVu Sans Bold", 0xA07010, 0xA07010, 0xFFF0A0, 0.8, 0, 0, 0};
+    cairo_save(cr);
+    cairo_translate(cr, 32 + ((4 * 37) % 7 - 3) * 0.8, 52 - 4 * thick);
+    cairo_scale(cr, 1, ry / rx);
+    DrawLettering(cr, "$", mark, -9, -15, 18, 30);
+    cairo_restore(cr);
 }
 
 // --- the flying heads -------------------------------------------------------------------------------
@@ -821,8 +839,8 @@ void BuildSmallSprites(PictureMap& out) {
     out[5] = Keyed(160, 120, DrawSmallMountain);
     out[13] = Keyed(120, 240, DrawElephant);
     out[24] = Keyed(160, 40, DrawChain);
-    out[25] = Keyed(84, 60, [](Canvas& c) { DrawBomb(c, 1.0); });
-    out[26] = Keyed(42, 30, [](Canvas& c) { DrawBomb(c, 0.5); });
+    out[25] = Keyed(84, 68, [](Canvas& c) { DrawBomb(c, 1.0); });
+    out[26] = Keyed(42, 34, [](Canvas& c) { DrawBomb(c, 0.5); });
     out[33] = Keyed(240, 80, DrawBomber);
     out[35] = Keyed(kCowW, kCowH, DrawCow);
     out[36] = Keyed(kParachuteW, kParachuteH, DrawParachute);

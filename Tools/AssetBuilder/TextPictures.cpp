@@ -25,7 +25,7 @@ const LetterStyle kWestern{"DejaVu Serif Condensed Bold", 0xFFE8B0, 0xC07828, 0x
 
 // The two wire captions: the colour is the point of the joke. The green stays clear of key green.
 const LetterStyle kRedWire{"DejaVu Sans Bold", 0xFF6A50, 0xC80808, 0x200000, 4.0, 0x000000, 4, 4};
-const LetterStyle kGreenWire{"DejaVu Sans Bold", 0x9CF2B0, 0x20C040, 0x001A08, 4.0, 0x000000, 4, 4};
+const LetterStyle kGreenWire{"DejaVu Sans Bold", 0x80F09A, 0x20C040, 0x001A08, 4.0, 0x000000, 4, 4};
 
 std::vector<uint8_t> KeyedCaption(int w, int h, const std::string& markup, const LetterStyle& style,
                                   double margin = 2.0, Align align = Align::kCentre) {
@@ -34,18 +34,10 @@ std::vector<uint8_t> KeyedCaption(int w, int h, const std::string& markup, const
     return EncodeKeyedPng(canvas);
 }
 
-// A caption tilted by `degrees` about the card's centre, fitted into the rotated box so no corner clips.
+// A caption tilted clockwise by `degrees`, as large as the card allows.
 std::vector<uint8_t> TiltedCaption(int w, int h, const std::string& markup, const LetterStyle& style, double degrees) {
     Canvas canvas(w, h);
-    cairo_t* cr = canvas.cr();
-    const double a = degrees * M_PI / 180.0;
-    const double c = std::fabs(std::cos(a)), s = std::fabs(std::sin(a));
-    // the largest box of the card's proportions whose rotation still fits the card
-    const double k = std::min(w / (w * c + h * s), h / (w * s + h * c));
-    const double bw = w * k - 4, bh = h * k - 4;
-    cairo_translate(cr, w / 2.0, h / 2.0);
-    cairo_rotate(cr, a);
-    DrawLettering(cr, markup, style, -bw / 2, -bh / 2, bw, bh);
+    LetterCard(canvas, markup, style, 2.0, Align::kCentre, degrees);
     return EncodeKeyedPng(canvas);
 }
 
