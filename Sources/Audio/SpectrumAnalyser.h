@@ -40,6 +40,12 @@ public:
     // spectrum of their own.
     float* WorkSpectrum() { return workSpectrum.get(); }
     const std::vector<BeatBand>& Bands() const { return bands; }
+    // Sets a band's level directly, as the scene tests need to hold a beat value exactly.
+    void SetBandLevel(int32_t id, float level) {
+        for (BeatBand& band : bands) {
+            if (band.id == id) band.level = level;
+        }
+    }
 
     // Ids are handed out from 0 over the whole run; tests and tools that build a fresh program
     // state start the count again.
