@@ -30,16 +30,28 @@ public:
     // The level of the band with this id; 0 when there is none.
     float BandLevel(int32_t id) const;
 
+    // Rebuilds smoothSpectrum from workSpectrum: block averages joined by a Catmull-Rom curve, every
+    // value made non-negative and clamped to 1. Feed asks for binCount / 4 blocks.
+    void Smooth(uint32_t request);
+
     uint32_t BinCount() const { return binCount; }
     const float* SmoothSpectrum() const { return smoothSpectrum.get(); }
+    // The stretched and tilted copy of the last input; writable so tools and tests can smooth a
+    // spectrum of their own.
+    float* WorkSpectrum() { return workSpectrum.get(); }
     const std::vector<BeatBand>& Bands() const { return bands; }
+    // Sets a band's level directly, as the scene tests need to hold a beat value exactly.
+    void SetBandLevel(int32_t id, float level) {
+        for (BeatBand& band : bands) {
+            if (band.id == id) band.level = level;
+        }
+    }
 
     // Ids are handed out from 0 over the whole run; tests and tools that build a fresh program
     // state start the count again.
     static void ResetBandIds(int32_t next = 0);
 
 private:
-    void Smooth(uint32_t request);
     float BandPeak(const BeatBand& band) const;
 
     std::vector<BeatBand> bands;

@@ -1,0 +1,187 @@
+// The zip archive behind DataFile: every request opens the archive, finds the member ignoring
+// ASCII case, reads or measures it and closes the archive again. Problems are shown as plain
+// message boxes captioned with the failing step, and the request yields null or -1.
+#include "Data/DataFile.h"
+
+#include "Utils/Platform.h"
+
+#include <unzip.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+DataFile* dataFile = nullptr;
+
+void DataFile::FreeBuffer(char* buffer) {
+    std::free(buffer);
+}
+
+namespace {
+
+// unzLocateFile's comparison mode 2: a to z compared as A to Z, every other byte unchanged.
+constexpr int kIgnoreCase = 2;
+// Zip flag bit 0: the member is encrypted. We hold no password, so its bytes are unreadable.
+constexpr uLong kEncryptedFlag = 1;
+// Read in slices: a single call may deliver less than asked, and its length is an unsigned int.
+constexpr uint32_t kReadChunk = 1u << 20;
+
+// One opened archive; closing it also closes a member left open.
+class UnzArchive {
+public:
+    explicit UnzArchive(const std::string& path) : handle_(unzOpen(path.c_str())) {}
+    ~UnzArchive() {
+        if (handle_ != nullptr) unzClose(handle_);
+    }
+    UnzArchive(const UnzArchive&) = delete;
+    UnzArchive& operator=(const UnzArchive&) = delete;
+
+    bool IsOpen() const { return handle_ != nullptr; }
+    unzFile Get() const { return handle_; }
+
+private:
+    unzFile handle_;
+};
+
+// The current member opened for reading; Close reports whether the data matched its checksum.
+class UnzMember {
+public:
+    explicit UnzMember(unzFile archive) : archive_(archive), open_(unzOpenCurrentFile(archive) == UNZ_OK) {}
+    ~UnzMember() {
+        if (open_) unzCloseCurrentFile(archive_);
+    }
+    UnzMember(const UnzMember&) = delete;
+    UnzMember& operator=(const UnzMember&) = delete;
+
+    bool IsOpen() const { return open_; }
+    // UNZ_CRCERROR when every declared byte was read but the checksum differs.
+    int Close() {
+        open_ = false;
+        return unzCloseCurrentFile(archive_);
+    }
+
+private:
+    unzFile archive_;
+    bool open_;
+};
+
+struct FreeDeleter {
+    void operator()(char* buffer) const { std::free(buffer); }
+};
+
+// Reads exactly `length` bytes of the open member and checks there is nothing left and that the
+// checksum holds. A short member, a checksum mismatch, a corrupt stream or an encrypted member
+// all fail here instead of handing out corrupt or uninitialised bytes.
+bool ReadWholeMember(unzFile archive, char* buffer, int32_t length) {
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    if ((info.flag & kEncryptedFlag) != 0) return false;
+    UnzMember member(archive);
+    if (!member.IsOpen()) return false;
+    int64_t done = 0;
+    while (done < length) {
+        const auto slice = static_cast<unsigned>(std::min<int64_t>(length - done, kReadChunk));
+        const int got = unzReadCurrentFile(archive, buffer + done, slice);
+        if (got <= 0) return false;  // 0: the data ended before the declared length
+        done += got;
+    }
+    // The checksum is only compared once the declared length has been consumed.
+    if (unzeof(archive) != 1) return false;
+    return member.Close() == UNZ_OK;
+}
+
+}  // namespace
+
+void ZipDataFile::NormalizeSeparators(std::string& name) {
+    std::string result;
+    result.reserve(name.size());
+    bool inRun = false;
+    for (const char c : name) {
+        if (c == '\\') {
+            if (!inRun) result.push_back('/');
+            inRun = true;
+        } else {
+            result.push_back(c);
+            inRun = false;
+        }
+    }
+    name = std::move(result);
+}
+
+int32_t ZipDataFile::DoFileLengthInDataFileLookup(const std::string& name) {
+    static const std::string kCaption = "DoFileLengthInDataFileLookup";
+    UnzArchive archive(archivePath);
+    if (!archive.IsOpen()) {
+        platform::ShowMessageBox(kCaption, "Can't open Datafile!!!");
+        return -1;
+    }
+    unz_global_info64 global{};
+    if (unzGetGlobalInfo64(archive.Get(), &global) != UNZ_OK) {
+        platform::ShowMessageBox(kCaption, "Error in datafile!!!");
+        return -1;
+    }
+    if (unzLocateFile(archive.Get(), name.c_str(), kIgnoreCase) != UNZ_OK) {
+        platform::ShowMessageBox(kCaption, "File Not Found in datafile!!!");
+        return -1;
+    }
+    unz_file_info64 info{};
+    // A size an int32 cannot carry (with room for the terminating zero) is as unreadable as a
+    // broken directory entry: a wrapped length would hand out a truncated member as a success.
+    if (unzGetCurrentFileInfo64(archive.Get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        info.uncompressed_size >= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+        platform::ShowMessageBox(kCaption, "Cant get the file info in datafile!!!");
+        return -1;
+    }
+    return static_cast<int32_t>(info.uncompressed_size);
+}
+
+char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
+    static const std::string kCaption = "LoadFileFromDataFile";
+    UnzArchive archive(archivePath);
+    if (!archive.IsOpen()) {
+        platform::ShowMessageBox(kCaption, "Can't open Zipfile!!!");
+        return nullptr;
+    }
+    if (unzLocateFile(archive.Get(), name.c_str(), kIgnoreCase) != UNZ_OK) {
+        platform::ShowMessageBox(kCaption, "File Not Found in datafile!!!");
+        return nullptr;
+    }
+    // A second, separate opening of the archive; a length of 0 is fine.
+    const int32_t length = DoFileLengthInDataFileLookup(name);
+    if (length < 0) {
+        platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
+        return nullptr;
+    }
+    std::unique_ptr<char, FreeDeleter> buffer(
+        static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
+    if (buffer == nullptr) {
+        platform::ShowMessageBox(kCaption, "Couldn't allocate memory!!!");
+        return nullptr;
+    }
+    if (!ReadWholeMember(archive.Get(), buffer.get(), length)) {
+        platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
+        return nullptr;
+    }
+    buffer.get()[length] = 0;
+    return buffer.release();
+}
+
+char* ZipDataFile::FLoadFile(const std::string& name) {
+    std::string copy = name;
+    if (DoFileLengthInDataFileLookup(copy) > 0) return LoadFileFromDataFile(copy);
+    // Not found as written (or empty): try again with '/' for each run of backslashes.
+    NormalizeSeparators(copy);
+    char* buffer = LoadFileFromDataFile(copy);
+    if (buffer == nullptr) platform::ShowMessageBox("FLoadFile", "Couldn't load file: " + name + ".");
+    return buffer;
+}
+
+int32_t ZipDataFile::FileLength(const std::string& name) {
+    std::string copy = name;
+    int32_t length = DoFileLengthInDataFileLookup(copy);
+    if (length <= 0) {
+        NormalizeSeparators(copy);
+        length = DoFileLengthInDataFileLookup(copy);
+    }
+    return length;
+}

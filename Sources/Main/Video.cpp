@@ -1,0 +1,40 @@
+// SDL video start-up and presentation of the canvas.
+#include "Main/Video.h"
+
+#include "Render/Bitmap.h"
+#include "Utils/Utils.h"
+
+#include <SDL.h>
+
+#include <string>
+
+namespace {
+constexpr const char* kCaption = "z e m b r a v A L e";
+
+SDL_Surface* VideoFailure(const char* caption) {
+    const std::string error = SDL_GetError();
+    SDL_Quit();
+    ShowError(caption, error, false);
+    return nullptr;
+}
+}  // namespace
+
+SDL_Surface* InitVideo() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) == -1) return VideoFailure("SDL_Init Error");
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr) return VideoFailure("SDL_GetVideoInfo Error");
+    Uint32 flags = SDL_FULLSCREEN | SDL_DOUBLEBUF | SDL_HWPALETTE | SDL_RESIZABLE;
+    if (info->hw_available) flags |= SDL_HWSURFACE;
+    if (info->blit_hw) flags |= SDL_HWACCEL;
+    SDL_Surface* screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, flags);
+    if (screen == nullptr) return VideoFailure("SDL_SetVideoMode Error");
+    SDL_WM_SetCaption(kCaption, nullptr);
+    return screen;
+}
+
+void Bitmap::Present(SDL_Surface* surface) const {
+    if (surface == nullptr || surface->format == nullptr || surface->format->BytesPerPixel != 4) return;
+    SDL_LockSurface(surface);
+    CopyTo(static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4);
+    SDL_UnlockSurface(surface);
+}

@@ -1,0 +1,304 @@
+// The captions, counter and small sprites: each fits where the scenes draw it, keys cleanly, and the
+// pictures that must line up with each other (digits and counter, cow and parachute) do.
+#include "AssetBuilder/Pictures.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+constexpr uint32_t kKey = 0x00FF00;
+// The family's plain pictures (the counter close-up and the cards on black); all others are keyed.
+const std::set<int> kPlain = {50, 96, 97, 98, 99};
+
+// A decoded PNG: 0xRRGGBB words, top row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    bool Opaque(int x, int y) const { return At(x, y) != kKey; }
+};
+
+struct PngReader {
+    const std::vector<uint8_t>* bytes;
+    size_t position;
+};
+
+cairo_status_t ReadPng(void* closure, unsigned char* data, unsigned int length) {
+    auto* reader = static_cast<PngReader*>(closure);
+    if (reader->position + length > reader->bytes->size()) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, reader->bytes->data() + reader->position, length);
+    reader->position += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+Picture Decode(const std::vector<uint8_t>& png) {
+    PngReader reader{&png, 0};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
+    Picture picture;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        picture.width = cairo_image_surface_get_width(surface);
+        picture.height = cairo_image_surface_get_height(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        const uint8_t* data = cairo_image_surface_get_data(surface);
+        for (int y = 0; y < picture.height; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+            for (int x = 0; x < picture.width; ++x) picture.pixels.push_back(row[x] & 0xFFFFFF);
+        }
+    }
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
+int Red(uint32_t p) { return static_cast<int>((p >> 16) & 0xFF); }
+int Green(uint32_t p) { return static_cast<int>((p >> 8) & 0xFF); }
+int Blue(uint32_t p) { return static_cast<int>(p & 0xFF); }
+
+class SpritePictures : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        assets::BuildSpritePictures(encoded_);
+        for (const auto& [guid, bytes] : encoded_) pictures_[guid] = Decode(bytes);
+    }
+    static const Picture& Get(int guid) { return pictures_.at(guid); }
+    static assets::PictureMap encoded_;
+    static std::map<int, Picture> pictures_;
+};
+assets::PictureMap SpritePictures::encoded_;
+std::map<int, Picture> SpritePictures::pictures_;
+
+TEST_F(SpritePictures, EveryPictureOfTheFamilyIsDrawnAndKeyedAsItsCatalogueKindSays) {
+    std::set<int> expected = {5, 13, 24, 25, 26, 33, 35, 36, 37, 50, 96, 97, 98, 99};
+    for (auto [first, last] : {std::pair{16, 23}, {40, 44}, {54, 73}, {81, 86}}) {
+        for (int guid = first; guid <= last; ++guid) expected.insert(guid);
+    }
+    std::set<int> drawn;
+    for (const auto& [guid, bytes] : encoded_) drawn.insert(guid);
+    EXPECT_EQ(drawn, expected);
+
+    for (const auto& [guid, picture] : pictures_) {
+        SCOPED_TRACE(guid);
+        ASSERT_GT(picture.width, 0) << "not a PNG";
+        int key = 0, nearKey = 0, bright = 0;
+        for (uint32_t p : picture.pixels) {
+            if (p == kKey) {
+                ++key;
+            } else if (Red(p) < 40 && Green(p) > 215 && Blue(p) < 40) {
+                ++nearKey;  // an anti-aliased or nudged key colour: a green fringe once keyed
+            }
+            if (Red(p) + Green(p) + Blue(p) > 300 && p != kKey) ++bright;
+        }
+        EXPECT_EQ(nearKey, 0);
+        if (!kPlain.contains(guid)) {
+            EXPECT_GT(key, 0) << "a sprite with no transparent pixel";
+            EXPECT_GT(picture.pixels.size() - key, picture.pixels.size() / 40) << "a nearly empty sprite";
+        } else {
+            EXPECT_EQ(key, 0) << "key green in a plain picture";
+            EXPECT_GT(bright, 100) << "a blank card";
+        }
+    }
+}
+
+TEST_F(SpritePictures, CaptionsAndCardsStayOnScreenWhereTheScenesDrawThem) {
+    struct Placement {
+        int guid, x, y;
+    };
+    const Placement placements[] = {{16, 67, 157},  {17, 172, 310}, {18, 249, 390}, {19, 85, 208}, {20, 315, 260},
+                                    {21, 25, 220},  {22, 221, 185}, {23, 225, 300}, {54, 70, 330}, {55, 240, 210},
+                                    {56, 126, 164}, {57, 151, 195}, {58, 88, 163},  {59, 84, 223}, {60, 364, 308},
+                                    {61, 300, 292}, {62, 229, 101}, {96, 273, 229}, {97, 187, 216}, {98, 0, 164},
+                                    {99, 175, 206}};
+    for (const Placement& place : placements) {
+        SCOPED_TRACE(place.guid);
+        const Picture& picture = Get(place.guid);
+        EXPECT_LE(place.x + picture.width, 640);
+        EXPECT_LE(place.y + picture.height, 480);
+    }
+    // the scaled draws of the walking figure's captions assume these exact sizes
+    EXPECT_EQ(Get(22).width, 416);
+    EXPECT_EQ(Get(22).height, 131);
+    EXPECT_EQ(Get(23).width, 311);
+    EXPECT_EQ(Get(23).height, 129);
+    EXPECT_EQ(Get(98).width, 640);
+    EXPECT_EQ(Get(50).width, 640);
+    EXPECT_EQ(Get(50).height, 480);
+    // the bomber is scaled by four from its own size: it must stay a small picture
+    EXPECT_LE(Get(33).width, 255);
+    EXPECT_LE(Get(33).height, 90);
+    for (int guid = 82; guid <= 86; ++guid) {
+        EXPECT_EQ(Get(guid).width, Get(81).width);
+        EXPECT_EQ(Get(guid).height, Get(81).height);
+    }
+    // plain cards sit on black: their top and bottom rows are black
+    for (int guid : {96, 97, 98, 99}) {
+        const Picture& card = Get(guid);
+        for (int x = 0; x < card.width; ++x) {
+            ASSERT_EQ(card.At(x, 0), 0u) << guid;
+            ASSERT_EQ(card.At(x, card.height - 1), 0u) << guid;
+        }
+    }
+}
+
+TEST_F(SpritePictures, WireCaptionsAreInTheirColoursAndTheMagnifiedCornerShowsLettering) {
+    const auto share = [](const Picture& picture, auto test) {
+        int opaque = 0, hits = 0;
+        for (uint32_t p : picture.pixels) {
+            if (p == kKey) continue;
+            ++opaque;
+            if (test(p)) ++hits;
+        }
+        return static_cast<double>(hits) / opaque;
+    };
+    EXPECT_GT(share(Get(57), [](uint32_t p) { return Red(p) > 120 && Red(p) > Green(p) + Blue(p); }), 0.4);
+    EXPECT_GT(share(Get(58), [](uint32_t p) { return Green(p) > 120 && Green(p) > Red(p) + 30 && Green(p) > Blue(p); }),
+              0.4);
+
+    // the evil plan grows in from 12x at its top-left corner: the first 27 x 18 pixels fill the screen
+    const Picture& plan = Get(20);
+    int opaque = 0;
+    for (int y = 0; y < 18; ++y) {
+        for (int x = 0; x < 27; ++x) opaque += plan.Opaque(x, y);
+    }
+    EXPECT_GT(opaque, 27 * 18 / 5);
+}
+
+// The opaque pixels of `picture` as a mask.
+std::vector<bool> Mask(const Picture& picture) {
+    std::vector<bool> mask;
+    for (uint32_t p : picture.pixels) mask.push_back(p != kKey);
+    return mask;
+}
+
+TEST_F(SpritePictures, DigitsAreAlikeAndLightOnlySegmentsOfTheEight) {
+    const Picture& eight = Get(63 + 8);
+    EXPECT_LE(eight.width, 53);
+    EXPECT_LE(Get(73).width, 65);
+    EXPECT_EQ(Get(73).height, eight.height);
+    const std::vector<bool> eightMask = Mask(eight);
+    std::set<std::vector<bool>> distinct;
+    for (int digit = 0; digit <= 9; ++digit) {
+        SCOPED_TRACE(digit);
+        const Picture& picture = Get(63 + digit);
+        ASSERT_EQ(picture.width, eight.width);
+        ASSERT_EQ(picture.height, eight.height);
+        const std::vector<bool> mask = Mask(picture);
+        int outside = 0;
+        for (size_t i = 0; i < mask.size(); ++i) outside += mask[i] && !eightMask[i];
+        EXPECT_EQ(outside, 0) << "a lit pixel that is no part of any segment";
+        distinct.insert(mask);
+    }
+    EXPECT_EQ(distinct.size(), 10u);
+
+    // the glyph slants with the counter: the top edge of the eight falls about 26 degrees to the right
+    int firstTop = -1, lastTop = -1, firstX = -1, lastX = -1;
+    for (int x = 0; x < eight.width; ++x) {
+        for (int y = 0; y < eight.height; ++y) {
+            if (!eight.Opaque(x, y)) continue;
+            if (firstX < 0) firstX = x, firstTop = y;
+            lastX = x, lastTop = y;
+            break;
+        }
+    }
+    const double degrees = std::atan2(lastTop - firstTop, lastX - firstX) * 180 / M_PI;
+    EXPECT_NEAR(degrees, 26, 4);
+}
+
+TEST_F(SpritePictures, CounterSlotsLieWhereTheDigitsLand) {
+    const Picture& counter = Get(50);
+    const int slots[5][3] = {{71, 85, 71}, {140, 119, 71}, {193, 149, 73}, {258, 178, 71}, {334, 214, 71}};
+    std::vector<int> owner(640 * 480, -1);
+    for (int slot = 0; slot < 5; ++slot) {
+        SCOPED_TRACE(slot);
+        const Picture& glyph = Get(slots[slot][2]);
+        int dark = 0, ghost = 0, inner = 0, lit = 0;
+        for (int y = 0; y < glyph.height; ++y) {
+            for (int x = 0; x < glyph.width; ++x) {
+                if (!glyph.Opaque(x, y)) continue;
+                const int cx = slots[slot][0] + x, cy = slots[slot][1] + y;
+                ASSERT_LT(cx, 640);
+                ASSERT_LT(cy, 480);
+                EXPECT_EQ(owner[cy * 640 + cx], -1) << "two slots overlap";
+                owner[cy * 640 + cx] = slot;
+                ++lit;
+                const uint32_t p = counter.At(cx, cy);
+                dark += Red(p) + Green(p) + Blue(p) < 3 * 80;
+                // the unlit segments are reddish, the glass is bluish; the lit segment's rim overhangs
+                // its unlit one, so only the segment's inside is compared
+                const bool inside = x >= 2 && y >= 2 && x + 2 < glyph.width && y + 2 < glyph.height &&
+                                    glyph.Opaque(x - 2, y) && glyph.Opaque(x + 2, y) && glyph.Opaque(x, y - 2) &&
+                                    glyph.Opaque(x, y + 2);
+                inner += inside;
+                ghost += inside && Red(p) > Blue(p) + 8;
+            }
+        }
+        // under a lit segment lies the display's dark glass, not the casing or bezel, and on the glass
+        // the unlit segment it covers
+        EXPECT_GT(dark, lit * 95 / 100);
+        EXPECT_GT(ghost, inner * 85 / 100);  // 90% when aligned; a slot 3 px off drops to 75%
+    }
+}
+
+// Angle of the main axis of a picture's opaque pixels, in degrees, y pointing down.
+double AxisDegrees(const Picture& picture) {
+    double n = 0, mx = 0, my = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (picture.Opaque(x, y)) n += 1, mx += x, my += y;
+        }
+    }
+    mx /= n, my /= n;
+    double sxx = 0, syy = 0, sxy = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (!picture.Opaque(x, y)) continue;
+            sxx += (x - mx) * (x - mx), syy += (y - my) * (y - my), sxy += (x - mx) * (y - my);
+        }
+    }
+    return 0.5 * std::atan2(2 * sxy, sxx - syy) * 180 / M_PI;
+}
+
+TEST_F(SpritePictures, BombsLieAlongTheirDownLeftFlightAndTheCowHangsWhereTheCordsMeet) {
+    // flight (-660, 450): the axis rises to the right at about 34 degrees, i.e. -34 with y down
+    EXPECT_NEAR(AxisDegrees(Get(25)), -34, 5);
+    EXPECT_NEAR(AxisDegrees(Get(26)), -34, 5);
+
+    // the canopy hangs with its row 0.8 * height on the cow's row 0, both at the same left x
+    const Picture& chute = Get(36);
+    const Picture& cow = Get(35);
+    int knotY = -1;
+    double knotX = 0;
+    for (int y = chute.height - 1; y >= 0 && knotY < 0; --y) {
+        int count = 0;
+        for (int x = 0; x < chute.width; ++x) {
+            if (chute.Opaque(x, y)) count++, knotX += x;
+        }
+        if (count > 0) knotY = y, knotX /= count;
+    }
+    EXPECT_GE(knotY, chute.height * 4 / 5) << "the cords meet above the canopy's bottom fifth";
+    for (int y = chute.height * 4 / 5; y < chute.height; ++y) {
+        for (int x = 0; x < chute.width; ++x) {
+            if (chute.Opaque(x, y)) {
+                EXPECT_NEAR(x, chute.width / 2, chute.width / 5) << "cords spread at row " << y;
+            }
+        }
+    }
+    const int ringY = knotY - static_cast<int>(0.8 * chute.height);
+    bool ring = false;
+    for (int y = std::max(0, ringY - 3); y <= ringY + 3 && y < cow.height; ++y) {
+        for (int x = static_cast<int>(knotX) - 3; x <= static_cast<int>(knotX) + 3; ++x) ring |= cow.Opaque(x, y);
+    }
+    EXPECT_TRUE(ring) << "the cords end in the air, not on the cow's harness";
+}
+
+TEST_F(SpritePictures, BuildingTwiceGivesTheSameBytes) {
+    assets::PictureMap again;
+    assets::BuildSpritePictures(again);
+    EXPECT_TRUE(again == encoded_);
+}
+
+}  // namespace

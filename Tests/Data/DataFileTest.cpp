@@ -1,0 +1,124 @@
+// The data archive on real zip files: lookup, the boxes users see and in which order, and members
+// whose bytes cannot be trusted.
+#include "ArchiveFixture.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using Method = ZipWriter::Method;
+
+const MessageBox kLengthNotFound{"DoFileLengthInDataFileLookup", "File Not Found in datafile!!!"};
+const MessageBox kReadFailed{"LoadFileFromDataFile", "error while reading the buffer in datafile!!!"};
+
+std::string PseudoRandomBytes(size_t count) {
+    std::mt19937 random(7);
+    std::string bytes(count, '\0');
+    // Runs of repeated bytes keep it compressible yet varied enough to span many reads.
+    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(random() % 4 == 0 ? random() : i / 97);
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(ArchiveTest, FindsMembersIgnoringCaseAndBackslashRuns) {
+    const std::string big = PseudoRandomBytes(3 << 20);  // several read slices
+    ZipWriter(zipPath)
+        .Add("syncroscripts/intro.xml", "<part/>")
+        .Add("texts/empty.txt", "")
+        .Add("music/big.bin", big)
+        .Add("music/stored.bin", "stored as it is", Method::kStored);
+    ZipDataFile& file = UseArchive(zipPath);
+
+    struct Case {
+        std::string request;
+        std::string_view content;
+        Boxes expected;  // shown by FLoadFile and again by FileLength
+    };
+    const Case cases[] = {
+        {"syncroscripts/intro.xml", "<part/>", {}},
+        {"SYNCROSCRIPTS/Intro.XML", "<part/>", {}},
+        {"syncroscripts\\intro.xml", "<part/>", {kLengthNotFound}},
+        {"SyncroScripts\\\\\\intro.xml", "<part/>", {kLengthNotFound}},
+        {"texts/empty.txt", "", {}},
+        {"music/big.bin", big, {}},
+        {"music/stored.bin", "stored as it is", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.request);
+        MemberBuffer buffer(file.FLoadFile(c.request), {&file});
+        ASSERT_NE(buffer, nullptr);
+        EXPECT_EQ(std::string_view(buffer.get(), c.content.size()), c.content);
+        EXPECT_EQ(buffer.get()[c.content.size()], '\0');
+        EXPECT_EQ(boxes.Take(), c.expected);
+        EXPECT_EQ(file.FileLength(c.request), static_cast<int32_t>(c.content.size()));
+        EXPECT_EQ(boxes.Take(), c.expected);
+    }
+    file.FreeBuffer(nullptr);
+}
+
+TEST_F(ArchiveTest, MissingMemberShowsEachStepsBoxInOrder) {
+    ZipWriter(zipPath).Add("pelmarov/credits.png", "x");
+    ZipDataFile& file = UseArchive(zipPath);
+
+    EXPECT_EQ(file.FLoadFile("pelmarov\\nothere.png"), nullptr);
+    EXPECT_EQ(boxes.Take(), (Boxes{kLengthNotFound,
+                                   {"LoadFileFromDataFile", "File Not Found in datafile!!!"},
+                                   {"FLoadFile", "Couldn't load file: pelmarov\\nothere.png."}}));
+    EXPECT_EQ(file.FileLength("pelmarov/nothere.png"), -1);
+    EXPECT_EQ(boxes.Take(), (Boxes{kLengthNotFound, kLengthNotFound}));
+}
+
+TEST_F(ArchiveTest, UnopenableArchiveShowsBothOpeningBoxes) {
+    std::string truncatedZip;
+    {
+        ZipWriter(zipPath).Add("a.txt", PseudoRandomBytes(5000));
+        const std::string whole =
+            (std::ostringstream() << std::ifstream(zipPath, std::ios::binary).rdbuf()).str();
+        truncatedZip = whole.substr(0, whole.size() / 2);
+    }
+    const std::string paths[] = {
+        dir.File("nowhere.zip"),
+        dir.Write("text.zip", "this is not an archive"),
+        dir.Write("truncated.zip", truncatedZip),
+    };
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        ZipDataFile& file = UseArchive(path);
+        EXPECT_EQ(file.FLoadFile("a.txt"), nullptr);
+        EXPECT_EQ(boxes.Take(), (Boxes{{"DoFileLengthInDataFileLookup", "Can't open Datafile!!!"},
+                                       {"LoadFileFromDataFile", "Can't open Zipfile!!!"},
+                                       {"FLoadFile", "Couldn't load file: a.txt."}}));
+        EXPECT_EQ(file.FileLength("a.txt"), -1);
+        EXPECT_EQ(boxes.Take(), (Boxes(2, {"DoFileLengthInDataFileLookup", "Can't open Datafile!!!"})));
+    }
+}
+
+// A member whose bytes disagree with its directory entry is a read failure, never a buffer of
+// corrupt or uninitialised bytes.
+TEST_F(ArchiveTest, UntrustworthyMembersAreReadFailures) {
+    const std::string text = "hello, world";
+    const uLong crc = ZipWriter::Crc(text);
+    ZipWriter(zipPath)
+        .AddRaw("bad-checksum.txt", text, Method::kStored, text.size(), crc ^ 0x10)
+        .AddRaw("short.txt", text, Method::kStored, text.size() + 40, crc)
+        .AddRaw("broken-stream.txt", "\xff\xff\xff\xff\xff\xff", Method::kDeflated, text.size(), crc)
+        .Add("secret.txt", text, Method::kDeflated, "password")
+        .Add("good.txt", text);
+    ZipDataFile& file = UseArchive(zipPath);
+
+    for (const char* name : {"bad-checksum.txt", "short.txt", "broken-stream.txt", "secret.txt"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(file.FLoadFile(name), nullptr);
+        EXPECT_EQ(boxes.Take(), Boxes{kReadFailed});
+    }
+    // The archive itself is fine: its sound members still load.
+    MemberBuffer good(file.FLoadFile("good.txt"), {&file});
+    ASSERT_NE(good, nullptr);
+    EXPECT_EQ(std::string(good.get()), text);
+    EXPECT_TRUE(boxes.Take().empty());
+}

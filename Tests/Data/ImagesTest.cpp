@@ -1,0 +1,245 @@
+// Pictures decoded through the registry from a real archive: colours of every PNG layout, the key
+// colour, orientation, and pictures that must be refused or cannot be decoded.
+#include "ArchiveFixture.h"
+
+#include "Support/ImageEncoders.h"
+#include "Utils/Utils.h"
+
+#include <random>
+#include <vector>
+
+namespace {
+
+using encode::Bytes;
+using Words = std::vector<uint32_t>;
+
+Words WordsOf(const Bitmap& bitmap) {
+    return Words(bitmap.pixels, bitmap.pixels + bitmap.size);
+}
+
+// 8-bit samples as 16-bit big-endian ones of the same value (v * 257).
+Bytes Widen(const Bytes& samples) {
+    Bytes wide;
+    for (const uint8_t v : samples) wide.insert(wide.end(), {v, v});
+    return wide;
+}
+
+Bytes RandomBytes(size_t count, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(count);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(ArchiveTest, EveryPngLayoutComesOutInItsTrueColours) {
+    // 3 x 2 pictures: top row green, red, blue; bottom row three other colours.
+    const Bytes rgb = {0, 255, 0, 255, 0, 0, 0, 0, 255, 0x12, 0x34, 0x56, 0, 254, 0, 1, 255, 0};
+    const Bytes rgba = {0,    255,  0,    0,    255, 0,   0, 0x80, 0, 0,   255, 255,
+                        0x12, 0x34, 0x56, 0x80, 0,   254, 0, 0,    1, 255, 0,   9};
+    const Bytes grey = {0x80, 0x00, 0xFF, 0x12, 0x34, 0x56};
+    const Bytes greyAlpha = {0x80, 0x00, 0x00, 0x80, 0xFF, 0xFF, 0x12, 0x40, 0x34, 0xFF, 0x56, 0x01};
+    const std::vector<encode::PaletteEntry> palette = {
+        {0, 255, 0}, {255, 0, 0}, {0, 0, 255}, {0x12, 0x34, 0x56}};
+    const Words keyedColours = {0xFF00FF00, 0x00FF0000, 0x000000FF, 0x00123456, 0x0000FE00, 0x0001FF00};
+    const Words plainColours = {0x0000FF00, 0x00FF0000, 0x000000FF, 0x00123456, 0x0000FE00, 0x0001FF00};
+    const Words greys = {0x808080, 0x000000, 0xFFFFFF, 0x121212, 0x343434, 0x565656};
+
+    struct Case {
+        const char* name;
+        Bytes file;
+        int kind;
+        Words expected;
+    };
+    const Case cases[] = {
+        {"rgb keyed", encode::Png8(3, 2, 3, rgb), 0, keyedColours},
+        {"rgb plain", encode::Png8(3, 2, 3, rgb), 1, plainColours},
+        // The picture's alpha is dropped: only the colour decides the key byte.
+        {"rgba keyed", encode::Png8(3, 2, 4, rgba), 0, keyedColours},
+        {"grey", encode::Png8(3, 2, 1, grey), 0, greys},
+        {"grey with alpha", encode::Png8(3, 2, 2, greyAlpha), 0, greys},
+        {"palette",
+         encode::Png(3, 2, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2, 3, 0, 1}, palette),
+         0,
+         {0xFF00FF00, 0x00FF0000, 0x000000FF, 0x00123456, 0xFF00FF00, 0x00FF0000}},
+        {"16-bit rgb", encode::Png(3, 2, PNG_COLOR_TYPE_RGB, 16, Widen(rgb)), 0, keyedColours},
+        {"16-bit grey", encode::Png(3, 2, PNG_COLOR_TYPE_GRAY, 16, Widen(grey)), 0, greys},
+        {"1-bit grey",
+         encode::Png(3, 2, PNG_COLOR_TYPE_GRAY, 1, {0b10100000, 0b01000000}),
+         1,
+         {0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}},
+    };
+    ZipWriter zip(zipPath);
+    for (const Case& c : cases) zip.Add(c.name, c.file);
+    zip.Close();
+    UseArchive(zipPath);
+
+    int32_t expectedGuid = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t guid = RegisterImage(c.name, c.kind, false);
+        EXPECT_EQ(guid, expectedGuid++);
+        const Bitmap* bitmap = GetBitmap(guid);
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_EQ(bitmap->width, 3);
+        EXPECT_EQ(bitmap->height, 2);
+        EXPECT_EQ(WordsOf(*bitmap), c.expected);
+    }
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
+// Registration copies whole rows; the per-pixel reading of the same picture must agree wherever
+// it applies (8-bit grey, RGB and RGBA), JPEG included.
+TEST_F(ArchiveTest, RowConversionMatchesPerPixelReading) {
+    Bytes rgb = RandomBytes(37 * 23 * 3, 1);
+    for (size_t i = 0; i < rgb.size(); i += 3 * 7) rgb[i] = 0, rgb[i + 1] = 255, rgb[i + 2] = 0;
+    ZipWriter(zipPath)
+        .Add("rgb.png", encode::Png8(37, 23, 3, rgb))
+        .Add("rgba.png", encode::Png8(23, 37, 4, RandomBytes(23 * 37 * 4, 2)))
+        .Add("photo.jpg", encode::Jpeg(37, 23, 3, rgb))
+        .Add("grey.jpg", encode::Jpeg(23, 37, 1, RandomBytes(23 * 37, 3)));
+    UseArchive(zipPath);
+
+    for (const char* name : {"rgb.png", "rgba.png", "photo.jpg", "grey.jpg"}) {
+        SCOPED_TRACE(name);
+        const Bitmap* bitmap = GetBitmap(RegisterImage(name, 0, false));
+        const std::unique_ptr<DevilImage> image = LoadImage(name);
+        ASSERT_EQ(bitmap->width, image->GetWidth());
+        ASSERT_EQ(bitmap->height, image->GetHeight());
+        Words perPixel;
+        for (int32_t y = 0; y < image->GetHeight(); ++y) {
+            for (int32_t x = 0; x < image->GetWidth(); ++x) {
+                const uint32_t colour = image->GetPixel(x, y) & 0xFFFFFF;
+                perPixel.push_back(colour | (colour == kKeyColour ? 0xFF000000u : 0u));
+            }
+        }
+        EXPECT_EQ(WordsOf(*bitmap), perPixel);
+    }
+}
+
+// Nothing but a PNG or JPEG of sane declared size reaches the decoder; whatever is refused or
+// fails to decode registers as an empty bitmap and keeps its GUID.
+TEST_F(ArchiveTest, RefusedOrUndecodablePicturesRegisterEmpty) {
+    const Bytes wellFormed = encode::Png8(64, 64, 3, RandomBytes(64 * 64 * 3, 3));
+    const Bytes photo = encode::Jpeg(64, 64, 3, RandomBytes(64 * 64 * 3, 4));
+    Bytes hugePng = encode::Png8(1, 1, 3, {1, 2, 3});
+    encode::DeclarePngSize(hugePng, 100000, 100000);
+    Bytes hugeJpeg = encode::Jpeg(8, 8, 1, Bytes(64, 7));
+    encode::DeclareJpegSize(hugeJpeg, 65535, 65535);
+    Bytes pngSignatureThenNoise = RandomBytes(600, 5);
+    std::copy(wellFormed.begin(), wellFormed.begin() + 8, pngSignatureThenNoise.begin());
+
+    const std::pair<const char*, Bytes> members[] = {
+        {"truncated.png", Bytes(wellFormed.begin(), wellFormed.begin() + wellFormed.size() / 2)},
+        {"truncated.jpg", Bytes(photo.begin(), photo.begin() + photo.size() / 2)},
+        {"huge.png", hugePng},
+        {"huge.jpg", hugeJpeg},
+        // Decodable, but wider than any side may be, or more pixels than allowed.
+        {"wide.png", encode::Png8(16385, 1, 1, Bytes(16385, 9))},
+        {"wide.jpg", encode::Jpeg(16392, 8, 1, Bytes(16392 * 8, 9))},
+        {"vast.png", encode::Png8(4097, 4097, 1, Bytes(4097 * 4097, 9))},
+        {"noise.bin", RandomBytes(600, 6)},
+        {"noise.png", pngSignatureThenNoise},
+        {"picture.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
+        {"empty.png", {}},
+    };
+    ZipWriter zip(zipPath);
+    for (const auto& [name, bytes] : members) zip.Add(name, bytes);
+    zip.Add("good.png", wellFormed).Add("good.jpg", photo);
+    zip.Close();
+    UseArchive(zipPath);
+
+    int32_t expectedGuid = 0;
+    for (const auto& [name, bytes] : members) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(RegisterImage(name, 0, false), expectedGuid);
+        const Bitmap* bitmap = GetBitmap(expectedGuid++);
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_TRUE(bitmap->Empty());
+        EXPECT_EQ(bitmap->pixels, nullptr);
+    }
+    // A missing member shows the archive's boxes and is registered the same way.
+    EXPECT_EQ(RegisterImage("missing.png", 0, false), expectedGuid);
+    EXPECT_TRUE(GetBitmap(expectedGuid++)->Empty());
+    EXPECT_EQ(boxes.Take().size(), 5u);
+    // Pictures after them decode as usual.
+    EXPECT_EQ(GetBitmap(RegisterImage("good.png", 1, false))->size, 64 * 64);
+    EXPECT_EQ(GetBitmap(RegisterImage("good.jpg", 1, false))->size, 64 * 64);
+    EXPECT_EQ(imageTable.size(), static_cast<size_t>(expectedGuid + 2));
+}
+
+TEST_F(ArchiveTest, DeclaredSizesAreReadWithinTheBuffer) {
+    const Bytes png = encode::Png8(5, 3, 3, Bytes(45, 1));
+    const Bytes jpeg = encode::Jpeg(9, 4, 1, Bytes(36, 1));
+    auto pngOf = [&](uint32_t w, uint32_t h) {
+        Bytes patched = png;
+        encode::DeclarePngSize(patched, w, h);
+        return patched;
+    };
+    // A JPEG whose frame header comes after fill bytes and a comment segment, or never.
+    const Bytes commented = {0xFF, 0xD8, 0xFF, 0xFF, 0xFE, 0x00, 0x04, 'h',  'i',  0xFF, 0xC2,
+                             0x00, 0x0B, 0x08, 0x01, 0x00, 0x00, 0x03, 0x01, 0x01, 0x11, 0x00};
+    const Bytes scanFirst = {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x08, 0xFF, 0xC0,
+                             0x00, 0x0B, 0x08, 0x00, 0x01, 0x00, 0x01};
+    const Bytes overlong = {0xFF, 0xD8, 0xFF, 0xE0, 0x7F, 0xFF, 0xFF, 0xC0,
+                            0x00, 0x0B, 0x08, 0x00, 0x01, 0x00, 0x01};
+    const Bytes cutFrame = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x01, 0x00};
+
+    using F = PictureFormat;
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        F format;
+        int64_t width, height;
+        bool acceptable;
+    };
+    const Case cases[] = {
+        {"png", png, F::kPng, 5, 3, true},
+        {"jpeg", jpeg, F::kJpeg, 9, 4, true},
+        {"commented progressive jpeg", commented, F::kJpeg, 3, 256, true},
+        {"largest side", pngOf(16384, 1024), F::kPng, 16384, 1024, true},
+        {"side too long", pngOf(16385, 1), F::kPng, 16385, 1, false},
+        {"too many pixels", pngOf(4097, 4096), F::kPng, 4097, 4096, false},
+        {"declared 4 billion wide", pngOf(0xFFFFFFFF, 1), F::kPng, 0xFFFFFFFF, 1, false},
+        {"zero height", pngOf(5, 0), F::kPng, 5, 0, false},
+        {"png cut in its header", Bytes(png.begin(), png.begin() + 20), F::kUnknown, 0, 0, false},
+        {"scan before frame", scanFirst, F::kUnknown, 0, 0, false},
+        {"segment beyond the end", overlong, F::kUnknown, 0, 0, false},
+        {"frame header cut", cutFrame, F::kUnknown, 0, 0, false},
+        {"random", RandomBytes(64, 8), F::kUnknown, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // An exact-size copy, so that reading past the end shows up under the sanitizers.
+        const std::unique_ptr<uint8_t[]> exact(new uint8_t[c.bytes.size()]);
+        std::copy(c.bytes.begin(), c.bytes.end(), exact.get());
+        const PictureHeader header = ReadPictureHeader(exact.get(), c.bytes.size());
+        EXPECT_EQ(header.format, c.format);
+        EXPECT_EQ(header.width, c.width);
+        EXPECT_EQ(header.height, c.height);
+        EXPECT_EQ(AcceptablePicture(header), c.acceptable);
+    }
+}
+
+TEST_F(ArchiveTest, RegistryHandsOutGuidsInOrderAndReleasesEverything) {
+    ZipWriter(zipPath).Add("a.png", encode::Png8(2, 1, 3, Bytes(6, 5)));
+    UseArchive(zipPath);
+    EXPECT_EQ(RegisterImage("a.png", 0, false), 0);
+    EXPECT_EQ(RegisterImage("a.png", 1, true), 1);
+    EXPECT_EQ(imageTable[0].image, nullptr);
+    ASSERT_NE(imageTable[1].image, nullptr);
+    EXPECT_EQ(imageTable[1].image->GetWidth(), 2);
+
+    for (const int32_t unknown : {2, -1, 100}) {
+        EXPECT_EQ(GetBitmap(unknown), nullptr);
+        EXPECT_EQ(boxes.Take(),
+                  (Boxes{{"This should not happen", ComposeErrorText("An unknown GUID was entered", true)}}));
+    }
+    ReleaseImages();
+    ASSERT_EQ(imageTable.size(), 2u);
+    for (const ImageEntry& entry : imageTable) {
+        EXPECT_EQ(entry.image, nullptr);
+        EXPECT_EQ(entry.bitmap, nullptr);
+    }
+}

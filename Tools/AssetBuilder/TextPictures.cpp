@@ -1,0 +1,135 @@
+// Captions and title cards: bold outlined lettering in a few house styles. The keyed captions are
+// drawn over whatever the scene shows, so each carries a dark outline and an opaque drop shadow; the
+// plain cards (intro, closing) sit on black.
+#include "AssetBuilder/SpriteKit.h"
+
+#include <cmath>
+#include <string>
+
+namespace assets {
+
+namespace {
+
+// Studio titles of part one: gilded serif, like a film company's card.
+const LetterStyle kGilded{"DejaVu Serif Bold", 0xFFF4C0, 0xE09A20, 0x2A1200, 3.5, 0x4A2A08, 3, 4};
+// Exclamations: white to yellow sans, black outline, a red shadow thrown down-right.
+const LetterStyle kShout{"DejaVu Sans Bold", 0xFFFFFF, 0xFFD020, 0x000000, 4.0, 0xB01010, 5, 5};
+// The villain's lines: violet to magenta, leaning forward.
+const LetterStyle kVillain{"DejaVu Sans Bold Oblique", 0xF0C8FF, 0xB02CD0, 0x14001C, 3.5, 0x000000, 4, 4};
+// The walking figure's captions: cool casino neon blue.
+const LetterStyle kNeon{"DejaVu Sans Condensed Bold", 0xE8FAFF, 0x38B8FF, 0x001028, 3.5, 0x002060, 4, 4};
+// The machine: hot red lettering on a black shadow.
+const LetterStyle kAlarm{"DejaVu Sans Bold", 0xFFD0B0, 0xE01808, 0x1C0000, 3.5, 0x000000, 4, 4};
+// The western title: sandy slab serif.
+const LetterStyle kWestern{"DejaVu Serif Condensed Bold", 0xFFE8B0, 0xC07828, 0x2A1000, 3.0, 0x000000, 3, 3};
+
+// The two wire captions: the colour is the point of the joke. The green stays clear of key green.
+const LetterStyle kRedWire{"DejaVu Sans Bold", 0xFF6A50, 0xC80808, 0x200000, 4.0, 0x000000, 4, 4};
+const LetterStyle kGreenWire{"DejaVu Sans Bold", 0x80F09A, 0x20C040, 0x001A08, 4.0, 0x000000, 4, 4};
+
+std::vector<uint8_t> KeyedCaption(int w, int h, const std::string& markup, const LetterStyle& style,
+                                  double margin = 2.0, Align align = Align::kCentre) {
+    Canvas canvas(w, h);
+    LetterCard(canvas, markup, style, margin, align);
+    return EncodeKeyedPng(canvas);
+}
+
+// A caption tilted clockwise by `degrees`, as large as the card allows.
+std::vector<uint8_t> TiltedCaption(int w, int h, const std::string& markup, const LetterStyle& style, double degrees) {
+    Canvas canvas(w, h);
+    LetterCard(canvas, markup, style, 2.0, Align::kCentre, degrees);
+    return EncodeKeyedPng(canvas);
+}
+
+// The warning card: hazard stripes above and below a short notice, on black.
+std::vector<uint8_t> WarningCard() {
+    Canvas canvas(640, 152);
+    cairo_t* cr = canvas.cr();
+    for (double y : {6.0, 134.0}) {
+        cairo_save(cr);
+        cairo_rectangle(cr, 0, y, 640, 12);
+        cairo_clip(cr);
+        SetHex(cr, 0xF0C010);
+        cairo_paint(cr);
+        for (double x = -20; x < 660; x += 28) {
+            // one black stripe leaning right
+            cairo_move_to(cr, x, y + 12);
+            cairo_line_to(cr, x + 14, y + 12);
+            cairo_line_to(cr, x + 26, y);
+            cairo_line_to(cr, x + 12, y);
+            cairo_close_path(cr);
+        }
+        SetHex(cr, 0x101010);
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
+    const LetterStyle head{"DejaVu Sans Bold", 0xFFF0A0, 0xF0A010, 0x000000, 2.0, 0x801000, 3, 3};
+    DrawLettering(cr, "WARNING", head, 0, 26, 640, 44);
+    const LetterStyle body{"DejaVu Sans Bold", 0xF0F0F0, 0xB8C0C8, 0x000000, 0.0, 0, 0, 0};
+    DrawLettering(cr,
+                  "This production contains flashing lights, loud music,\n"
+                  "falling bombs and cows of uncertain origin.",
+                  body, 30, 78, 580, 48);
+    return EncodePlainPng(canvas);
+}
+
+// The group card: "Another" small above the group's name, underlined by a thin gold rule.
+std::vector<uint8_t> GroupCard() {
+    Canvas canvas(290, 68);
+    cairo_t* cr = canvas.cr();
+    const LetterStyle style{"DejaVu Serif Bold Italic", 0xFFFFFF, 0xC8D4E0, 0x000000, 0.0, 0, 0, 0};
+    DrawLettering(cr, "<span size=\"60%\">Another</span> Nimbrel <span size=\"60%\">joint</span>", style, 4, 8, 282,
+                  44);
+    SetLinear(cr, 20, 0, 270, 0, {0x000000, 0xE0B040, 0x000000});
+    cairo_rectangle(cr, 20, 58, 250, 2);
+    cairo_fill(cr);
+    return EncodePlainPng(canvas);
+}
+
+// The last card: "The End" in gilded serif, a small line under it.
+std::vector<uint8_t> EndCard() {
+    Canvas canvas(452, 264);
+    cairo_t* cr = canvas.cr();
+    DrawLettering(cr, "The End", kGilded, 16, 40, 420, 140);
+    const LetterStyle small{"DejaVu Serif Italic", 0xC8C8C8, 0x909090, 0x000000, 0.0, 0, 0, 0};
+    DrawLettering(cr, "a Nimbrel joint, made with cows", small, 96, 196, 260, 22);
+    return EncodePlainPng(canvas);
+}
+
+std::vector<uint8_t> SmallLine() {
+    Canvas canvas(94, 22);
+    const LetterStyle style{"DejaVu Sans Bold Oblique", 0xFFFFFF, 0xC0C0C0, 0x000000, 0.0, 0, 0, 0};
+    LetterCard(canvas, "Phew...", style, 2);
+    return EncodePlainPng(canvas);
+}
+
+}  // namespace
+
+void BuildTextPictures(PictureMap& out) {
+    out[16] = KeyedCaption(560, 210, "<span size=\"55%\">The</span>\nMatterhorn", kGilded);
+    out[17] = TiltedCaption(460, 166, "You are wrong,\nsir!", kShout, -4);
+    out[18] = KeyedCaption(380, 80, "proudly present", {"DejaVu Serif Bold Italic", 0xFFFFFF, 0xD8C8A0,
+                                                      0x1A1000, 3.0, 0x000000, 3, 3});
+    out[19] = KeyedCaption(470, 64, "Zembramount Pictures", kGilded);
+    // the top-left corner is shown magnified twelve times: the first letter starts right there
+    out[20] = KeyedCaption(300, 150, "Vuvizarodaz's\n<span size=\"140%\">evil plan</span>", kVillain, 0,
+                           Align::kTopLeft);
+    out[21] = KeyedCaption(590, 40, "Let the Rerevidgers ... take the mountain!", kVillain);
+    out[22] = KeyedCaption(416, 131, "Agent Vostel", kNeon);
+    out[23] = KeyedCaption(311, 129, "licensed\nto gamble", kNeon);
+    out[54] = TiltedCaption(500, 150, "No Swiss!", kShout, -5);
+    out[55] = TiltedCaption(390, 250, "Defuse\nit!", kShout, 4);
+    out[56] = KeyedCaption(500, 290, "Quick!\nCut a wire!", kShout);
+    out[57] = KeyedCaption(480, 270, "The red\none?", kRedWire);
+    out[58] = KeyedCaption(540, 300, "The green\none?", kGreenWire);
+    out[59] = TiltedCaption(550, 250, "Snap!", kShout, -8);
+    out[60] = KeyedCaption(270, 166, "The evil\nmachine", kAlarm);
+    out[61] = KeyedCaption(336, 184, "Meanwhile,\nat the Alamo...", kWestern);
+    out[62] = TiltedCaption(400, 360, "Which\nflipping\nwire?!", kShout, 6);
+    out[96] = SmallLine();
+    out[97] = EndCard();
+    out[98] = WarningCard();
+    out[99] = GroupCard();
+}
+
+}  // namespace assets
