@@ -6,8 +6,6 @@
 #include "AssetBuilder/MusicScore.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <deque>
 #include <memory>
@@ -725,12 +723,6 @@ std::vector<int16_t> RenderMusic(long frames) {
         mix[2 * i + 1] *= k;
     }
     for (float& s : mix) s *= kMasterGain;
-    if (getenv("ZV_DEBUG_PEAKS")) {
-        for (int bar = 0; bar < kTrackBars && BarSample(bar) < frames; ++bar) {
-            float p = 0; for (long i = 2*BarSample(bar); i < 2*std::min(frames, BarSample(bar+1)); ++i) p = std::max(p, std::fabs(mix[i]));
-            fprintf(stderr, "bar %d prepeak %.2f\n", bar, p);
-        }
-    }
     Limit(mix, kMasterCeiling);
     std::vector<int16_t> out(mix.size());
     for (size_t i = 0; i < mix.size(); ++i) {
