@@ -1,7 +1,5 @@
 // The captions, counter and small sprites: each fits where the scenes draw it, keys cleanly, and the
 // pictures that must line up with each other (digits and counter, cow and parachute) do.
-#include "AssetBuilder/Pictures.h"
-
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +7,8 @@
 #include <cstring>
 #include <set>
 #include <string>
+
+#include "AssetBuilder/Pictures.h"
 
 namespace {
 
@@ -55,9 +55,15 @@ Picture Decode(const std::vector<uint8_t>& png) {
     return picture;
 }
 
-int Red(uint32_t p) { return static_cast<int>((p >> 16) & 0xFF); }
-int Green(uint32_t p) { return static_cast<int>((p >> 8) & 0xFF); }
-int Blue(uint32_t p) { return static_cast<int>(p & 0xFF); }
+int Red(uint32_t p) {
+    return static_cast<int>((p >> 16) & 0xFF);
+}
+int Green(uint32_t p) {
+    return static_cast<int>((p >> 8) & 0xFF);
+}
+int Blue(uint32_t p) {
+    return static_cast<int>(p & 0xFF);
+}
 
 class SpritePictures : public ::testing::Test {
 protected:
@@ -108,11 +114,11 @@ TEST_F(SpritePictures, CaptionsAndCardsStayOnScreenWhereTheScenesDrawThem) {
     struct Placement {
         int guid, x, y;
     };
-    const Placement placements[] = {{16, 67, 157},  {17, 172, 310}, {18, 249, 390}, {19, 85, 208}, {20, 315, 260},
-                                    {21, 25, 220},  {22, 221, 185}, {23, 225, 300}, {54, 70, 330}, {55, 240, 210},
-                                    {56, 126, 164}, {57, 151, 195}, {58, 88, 163},  {59, 84, 223}, {60, 364, 308},
-                                    {61, 300, 292}, {62, 229, 101}, {96, 273, 229}, {97, 187, 216}, {98, 0, 164},
-                                    {99, 175, 206}};
+    const Placement placements[] = {
+        {16, 67, 157},  {17, 172, 310}, {18, 249, 390}, {19, 85, 208},  {20, 315, 260}, {21, 25, 220},
+        {22, 221, 185}, {23, 225, 300}, {54, 70, 330},  {55, 240, 210}, {56, 126, 164}, {57, 151, 195},
+        {58, 88, 163},  {59, 84, 223},  {60, 364, 308}, {61, 300, 292}, {62, 229, 101}, {96, 273, 229},
+        {97, 187, 216}, {98, 0, 164},   {99, 175, 206}};
     for (const Placement& place : placements) {
         SCOPED_TRACE(place.guid);
         const Picture& picture = Get(place.guid);
@@ -155,8 +161,10 @@ TEST_F(SpritePictures, WireCaptionsAreInTheirColoursAndTheMagnifiedCornerShowsLe
         return static_cast<double>(hits) / opaque;
     };
     EXPECT_GT(share(Get(57), [](uint32_t p) { return Red(p) > 120 && Red(p) > Green(p) + Blue(p); }), 0.4);
-    EXPECT_GT(share(Get(58), [](uint32_t p) { return Green(p) > 120 && Green(p) > Red(p) + 30 && Green(p) > Blue(p); }),
-              0.4);
+    EXPECT_GT(
+        share(Get(58),
+              [](uint32_t p) { return Green(p) > 120 && Green(p) > Red(p) + 30 && Green(p) > Blue(p); }),
+        0.4);
 
     // the evil plan grows in from 12x at its top-left corner: the first 27 x 18 pixels fill the screen
     const Picture& plan = Get(20);
@@ -230,8 +238,8 @@ TEST_F(SpritePictures, CounterSlotsLieWhereTheDigitsLand) {
                 // the unlit segments are reddish, the glass is bluish; the lit segment's rim overhangs
                 // its unlit one, so only the segment's inside is compared
                 const bool inside = x >= 2 && y >= 2 && x + 2 < glyph.width && y + 2 < glyph.height &&
-                                    glyph.Opaque(x - 2, y) && glyph.Opaque(x + 2, y) && glyph.Opaque(x, y - 2) &&
-                                    glyph.Opaque(x, y + 2);
+                                    glyph.Opaque(x - 2, y) && glyph.Opaque(x + 2, y) &&
+                                    glyph.Opaque(x, y - 2) && glyph.Opaque(x, y + 2);
                 inner += inside;
                 ghost += inside && Red(p) > Blue(p) + 8;
             }
@@ -290,7 +298,8 @@ TEST_F(SpritePictures, BombsLieAlongTheirDownLeftFlightAndTheCowHangsWhereTheCor
     const int ringY = knotY - static_cast<int>(0.8 * chute.height);
     bool ring = false;
     for (int y = std::max(0, ringY - 3); y <= ringY + 3 && y < cow.height; ++y) {
-        for (int x = static_cast<int>(knotX) - 3; x <= static_cast<int>(knotX) + 3; ++x) ring |= cow.Opaque(x, y);
+        for (int x = static_cast<int>(knotX) - 3; x <= static_cast<int>(knotX) + 3; ++x)
+            ring |= cow.Opaque(x, y);
     }
     EXPECT_TRUE(ring) << "the cords end in the air, not on the cow's harness";
 }

@@ -2,9 +2,9 @@
 // the countdown scenes draw into its five slots. The panel is seen at an angle, so everything on it
 // is drawn in a sheared "panel space" (u, v) that lands on the screen at (u, v + u * slope): rows
 // slope down to the right by 26 degrees while verticals stay vertical, exactly like the digits.
-#include "AssetBuilder/SpriteKit.h"
-
 #include <cmath>
+
+#include "AssetBuilder/SpriteKit.h"
 
 namespace assets {
 
@@ -42,8 +42,8 @@ void DrawDigit(Canvas& canvas, int digit) {
     cairo_t* cr = canvas.cr();
     const uint8_t mask = DigitSegments(digit);
     PaintLed(
-        cr, [&](double thin) { DigitSegmentsPath(cr, mask, kDigitOriginX, kDigitOriginY, thin); }, kDigitOriginY,
-        kDigitPictureH - kDigitOriginY);
+        cr, [&](double thin) { DigitSegmentsPath(cr, mask, kDigitOriginX, kDigitOriginY, thin); },
+        kDigitOriginY, kDigitPictureH - kDigitOriginY);
 }
 
 void DrawColon(Canvas& canvas) {
@@ -152,7 +152,8 @@ void DrawDisplay(cairo_t* cr) {
 
     cairo_save(cr);
     EnterPanelSpace(cr);
-    for (auto [u, v] : {std::pair{42.0, 30.0}, {410.0, 30.0}, {42.0, 140.0}, {410.0, 140.0}}) Screw(cr, u, v, 4.5, 0.6);
+    for (auto [u, v] : {std::pair{42.0, 30.0}, {410.0, 30.0}, {42.0, 140.0}, {410.0, 140.0}})
+        Screw(cr, u, v, 4.5, 0.6);
     cairo_restore(cr);
 }
 
@@ -288,7 +289,8 @@ void DrawCounterCloseUp(Canvas& canvas) {
     DrawDisplay(cr);
     cairo_save(cr);
     EnterPanelSpace(cr);
-    for (auto [u, v] : {std::pair{14.0, -170.0}, {620.0, -170.0}, {14.0, 182.0}, {620.0, 182.0}, {330.0, 182.0}}) {
+    for (auto [u, v] :
+         {std::pair{14.0, -170.0}, {620.0, -170.0}, {14.0, 182.0}, {620.0, 182.0}, {330.0, 182.0}}) {
         Screw(cr, u, v, 8, u * 0.01);
     }
     cairo_restore(cr);
