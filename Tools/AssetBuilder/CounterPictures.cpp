@@ -73,7 +73,7 @@ void Screw(cairo_t* cr, double x, double y, double r, double turn) {
 
 // Casing: gunmetal, lit from the top left, with brushed streaks along the panel's rows.
 void DrawCasing(cairo_t* cr, Random& random) {
-    SetLinear(cr, 0, 0, 640, 480, {0x4A525C, 0x343A42, 0x1C2026});
+    SetLinear(cr, 0, 0, 640, 480, {0x4C4E52, 0x36383C, 0x1E1F22});
     cairo_paint(cr);
     cairo_save(cr);
     EnterPanelSpace(cr);
@@ -114,9 +114,9 @@ void DrawDisplay(cairo_t* cr) {
     RoundedRect(cr, 34, 22, 384, 126, 16);
     SetLinear(cr, 0, 22, 0, 148, {0xF0F2F4, 0x9AA0A8, 0x5A6068, 0xB8BEC6});
     FillAndOutline(cr, 0x101214, 2.0);
-    // glass: near-black with a faint blue backlight in its middle
+    // glass: near-black with a blue backlight in its middle, which the blue light map brightens
     RoundedRect(cr, 48, 34, 356, 102, 8);
-    SetLinear(cr, 0, 34, 0, 136, {0x0A0C12, 0x121826, 0x080A0E});
+    SetLinear(cr, 0, 34, 0, 136, {0x0A0C16, 0x16243E, 0x0A0C16});
     FillAndOutline(cr, 0x050505, 2.0);
     // labels over the minutes and the seconds, printed on the bezel
     const LetterStyle label{"DejaVu Sans Bold", 0x202428, 0x202428, 0x202428, 0.0, 0, 0, 0};
