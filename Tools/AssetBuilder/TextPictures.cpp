@@ -88,6 +88,36 @@ std::vector<uint8_t> NoSwissCaption() {
     return EncodeKeyedPng(canvas);
 }
 
+// The western title: a wanted-poster frame of rope with a sheriff's star in each corner.
+std::vector<uint8_t> WesternCard() {
+    Canvas canvas(336, 184);
+    cairo_t* cr = canvas.cr();
+    // rope: a dark cord with sandy twists dashed over it
+    RoundedRect(cr, 12, 12, 312, 160, 14);
+    SetHex(cr, 0x2A1000);
+    cairo_set_line_width(cr, 7);
+    cairo_stroke_preserve(cr);
+    const double twist[2] = {6, 4};
+    cairo_set_dash(cr, twist, 2, 0);
+    SetHex(cr, 0xD8A860);
+    cairo_set_line_width(cr, 4);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    for (auto [x, y] : {std::pair{16.0, 16.0}, {320.0, 16.0}, {16.0, 168.0}, {320.0, 168.0}}) {
+        // a five-pointed star with a round tip on each point
+        cairo_new_path(cr);
+        for (int i = 0; i < 10; ++i) {
+            const double a = -M_PI / 2 + i * M_PI / 5, r = (i % 2 == 0) ? 14 : 6;
+            cairo_line_to(cr, x + r * std::cos(a), y + r * std::sin(a));
+        }
+        cairo_close_path(cr);
+        SetLinear(cr, 0, y - 14, 0, y + 14, {0xFFF4B0, 0xC89020});
+        FillAndOutline(cr, 0x2A1000, 2.0);
+    }
+    DrawLettering(cr, "Meanwhile,\nat the Alamo...", kWestern, 30, 26, 276, 132);
+    return EncodeKeyedPng(canvas);
+}
+
 // The warning card: hazard stripes above and below a short notice, on black.
 std::vector<uint8_t> WarningCard() {
     Canvas canvas(640, 152);
@@ -171,7 +201,7 @@ void BuildTextPictures(PictureMap& out) {
     out[58] = KeyedCaption(540, 300, "The green\none?", kGreenWire);
     out[59] = SnapCaption();
     out[60] = KeyedCaption(270, 166, "The evil\nmachine", kAlarm);
-    out[61] = KeyedCaption(336, 184, "Meanwhile,\nat the Alamo...", kWestern);
+    out[61] = WesternCard();
     out[62] = TiltedCaption(400, 360, "Which\nflipping\nwire?!", kShout, 6);
     out[96] = SmallLine();
     out[97] = EndCard();
