@@ -4,6 +4,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -216,36 +217,41 @@ double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& 
     const double inkW = ink.width / double(PANGO_SCALE), inkH = ink.height / double(PANGO_SCALE);
 
     // The outline and shadow keep their pixel sizes while the glyphs scale, so they are taken off the
-    // box first: pads p* around the ink, then the largest scale whose tilted rectangle fits.
+    // box: pads around the glyphs' own extent.
     const double padLeft = style.outlineWidth + std::max(0.0, -style.shadowX);
     const double padRight = style.outlineWidth + std::max(0.0, style.shadowX);
     const double padTop = style.outlineWidth + std::max(0.0, -style.shadowY);
     const double padBottom = style.outlineWidth + std::max(0.0, style.shadowY);
-    const double padW = padLeft + padRight, padH = padTop + padBottom;
+    const double innerW = w - padLeft - padRight, innerH = h - padTop - padBottom;
     const double angle = degrees * M_PI / 180.0;
-    const double c = std::fabs(std::cos(angle)), s = std::fabs(std::sin(angle));
-    const double scale = std::min((w - padW * c - padH * s) / (inkW * c + inkH * s),
-                                  (h - padW * s - padH * c) / (inkW * s + inkH * c));
 
-    // The glyph outlines as a path in device space, so later strokes keep pixel widths.
-    cairo_save(cr);
-    cairo_new_path(cr);
-    if (align == Align::kTopLeft && degrees == 0.0) {
-        cairo_translate(cr, x + padLeft, y + padTop);
-    } else {
-        // the ink's centre (shifted by the pads' imbalance) on the box's centre, then the tilt
-        cairo_translate(cr, x + w / 2 + (padLeft - padRight) / 2, y + h / 2 + (padTop - padBottom) / 2);
+    // The glyph outlines as a path in the caller's space (strokes then keep their widths), turned
+    // about the ink's centre, which lands on (dx, dy); returns the path's extent.
+    std::array<double, 4> extent;
+    const auto build = [&](double scale, double dx, double dy) {
+        cairo_save(cr);
+        cairo_new_path(cr);
+        cairo_translate(cr, dx, dy);
         cairo_rotate(cr, angle);
-        cairo_translate(cr, -inkW * scale / 2, -inkH * scale / 2);
+        cairo_scale(cr, scale, scale);
+        cairo_translate(cr, -inkX - inkW / 2, -inkY - inkH / 2);
+        cairo_move_to(cr, 0, 0);
+        pango_cairo_layout_path(cr, layout.get());
+        cairo_restore(cr);
+        cairo_path_extents(cr, &extent[0], &extent[1], &extent[2], &extent[3]);
+    };
+    // Measure at 1:1, then scale so the tighter side is filled: a tilted line of glyphs fills its box
+    // better than its tilted ink rectangle would.
+    build(1.0, 0.0, 0.0);
+    const double scale = std::min(innerW / (extent[2] - extent[0]), innerH / (extent[3] - extent[1]));
+    double dx = x + padLeft - extent[0] * scale, dy = y + padTop - extent[1] * scale;
+    if (align == Align::kCentre) {
+        dx += (innerW - (extent[2] - extent[0]) * scale) / 2;
+        dy += (innerH - (extent[3] - extent[1]) * scale) / 2;
     }
-    cairo_scale(cr, scale, scale);
-    cairo_translate(cr, -inkX, -inkY);
-    cairo_move_to(cr, 0, 0);
-    pango_cairo_layout_path(cr, layout.get());
-    cairo_restore(cr);
+    build(scale, dx, dy);
     PathPtr glyphs(cairo_copy_path(cr));
-    double x0, y0, x1, y1;
-    cairo_path_extents(cr, &x0, &y0, &x1, &y1);
+    const double y0 = extent[1], y1 = extent[3];
     cairo_new_path(cr);
 
     cairo_save(cr);
