@@ -35,8 +35,6 @@ public:
     // the top row as shown; 0 without a library image or for a layout it does not know (grey with
     // alpha, for one). One library query per pixel: slow, and not what registration uses.
     uint32_t GetPixel(int32_t x, int32_t y);
-    // Whether the last Load produced a picture.
-    bool Decoded() const { return decoded; }
 
     // Converts the picture to 8-bit RGBA in the library and copies it whole, row by row, into a
     // new Bitmap (key byte as Bitmap::FromRgba sets it). Empty when nothing was decoded.

@@ -1,14 +1,17 @@
 // The captions, counter and small sprites: each fits where the scenes draw it, keys cleanly, and the
 // pictures that must line up with each other (digits and counter, cow and parachute) do.
-#include "AssetBuilder/Pictures.h"
-
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
+
+#include "AssetBuilder/Pictures.h"
+#include "AssetBuilder/SpriteKit.h"
 
 namespace {
 
@@ -55,9 +58,15 @@ Picture Decode(const std::vector<uint8_t>& png) {
     return picture;
 }
 
-int Red(uint32_t p) { return static_cast<int>((p >> 16) & 0xFF); }
-int Green(uint32_t p) { return static_cast<int>((p >> 8) & 0xFF); }
-int Blue(uint32_t p) { return static_cast<int>(p & 0xFF); }
+int Red(uint32_t p) {
+    return static_cast<int>((p >> 16) & 0xFF);
+}
+int Green(uint32_t p) {
+    return static_cast<int>((p >> 8) & 0xFF);
+}
+int Blue(uint32_t p) {
+    return static_cast<int>(p & 0xFF);
+}
 
 class SpritePictures : public ::testing::Test {
 protected:
@@ -108,11 +117,11 @@ TEST_F(SpritePictures, CaptionsAndCardsStayOnScreenWhereTheScenesDrawThem) {
     struct Placement {
         int guid, x, y;
     };
-    const Placement placements[] = {{16, 67, 157},  {17, 172, 310}, {18, 249, 390}, {19, 85, 208}, {20, 315, 260},
-                                    {21, 25, 220},  {22, 221, 185}, {23, 225, 300}, {54, 70, 330}, {55, 240, 210},
-                                    {56, 126, 164}, {57, 151, 195}, {58, 88, 163},  {59, 84, 223}, {60, 364, 308},
-                                    {61, 300, 292}, {62, 229, 101}, {96, 273, 229}, {97, 187, 216}, {98, 0, 164},
-                                    {99, 175, 206}};
+    const Placement placements[] = {
+        {16, 67, 157},  {17, 172, 310}, {18, 249, 390}, {19, 85, 208},  {20, 315, 260}, {21, 25, 220},
+        {22, 221, 185}, {23, 225, 300}, {54, 70, 330},  {55, 240, 210}, {56, 126, 164}, {57, 151, 195},
+        {58, 88, 163},  {59, 84, 223},  {60, 364, 308}, {61, 300, 292}, {62, 229, 101}, {96, 273, 229},
+        {97, 187, 216}, {98, 0, 164},   {99, 175, 206}};
     for (const Placement& place : placements) {
         SCOPED_TRACE(place.guid);
         const Picture& picture = Get(place.guid);
@@ -155,8 +164,10 @@ TEST_F(SpritePictures, WireCaptionsAreInTheirColoursAndTheMagnifiedCornerShowsLe
         return static_cast<double>(hits) / opaque;
     };
     EXPECT_GT(share(Get(57), [](uint32_t p) { return Red(p) > 120 && Red(p) > Green(p) + Blue(p); }), 0.4);
-    EXPECT_GT(share(Get(58), [](uint32_t p) { return Green(p) > 120 && Green(p) > Red(p) + 30 && Green(p) > Blue(p); }),
-              0.4);
+    EXPECT_GT(
+        share(Get(58),
+              [](uint32_t p) { return Green(p) > 120 && Green(p) > Red(p) + 30 && Green(p) > Blue(p); }),
+        0.4);
 
     // the evil plan grows in from 12x at its top-left corner: the first 27 x 18 pixels fill the screen
     const Picture& plan = Get(20);
@@ -230,8 +241,8 @@ TEST_F(SpritePictures, CounterSlotsLieWhereTheDigitsLand) {
                 // the unlit segments are reddish, the glass is bluish; the lit segment's rim overhangs
                 // its unlit one, so only the segment's inside is compared
                 const bool inside = x >= 2 && y >= 2 && x + 2 < glyph.width && y + 2 < glyph.height &&
-                                    glyph.Opaque(x - 2, y) && glyph.Opaque(x + 2, y) && glyph.Opaque(x, y - 2) &&
-                                    glyph.Opaque(x, y + 2);
+                                    glyph.Opaque(x - 2, y) && glyph.Opaque(x + 2, y) &&
+                                    glyph.Opaque(x, y - 2) && glyph.Opaque(x, y + 2);
                 inner += inside;
                 ghost += inside && Red(p) > Blue(p) + 8;
             }
@@ -290,9 +301,108 @@ TEST_F(SpritePictures, BombsLieAlongTheirDownLeftFlightAndTheCowHangsWhereTheCor
     const int ringY = knotY - static_cast<int>(0.8 * chute.height);
     bool ring = false;
     for (int y = std::max(0, ringY - 3); y <= ringY + 3 && y < cow.height; ++y) {
-        for (int x = static_cast<int>(knotX) - 3; x <= static_cast<int>(knotX) + 3; ++x) ring |= cow.Opaque(x, y);
+        for (int x = static_cast<int>(knotX) - 3; x <= static_cast<int>(knotX) + 3; ++x)
+            ring |= cow.Opaque(x, y);
     }
     EXPECT_TRUE(ring) << "the cords end in the air, not on the cow's harness";
+}
+
+// Bounding box of the pixels of a canvas with any coverage: x0, y0, x1, y1 (exclusive), or all -1.
+std::array<int, 4> InkBox(const assets::Canvas& canvas) {
+    const std::vector<uint8_t> rgba = assets::StraightRgba(canvas);
+    std::array<int, 4> box = {-1, -1, -1, -1};
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            if (rgba[(static_cast<size_t>(y) * canvas.width() + x) * 4 + 3] == 0) continue;
+            if (box[0] < 0) box = {x, y, x + 1, y + 1};
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1),
+                   std::max(box[3], y + 1)};
+        }
+    }
+    return box;
+}
+
+TEST(SpriteKit, LetteringFillsItsBoxWithoutSpillingOutlineOrShadow) {
+    const assets::LetterStyle heavy{"DejaVu Sans Bold", 0xFFFFFF, 0xFFFFFF, 0, 6.0, 0x808080, 8, 6};
+    const assets::LetterStyle leftShadow{
+        "DejaVu Serif Bold Italic", 0xFFFFFF, 0xFFFFFF, 0, 2.0, 0x808080, -7, -5};
+    struct Case {
+        const char* markup;
+        const assets::LetterStyle* style;
+        double w, h, degrees;
+    } cases[] = {{"Wide lettering", &heavy, 300, 120, 0},
+                 {"Tall\nthree\nlines", &heavy, 160, 220, 0},
+                 {"Leaning", &leftShadow, 260, 90, 0},
+                 {"Tilted!", &heavy, 280, 140, -9},
+                 {"<span size=\"50%\">small</span> Big", &leftShadow, 240, 70, 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.markup);
+        // the box sits inside a larger canvas so that anything spilling out of it shows
+        assets::Canvas canvas(400, 300);
+        const double x = 50, y = 40;
+        assets::DrawLettering(canvas.cr(), c.markup, *c.style, x, y, c.w, c.h, assets::Align::kCentre,
+                              c.degrees);
+        const std::array<int, 4> box = InkBox(canvas);
+        EXPECT_GE(box[0], x - 1);
+        EXPECT_GE(box[1], y - 1);
+        EXPECT_LE(box[2], x + c.w + 1);
+        EXPECT_LE(box[3], y + c.h + 1);
+        // uniform scaling: the tighter side of the box is (almost) filled
+        const double fillW = (box[2] - box[0]) / c.w, fillH = (box[3] - box[1]) / c.h;
+        EXPECT_GT(std::max(fillW, fillH), 0.9);
+    }
+}
+
+TEST(SpriteKit, OverlappingShapesFillWithoutHolesWhateverTheirDirection) {
+    assets::Canvas canvas(100, 60);
+    cairo_t* cr = canvas.cr();
+    // two overlapping rectangles, one drawn clockwise and one anticlockwise
+    cairo_rectangle(cr, 10, 10, 50, 40);
+    cairo_move_to(cr, 40, 10);
+    cairo_line_to(cr, 40, 50);
+    cairo_line_to(cr, 90, 50);
+    cairo_line_to(cr, 90, 10);
+    cairo_close_path(cr);
+    assets::SetHex(cr, 0xFFFFFF);
+    assets::OutlineThenFill(cr, 0x000000, 2.0);
+    const std::vector<uint8_t> rgba = assets::StraightRgba(canvas);
+    const auto at = [&](int x, int y) { return rgba.data() + (static_cast<size_t>(y) * 100 + x) * 4; };
+    EXPECT_EQ(at(50, 30)[0], 255) << "the overlap cancelled out";
+    EXPECT_EQ(at(40, 30)[0], 255) << "an inner edge shows its outline";
+    EXPECT_EQ(at(9, 30)[0], 0) << "no outline outside the shapes";
+    EXPECT_EQ(at(9, 30)[3], 255);
+}
+
+TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
+    assets::Canvas canvas(64, 64);
+    cairo_t* cr = canvas.cr();
+    cairo_rectangle(cr, 0, 0, 32, 64);
+    cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 1);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 32, 0, 16, 64);
+    cairo_set_source_rgba(cr, 0.9, 0.5, 0.1, 0.4);
+    cairo_fill(cr);
+    assets::Random random(7);
+    assets::AddGrain(canvas, random, 40);
+    cairo_surface_flush(canvas.surface());
+    const int stride = cairo_image_surface_get_stride(canvas.surface());
+    const uint8_t* data = cairo_image_surface_get_data(canvas.surface());
+    int changed = 0;
+    for (int y = 0; y < 64; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        for (int x = 0; x < 64; ++x) {
+            const uint32_t p = row[x], a = p >> 24;
+            if (x >= 48) {
+                ASSERT_EQ(p, 0u) << "grain on a transparent pixel";
+            }
+            // premultiplied: no channel may exceed alpha, or the colour overflows when un-premultiplied
+            ASSERT_LE((p >> 16) & 0xFF, a);
+            ASSERT_LE((p >> 8) & 0xFF, a);
+            ASSERT_LE(p & 0xFF, a);
+            changed += x < 32 && p != 0xFF808080;
+        }
+    }
+    EXPECT_GT(changed, 32 * 64 * 9 / 10);
 }
 
 TEST_F(SpritePictures, BuildingTwiceGivesTheSameBytes) {

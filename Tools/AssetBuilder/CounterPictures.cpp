@@ -2,9 +2,9 @@
 // the countdown scenes draw into its five slots. The panel is seen at an angle, so everything on it
 // is drawn in a sheared "panel space" (u, v) that lands on the screen at (u, v + u * slope): rows
 // slope down to the right by 26 degrees while verticals stay vertical, exactly like the digits.
-#include "AssetBuilder/SpriteKit.h"
-
 #include <cmath>
+
+#include "AssetBuilder/SpriteKit.h"
 
 namespace assets {
 
@@ -42,8 +42,8 @@ void DrawDigit(Canvas& canvas, int digit) {
     cairo_t* cr = canvas.cr();
     const uint8_t mask = DigitSegments(digit);
     PaintLed(
-        cr, [&](double thin) { DigitSegmentsPath(cr, mask, kDigitOriginX, kDigitOriginY, thin); }, kDigitOriginY,
-        kDigitPictureH - kDigitOriginY);
+        cr, [&](double thin) { DigitSegmentsPath(cr, mask, kDigitOriginX, kDigitOriginY, thin); },
+        kDigitOriginY, kDigitPictureH - kDigitOriginY);
 }
 
 void DrawColon(Canvas& canvas) {
@@ -73,7 +73,7 @@ void Screw(cairo_t* cr, double x, double y, double r, double turn) {
 
 // Casing: gunmetal, lit from the top left, with brushed streaks along the panel's rows.
 void DrawCasing(cairo_t* cr, Random& random) {
-    SetLinear(cr, 0, 0, 640, 480, {0x4A525C, 0x343A42, 0x1C2026});
+    SetLinear(cr, 0, 0, 640, 480, {0x4C4E52, 0x36383C, 0x1E1F22});
     cairo_paint(cr);
     cairo_save(cr);
     EnterPanelSpace(cr);
@@ -114,9 +114,9 @@ void DrawDisplay(cairo_t* cr) {
     RoundedRect(cr, 34, 22, 384, 126, 16);
     SetLinear(cr, 0, 22, 0, 148, {0xF0F2F4, 0x9AA0A8, 0x5A6068, 0xB8BEC6});
     FillAndOutline(cr, 0x101214, 2.0);
-    // glass: near-black with a faint blue backlight in its middle
+    // glass: near-black with a blue backlight in its middle, which the blue light map brightens
     RoundedRect(cr, 48, 34, 356, 102, 8);
-    SetLinear(cr, 0, 34, 0, 136, {0x0A0C12, 0x121826, 0x080A0E});
+    SetLinear(cr, 0, 34, 0, 136, {0x0A0C16, 0x16243E, 0x0A0C16});
     FillAndOutline(cr, 0x050505, 2.0);
     // labels over the minutes and the seconds, printed on the bezel
     const LetterStyle label{"DejaVu Sans Bold", 0x202428, 0x202428, 0x202428, 0.0, 0, 0, 0};
@@ -152,7 +152,8 @@ void DrawDisplay(cairo_t* cr) {
 
     cairo_save(cr);
     EnterPanelSpace(cr);
-    for (auto [u, v] : {std::pair{42.0, 30.0}, {410.0, 30.0}, {42.0, 140.0}, {410.0, 140.0}}) Screw(cr, u, v, 4.5, 0.6);
+    for (auto [u, v] : {std::pair{42.0, 30.0}, {410.0, 30.0}, {42.0, 140.0}, {410.0, 140.0}})
+        Screw(cr, u, v, 4.5, 0.6);
     cairo_restore(cr);
 }
 
@@ -288,7 +289,8 @@ void DrawCounterCloseUp(Canvas& canvas) {
     DrawDisplay(cr);
     cairo_save(cr);
     EnterPanelSpace(cr);
-    for (auto [u, v] : {std::pair{14.0, -170.0}, {620.0, -170.0}, {14.0, 182.0}, {620.0, 182.0}, {330.0, 182.0}}) {
+    for (auto [u, v] :
+         {std::pair{14.0, -170.0}, {620.0, -170.0}, {14.0, 182.0}, {620.0, 182.0}, {330.0, 182.0}}) {
         Screw(cr, u, v, 8, u * 0.01);
     }
     cairo_restore(cr);

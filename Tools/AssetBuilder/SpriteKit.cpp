@@ -4,6 +4,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -12,7 +13,9 @@ namespace assets {
 
 namespace {
 
-double Channel(uint32_t rgb, int shift) { return ((rgb >> shift) & 0xFF) / 255.0; }
+double Channel(uint32_t rgb, int shift) {
+    return ((rgb >> shift) & 0xFF) / 255.0;
+}
 
 void AddStops(cairo_pattern_t* pattern, std::initializer_list<uint32_t> stops) {
     const size_t n = stops.size();
@@ -37,7 +40,9 @@ using PatternPtr = std::unique_ptr<cairo_pattern_t, PatternDeleter>;
 using PathPtr = std::unique_ptr<cairo_path_t, PathDeleter>;
 using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
 
-void SetPattern(cairo_t* cr, PatternPtr pattern) { cairo_set_source(cr, pattern.get()); }
+void SetPattern(cairo_t* cr, PatternPtr pattern) {
+    cairo_set_source(cr, pattern.get());
+}
 
 // Lettering is laid out at this size and then scaled: large enough that pango's rounding of glyph
 // positions to whole pixels is invisible after scaling down.
@@ -61,7 +66,8 @@ void SetHex(cairo_t* cr, uint32_t rgb, double alpha) {
     cairo_set_source_rgba(cr, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0), alpha);
 }
 
-void SetLinear(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<uint32_t> stops) {
+void SetLinear(cairo_t* cr, double x0, double y0, double x1, double y1,
+               std::initializer_list<uint32_t> stops) {
     PatternPtr pattern(cairo_pattern_create_linear(x0, y0, x1, y1));
     AddStops(pattern.get(), stops);
     SetPattern(cr, std::move(pattern));
@@ -103,7 +109,8 @@ void OutlineThenFill(cairo_t* cr, uint32_t outline, double width) {
                 cairo_line_to(cr, p[1].point.x, p[1].point.y);
                 break;
             case CAIRO_PATH_CURVE_TO:
-                cairo_curve_to(cr, p[1].point.x, p[1].point.y, p[2].point.x, p[2].point.y, p[3].point.x, p[3].point.y);
+                cairo_curve_to(cr, p[1].point.x, p[1].point.y, p[2].point.x, p[2].point.y, p[3].point.x,
+                               p[3].point.y);
                 break;
             case CAIRO_PATH_CLOSE_PATH:
                 cairo_close_path(cr);
@@ -115,8 +122,10 @@ void OutlineThenFill(cairo_t* cr, uint32_t outline, double width) {
 
 void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double alpha) {
     PatternPtr pattern(cairo_pattern_create_radial(cx, cy, 0.0, cx, cy, radius));
-    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0), alpha);
-    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0), 0);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0),
+                                      alpha);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0),
+                                      0);
     cairo_set_source(cr, pattern.get());
     cairo_paint(cr);
 }
@@ -189,7 +198,9 @@ void AddGrain(Canvas& canvas, Random& random, int amount) {
             if (a == 0) continue;
             const int offset = static_cast<int>(random.Next() % static_cast<uint32_t>(span)) - amount;
             // premultiplied storage: a channel may never exceed its pixel's alpha
-            const auto shift = [&](int c) { return static_cast<uint32_t>(std::clamp(c + offset * a / 255, 0, a)); };
+            const auto shift = [&](int c) {
+                return static_cast<uint32_t>(std::clamp(c + offset * a / 255, 0, a));
+            };
             row[x] = (static_cast<uint32_t>(a) << 24) | (shift(static_cast<int>((p >> 16) & 0xFF)) << 16) |
                      (shift(static_cast<int>((p >> 8) & 0xFF)) << 8) | shift(static_cast<int>(p & 0xFF));
         }
@@ -197,8 +208,8 @@ void AddGrain(Canvas& canvas, Random& random, int amount) {
     cairo_surface_mark_dirty(canvas.surface());
 }
 
-double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y, double w,
-                     double h, Align align, double degrees) {
+double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y,
+                     double w, double h, Align align, double degrees) {
     LayoutPtr layout = MakeLayout(cr, markup, style.font);
     PangoRectangle ink, logical;
     pango_layout_get_extents(layout.get(), &ink, &logical);
@@ -206,36 +217,41 @@ double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& 
     const double inkW = ink.width / double(PANGO_SCALE), inkH = ink.height / double(PANGO_SCALE);
 
     // The outline and shadow keep their pixel sizes while the glyphs scale, so they are taken off the
-    // box first: pads p* around the ink, then the largest scale whose tilted rectangle fits.
+    // box: pads around the glyphs' own extent.
     const double padLeft = style.outlineWidth + std::max(0.0, -style.shadowX);
     const double padRight = style.outlineWidth + std::max(0.0, style.shadowX);
     const double padTop = style.outlineWidth + std::max(0.0, -style.shadowY);
     const double padBottom = style.outlineWidth + std::max(0.0, style.shadowY);
-    const double padW = padLeft + padRight, padH = padTop + padBottom;
+    const double innerW = w - padLeft - padRight, innerH = h - padTop - padBottom;
     const double angle = degrees * M_PI / 180.0;
-    const double c = std::fabs(std::cos(angle)), s = std::fabs(std::sin(angle));
-    const double scale = std::min((w - padW * c - padH * s) / (inkW * c + inkH * s),
-                                  (h - padW * s - padH * c) / (inkW * s + inkH * c));
 
-    // The glyph outlines as a path in device space, so later strokes keep pixel widths.
-    cairo_save(cr);
-    cairo_new_path(cr);
-    if (align == Align::kTopLeft && degrees == 0.0) {
-        cairo_translate(cr, x + padLeft, y + padTop);
-    } else {
-        // the ink's centre (shifted by the pads' imbalance) on the box's centre, then the tilt
-        cairo_translate(cr, x + w / 2 + (padLeft - padRight) / 2, y + h / 2 + (padTop - padBottom) / 2);
+    // The glyph outlines as a path in the caller's space (strokes then keep their widths), turned
+    // about the ink's centre, which lands on (dx, dy); returns the path's extent.
+    std::array<double, 4> extent;
+    const auto build = [&](double scale, double dx, double dy) {
+        cairo_save(cr);
+        cairo_new_path(cr);
+        cairo_translate(cr, dx, dy);
         cairo_rotate(cr, angle);
-        cairo_translate(cr, -inkW * scale / 2, -inkH * scale / 2);
+        cairo_scale(cr, scale, scale);
+        cairo_translate(cr, -inkX - inkW / 2, -inkY - inkH / 2);
+        cairo_move_to(cr, 0, 0);
+        pango_cairo_layout_path(cr, layout.get());
+        cairo_restore(cr);
+        cairo_path_extents(cr, &extent[0], &extent[1], &extent[2], &extent[3]);
+    };
+    // Measure at 1:1, then scale so the tighter side is filled: a tilted line of glyphs fills its box
+    // better than its tilted ink rectangle would.
+    build(1.0, 0.0, 0.0);
+    const double scale = std::min(innerW / (extent[2] - extent[0]), innerH / (extent[3] - extent[1]));
+    double dx = x + padLeft - extent[0] * scale, dy = y + padTop - extent[1] * scale;
+    if (align == Align::kCentre) {
+        dx += (innerW - (extent[2] - extent[0]) * scale) / 2;
+        dy += (innerH - (extent[3] - extent[1]) * scale) / 2;
     }
-    cairo_scale(cr, scale, scale);
-    cairo_translate(cr, -inkX, -inkY);
-    cairo_move_to(cr, 0, 0);
-    pango_cairo_layout_path(cr, layout.get());
-    cairo_restore(cr);
+    build(scale, dx, dy);
     PathPtr glyphs(cairo_copy_path(cr));
-    double x0, y0, x1, y1;
-    cairo_path_extents(cr, &x0, &y0, &x1, &y1);
+    const double y0 = extent[1], y1 = extent[3];
     cairo_new_path(cr);
 
     cairo_save(cr);
@@ -264,8 +280,8 @@ double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& 
     return scale;
 }
 
-void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& style, double margin, Align align,
-                double degrees) {
+void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& style, double margin,
+                Align align, double degrees) {
     DrawLettering(canvas.cr(), markup, style, margin, margin, canvas.width() - 2 * margin,
                   canvas.height() - 2 * margin, align, degrees);
 }
@@ -302,20 +318,21 @@ void DigitSegmentsPath(cairo_t* cr, uint8_t mask, double ox, double oy, double t
     constexpr double w = kDigitGlyphW, h = kDigitGlyphH;
     constexpr double left = kHalf, right = w - kHalf, top = kHalf, middle = h / 2, bottom = h - kHalf;
     const double bars[7][4] = {
-        {left + kGap, top, right - kGap, top},           // a
-        {right, top + kGap, right, middle - kGap},       // b
-        {right, middle + kGap, right, bottom - kGap},    // c
-        {left + kGap, bottom, right - kGap, bottom},     // d
-        {left, middle + kGap, left, bottom - kGap},      // e
-        {left, top + kGap, left, middle - kGap},         // f
-        {left + kGap, middle, right - kGap, middle},     // g
+        {left + kGap, top, right - kGap, top},         // a
+        {right, top + kGap, right, middle - kGap},     // b
+        {right, middle + kGap, right, bottom - kGap},  // c
+        {left + kGap, bottom, right - kGap, bottom},   // d
+        {left, middle + kGap, left, bottom - kGap},    // e
+        {left, top + kGap, left, middle - kGap},       // f
+        {left + kGap, middle, right - kGap, middle},   // g
     };
     for (int s = 0; s < 7; ++s) {
         if (!(mask & (1u << s))) continue;
         const bool horizontal = bars[s][1] == bars[s][3];
         // thinning pulls the pointed ends in as well, so the core stays inside the bar
         const double du = horizontal ? thin : 0.0, dv = horizontal ? 0.0 : thin;
-        SegmentPath(cr, ox, oy, bars[s][0] + du, bars[s][1] + dv, bars[s][2] - du, bars[s][3] - dv, kHalf - thin);
+        SegmentPath(cr, ox, oy, bars[s][0] + du, bars[s][1] + dv, bars[s][2] - du, bars[s][3] - dv,
+                    kHalf - thin);
     }
 }
 

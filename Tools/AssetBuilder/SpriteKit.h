@@ -3,9 +3,6 @@
 // so the encoders of PictureKit decide keying and background.
 #pragma once
 
-#include "AssetBuilder/PictureKit.h"
-#include "AssetBuilder/Pictures.h"
-
 #include <cairo.h>
 
 #include <cstdint>
@@ -13,13 +10,17 @@
 #include <string>
 #include <utility>
 
+#include "AssetBuilder/PictureKit.h"
+#include "AssetBuilder/Pictures.h"
+
 namespace assets {
 
 // Sets the source to 0xRRGGBB with the given opacity.
 void SetHex(cairo_t* cr, uint32_t rgb, double alpha = 1.0);
 
 // Linear gradient source from (x0, y0) to (x1, y1) through evenly spaced 0xRRGGBB stops.
-void SetLinear(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<uint32_t> stops);
+void SetLinear(cairo_t* cr, double x0, double y0, double x1, double y1,
+               std::initializer_list<uint32_t> stops);
 // Radial gradient source centred on (cx, cy), from the first stop at the centre to the last at `radius`.
 void SetRadial(cairo_t* cr, double cx, double cy, double radius, std::initializer_list<uint32_t> stops);
 
@@ -55,9 +56,9 @@ struct LetterStyle {
     uint32_t top = 0xFFFFFF;     // fill colour at the top of the lettering
     uint32_t bottom = 0xFFFFFF;  // ... and at its bottom
     uint32_t outline = 0x000000;
-    double outlineWidth = 3.0;   // pixels on each side of the glyph edge
+    double outlineWidth = 3.0;  // pixels on each side of the glyph edge
     uint32_t shadow = 0x000000;
-    double shadowX = 0.0;        // shadow offset in pixels; 0, 0 draws no shadow
+    double shadowX = 0.0;  // shadow offset in pixels; 0, 0 draws no shadow
     double shadowY = 0.0;
 };
 
@@ -67,8 +68,8 @@ enum class Align { kCentre, kTopLeft };
 // each other) scaled uniformly so that the lettering, its outline and its shadow fill the box
 // (x, y, w, h) as far as the box's tighter side allows. A non-zero `degrees` tilts the lettering
 // clockwise about the box's centre, still inside the box. Returns the scale used relative to 100 px type.
-double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y, double w,
-                     double h, Align align = Align::kCentre, double degrees = 0.0);
+double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y,
+                     double w, double h, Align align = Align::kCentre, double degrees = 0.0);
 
 // A fully drawn canvas of the given size with only `markup` on it, fitted with a `margin` all round.
 void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& style, double margin,

@@ -2,9 +2,9 @@
 // emblem, the dollar sprites and the flying heads, plus the two pictures nothing draws (the small
 // mountain and the chain). Every sprite is flat-shaded vector art with a dark rim, so it reads on
 // any background and keys without a fringe. Also the family's entry point.
-#include "AssetBuilder/SpriteKit.h"
-
 #include <cmath>
+
+#include "AssetBuilder/SpriteKit.h"
 
 namespace assets {
 
@@ -212,9 +212,12 @@ void DrawParachute(Canvas& canvas) {
     SetRadial(cr, 40, 14, 110, {0xFFFFFF, 0x000000});
     cairo_paint_with_alpha(cr, 0.25);
     cairo_restore(cr);
+    // the canopy's rim, drawn over the gores' clipped edges
     canopy();
-    SetHex(cr, 0, 0);
-    FillAndOutline(cr, kInk, 2.0);
+    SetHex(cr, kInk);
+    cairo_set_line_width(cr, 2.0);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
     // the knot: a small steel ring just above the cow's harness
     Ellipse(cr, kHarnessX, kParachuteKnotY + 2, 3.5, 3.5);
     SetHex(cr, 0xC8CCD0);
@@ -260,7 +263,8 @@ void DrawCow(Canvas& canvas) {
     cairo_save(cr);
     RoundedRect(cr, 24, 36, 84, 34, 15);
     cairo_clip(cr);
-    for (auto [x, y, rx, ry] : {std::tuple{52.0, 44.0, 9.0, 6.0}, {76.0, 62.0, 10.0, 6.0}, {100.0, 42.0, 6.0, 8.0}}) {
+    for (auto [x, y, rx, ry] :
+         {std::tuple{52.0, 44.0, 9.0, 6.0}, {76.0, 62.0, 10.0, 6.0}, {100.0, 42.0, 6.0, 8.0}}) {
         Ellipse(cr, x, y, rx, ry);
     }
     SetHex(cr, 0x18181C);
@@ -323,7 +327,6 @@ void DrawCow(Canvas& canvas) {
     FillAndOutline(cr, kInk, 1.5);
     // the harness ring, where the parachute's cords meet
     Ellipse(cr, kHarnessX, kCowRingY, 4.0, 4.0);
-    SetHex(cr, 0, 0);
     cairo_set_line_width(cr, 2.5);
     SetHex(cr, 0xB8BCC0);
     cairo_stroke(cr);
@@ -392,7 +395,8 @@ void DrawElephant(Canvas& canvas) {
     cairo_close_path(cr);
     SetLinear(cr, 0, 2, 0, 40, {0xFFF4B0, 0xF0C030, 0xA07010});
     FillAndOutline(cr, kInk, rim);
-    for (auto [x, y] : {std::pair{cx - 30, 8.0}, {cx, 5.0}, {cx + 30, 8.0}, {cx, 30.0}}) Ellipse(cr, x, y, 4, 4);
+    for (auto [x, y] : {std::pair{cx - 30, 8.0}, {cx, 5.0}, {cx + 30, 8.0}, {cx, 30.0}})
+        Ellipse(cr, x, y, 4, 4);
     SetHex(cr, 0xE01830);
     FillAndOutline(cr, kInk, 1.5);
     // ears: big fans behind the head, pink inside
@@ -495,7 +499,9 @@ void DrawCoin(Canvas& canvas) {
     DrawLettering(cr, "$", emboss, 20, 14, 24, 36);
 }
 
-void DrawDollarSign(Canvas& canvas) { LetterCard(canvas, "$", kDollarSign, 1); }
+void DrawDollarSign(Canvas& canvas) {
+    LetterCard(canvas, "$", kDollarSign, 1);
+}
 
 void DrawMoneyBag(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -526,7 +532,8 @@ void DrawMoneyBag(Canvas& canvas) {
 
 void DrawCoinStack(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
-    // five coins seen from above at a slant, piled slightly off-true; each shows its rim, the top one its face
+    // five coins seen from above at a slant, piled slightly off-true; each shows its rim, the top one its
+    // face
     constexpr double rx = 22, ry = 7, thick = 7;
     for (int i = 0; i < 5; ++i) {
         const double x = 32 + ((i * 37) % 7 - 3) * 0.8, y = 52 - i * thick;

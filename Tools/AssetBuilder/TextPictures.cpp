@@ -1,10 +1,10 @@
 // Captions and title cards: bold outlined lettering in a few house styles. The keyed captions are
 // drawn over whatever the scene shows, so each carries a dark outline and an opaque drop shadow; the
 // plain cards (intro, closing) sit on black.
-#include "AssetBuilder/SpriteKit.h"
-
 #include <cmath>
 #include <string>
+
+#include "AssetBuilder/SpriteKit.h"
 
 namespace assets {
 
@@ -35,9 +35,86 @@ std::vector<uint8_t> KeyedCaption(int w, int h, const std::string& markup, const
 }
 
 // A caption tilted clockwise by `degrees`, as large as the card allows.
-std::vector<uint8_t> TiltedCaption(int w, int h, const std::string& markup, const LetterStyle& style, double degrees) {
+std::vector<uint8_t> TiltedCaption(int w, int h, const std::string& markup, const LetterStyle& style,
+                                   double degrees) {
     Canvas canvas(w, h);
     LetterCard(canvas, markup, style, 2.0, Align::kCentre, degrees);
+    return EncodeKeyedPng(canvas);
+}
+
+// "Snap!" on a jagged comic burst, the sound of the pliers.
+std::vector<uint8_t> SnapCaption() {
+    Canvas canvas(550, 250);
+    cairo_t* cr = canvas.cr();
+    Random random(59);
+    cairo_new_path(cr);
+    for (int i = 0; i < 28; ++i) {
+        // points alternate between the burst's outer and inner ellipse, a little irregular
+        const double a = i * M_PI / 14,
+                     outer = (i % 2 == 0) ? random.Range(0.92, 1.0) : random.Range(0.66, 0.74);
+        cairo_line_to(cr, 275 + 268 * outer * std::cos(a), 125 + 120 * outer * std::sin(a));
+    }
+    cairo_close_path(cr);
+    SetRadial(cr, 275, 125, 270, {0xFFE040, 0xFF8A10, 0xD82808});
+    FillAndOutline(cr, 0x000000, 5.0);
+    DrawLettering(cr, "Snap!", kShout, 95, 50, 360, 150, Align::kCentre, -8);
+    return EncodeKeyedPng(canvas);
+}
+
+// "No Swiss!" beside a Swiss flag struck through by a prohibition sign.
+std::vector<uint8_t> NoSwissCaption() {
+    Canvas canvas(500, 150);
+    cairo_t* cr = canvas.cr();
+    const double cx = 72, cy = 75;
+    RoundedRect(cr, cx - 46, cy - 46, 92, 92, 6);
+    SetLinear(cr, 0, cy - 46, 0, cy + 46, {0xF03030, 0xC00C10});
+    FillAndOutline(cr, 0x000000, 4.0);
+    // the white cross: arms a fifth of the flag wide, six-fifths as long
+    cairo_rectangle(cr, cx - 9, cy - 30, 18, 60);
+    cairo_rectangle(cr, cx - 30, cy - 9, 60, 18);
+    SetHex(cr, 0xFFFFFF);
+    cairo_fill(cr);
+    // the prohibition ring and bar, red on a black rim
+    for (auto [colour, width] : {std::pair{0x000000u, 17.0}, {0xE01010u, 11.0}}) {
+        SetHex(cr, colour);
+        cairo_set_line_width(cr, width);
+        cairo_arc(cr, cx, cy, 62, 0, 2 * M_PI);
+        cairo_stroke(cr);
+        cairo_move_to(cr, cx - 44, cy - 44);
+        cairo_line_to(cr, cx + 44, cy + 44);
+        cairo_stroke(cr);
+    }
+    DrawLettering(cr, "No Swiss!", kShout, 150, 10, 346, 130, Align::kCentre, -5);
+    return EncodeKeyedPng(canvas);
+}
+
+// The western title: a wanted-poster frame of rope with a sheriff's star in each corner.
+std::vector<uint8_t> WesternCard() {
+    Canvas canvas(336, 184);
+    cairo_t* cr = canvas.cr();
+    // rope: a dark cord with sandy twists dashed over it
+    RoundedRect(cr, 12, 12, 312, 160, 14);
+    SetHex(cr, 0x2A1000);
+    cairo_set_line_width(cr, 7);
+    cairo_stroke_preserve(cr);
+    const double twist[2] = {6, 4};
+    cairo_set_dash(cr, twist, 2, 0);
+    SetHex(cr, 0xD8A860);
+    cairo_set_line_width(cr, 4);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    for (auto [x, y] : {std::pair{16.0, 16.0}, {320.0, 16.0}, {16.0, 168.0}, {320.0, 168.0}}) {
+        // a five-pointed star with a round tip on each point
+        cairo_new_path(cr);
+        for (int i = 0; i < 10; ++i) {
+            const double a = -M_PI / 2 + i * M_PI / 5, r = (i % 2 == 0) ? 14 : 6;
+            cairo_line_to(cr, x + r * std::cos(a), y + r * std::sin(a));
+        }
+        cairo_close_path(cr);
+        SetLinear(cr, 0, y - 14, 0, y + 14, {0xFFF4B0, 0xC89020});
+        FillAndOutline(cr, 0x2A1000, 2.0);
+    }
+    DrawLettering(cr, "Meanwhile,\nat the Alamo...", kWestern, 30, 26, 276, 132);
     return EncodeKeyedPng(canvas);
 }
 
@@ -78,8 +155,8 @@ std::vector<uint8_t> GroupCard() {
     Canvas canvas(290, 68);
     cairo_t* cr = canvas.cr();
     const LetterStyle style{"DejaVu Serif Bold Italic", 0xFFFFFF, 0xC8D4E0, 0x000000, 0.0, 0, 0, 0};
-    DrawLettering(cr, "<span size=\"60%\">Another</span> Nimbrel <span size=\"60%\">joint</span>", style, 4, 8, 282,
-                  44);
+    DrawLettering(cr, "<span size=\"60%\">Another</span> Nimbrel <span size=\"60%\">joint</span>", style, 4,
+                  8, 282, 44);
     SetLinear(cr, 20, 0, 270, 0, {0x000000, 0xE0B040, 0x000000});
     cairo_rectangle(cr, 20, 58, 250, 2);
     cairo_fill(cr);
@@ -108,8 +185,8 @@ std::vector<uint8_t> SmallLine() {
 void BuildTextPictures(PictureMap& out) {
     out[16] = KeyedCaption(560, 210, "<span size=\"55%\">The</span>\nMatterhorn", kGilded);
     out[17] = TiltedCaption(460, 166, "You are wrong,\nsir!", kShout, -4);
-    out[18] = KeyedCaption(380, 80, "proudly present", {"DejaVu Serif Bold Italic", 0xFFFFFF, 0xD8C8A0,
-                                                      0x1A1000, 3.0, 0x000000, 3, 3});
+    out[18] = KeyedCaption(380, 80, "proudly present",
+                           {"DejaVu Serif Bold Italic", 0xFFFFFF, 0xD8C8A0, 0x1A1000, 3.0, 0x000000, 3, 3});
     out[19] = KeyedCaption(470, 64, "Zembramount Pictures", kGilded);
     // the top-left corner is shown magnified twelve times: the first letter starts right there
     out[20] = KeyedCaption(300, 150, "Vuvizarodaz's\n<span size=\"140%\">evil plan</span>", kVillain, 0,
@@ -117,14 +194,14 @@ void BuildTextPictures(PictureMap& out) {
     out[21] = KeyedCaption(590, 40, "Let the Rerevidgers ... take the mountain!", kVillain);
     out[22] = KeyedCaption(416, 131, "Agent Vostel", kNeon);
     out[23] = KeyedCaption(311, 129, "licensed\nto gamble", kNeon);
-    out[54] = TiltedCaption(500, 150, "No Swiss!", kShout, -5);
+    out[54] = NoSwissCaption();
     out[55] = TiltedCaption(390, 250, "Defuse\nit!", kShout, 4);
     out[56] = KeyedCaption(500, 290, "Quick!\nCut a wire!", kShout);
     out[57] = KeyedCaption(480, 270, "The red\none?", kRedWire);
     out[58] = KeyedCaption(540, 300, "The green\none?", kGreenWire);
-    out[59] = TiltedCaption(550, 250, "Snap!", kShout, -8);
+    out[59] = SnapCaption();
     out[60] = KeyedCaption(270, 166, "The evil\nmachine", kAlarm);
-    out[61] = KeyedCaption(336, 184, "Meanwhile,\nat the Alamo...", kWestern);
+    out[61] = WesternCard();
     out[62] = TiltedCaption(400, 360, "Which\nflipping\nwire?!", kShout, 6);
     out[96] = SmallLine();
     out[97] = EndCard();

@@ -1,0 +1,227 @@
+// SDL audio output over the decoded track: the callback, the decoding thread and the start-up
+// checks.
+#include "Audio/AudioBackend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace audio;
+
+namespace {
+
+constexpr int kDeviceBufferFrames = 1024;  // ~23 ms per callback at 44100 Hz
+constexpr int64_t kDecodeChunkFrames = 16384;
+// Load decodes this much itself: the first callbacks never wait for the thread to be scheduled.
+constexpr int64_t kFirstDecodeFrames = kSampleRate;
+// Room for padding a file's tag does not describe; frames past the buffer count as the end.
+constexpr int64_t kSlackFrames = 4 * 1152;
+
+void SetError(std::string* error, std::string text) {
+    if (error != nullptr) *error = std::move(text);
+}
+
+bool CheckSdl(std::string* error) {
+    // The SDL 1.2 API at least as new as the headers we were built against (sdl12-compat reports
+    // a 1.2 version of its own).
+    const SDL_version* linked = SDL_Linked_Version();
+    if (linked == nullptr || linked->major != SDL_MAJOR_VERSION || linked->minor != SDL_MINOR_VERSION ||
+        SDL_VERSIONNUM(linked->major, linked->minor, linked->patch) < SDL_COMPILEDVERSION) {
+        SetError(error, "the SDL library is not the 1.2 version this program was built for");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+AudioBackend::~AudioBackend() { Close(); }
+
+bool AudioBackend::Open(std::string* error) {
+    if (open) return true;
+    if (!CheckSdl(error) || !Mp3DecodingAvailable(error)) return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        SetError(error, std::string("SDL audio: ") + SDL_GetError());
+        return false;
+    }
+    audioSubsystem = true;
+    SDL_AudioSpec desired{};
+    desired.freq = kSampleRate;
+    desired.format = AUDIO_S16SYS;
+    desired.channels = kChannels;
+    desired.samples = kDeviceBufferFrames;
+    desired.callback = AudioCallback;
+    desired.userdata = this;
+    // No "obtained" spec: SDL converts to the device's own format, so the callback always gets
+    // exactly 44100 Hz stereo 16-bit.
+    if (SDL_OpenAudio(&desired, nullptr) != 0) {
+        SetError(error, std::string("SDL audio: ") + SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioSubsystem = false;
+        return false;
+    }
+    // A device is stalled when it has not asked for sound for four of its buffers (at least 250 ms,
+    // so a busy machine does not count as a stall).
+    const int64_t bufferNanoseconds = int64_t{desired.samples} * 1'000'000'000 / kSampleRate;
+    clock.SetStallLimit(std::max(AudioClock::kDefaultStallNanoseconds, 4 * bufferNanoseconds));
+    clock.Reset();
+    open = true;
+    return true;
+}
+
+bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
+    if (!open) {
+        SetError(error, "the audio output is not open");
+        return false;
+    }
+    auto fresh = std::make_unique<Mp3Decoder>();
+    if (!fresh->Open(data, length, error)) return false;
+    Unload();
+
+    capacity = std::min(fresh->LengthFrames() + kSlackFrames, kMaxTrackFrames);
+    // Not zero-filled: pages are touched only as the decoder writes them, so Load stays cheap.
+    track = std::make_unique_for_overwrite<int16_t[]>(static_cast<size_t>(capacity) * kChannels);
+    const int64_t first =
+        static_cast<int64_t>(fresh->Read(track.get(), static_cast<size_t>(std::min(capacity, kFirstDecodeFrames))));
+    if (first == 0) {
+        track.reset();
+        capacity = 0;
+        SetError(error, "no mp3 frame could be decoded");
+        return false;
+    }
+    decoded.store(first);
+    decodingDone.store(fresh->AtEnd() || first == capacity);
+    decoder = std::move(fresh);
+
+    SDL_LockAudio();
+    trackPosition = 0;
+    endCount.store(0);
+    clock.Reset();
+    loaded.store(true);
+    SDL_UnlockAudio();
+
+    if (!decodingDone.load()) decoding = std::jthread([this](std::stop_token stop) { DecodeRest(stop); });
+    // The output runs from now on, silent until Play.
+    SDL_PauseAudio(0);
+    return true;
+}
+
+void AudioBackend::DecodeRest(const std::stop_token& stop) {
+    while (!stop.stop_requested()) {
+        const int64_t have = decoded.load(std::memory_order_relaxed);
+        const int64_t want = std::min(kDecodeChunkFrames, capacity - have);
+        if (want <= 0) break;
+        const auto got = static_cast<int64_t>(decoder->Read(track.get() + have * kChannels, static_cast<size_t>(want)));
+        // Release: the samples are in memory before anyone sees the new count.
+        decoded.store(have + got, std::memory_order_release);
+        if (decoder->AtEnd()) break;
+    }
+    decodingDone.store(true, std::memory_order_release);
+}
+
+void AudioBackend::Unload() {
+    if (open) SDL_LockAudio();
+    loaded.store(false);
+    playing.store(false);
+    if (open) SDL_UnlockAudio();
+    decoding = std::jthread();  // asks the thread to stop and joins it
+    decoder.reset();
+    track.reset();
+    capacity = 0;
+    decoded.store(0);
+    decodingDone.store(false);
+}
+
+bool AudioBackend::Play() {
+    if (!loaded.load()) return false;
+    SDL_LockAudio();
+    if (!playing.load()) {
+        trackPosition = 0;
+        clock.Start(SteadyNanoseconds());
+        playing.store(true);
+    }
+    SDL_UnlockAudio();
+    return true;
+}
+
+bool AudioBackend::SetVolume(int newVolume) {
+    if (!loaded.load() || newVolume < 0 || newVolume > 100) return false;
+    volume.store(newVolume);
+    return true;
+}
+
+int64_t AudioBackend::PositionFrames() { return clock.Audible(SteadyNanoseconds()); }
+
+double AudioBackend::PositionSeconds() { return static_cast<double>(PositionFrames()) / kSampleRate; }
+
+void AudioBackend::Spectrum(float* out) {
+    if (!loaded.load()) {
+        std::fill(out, out + kSpectrumBins, 0.0f);
+        return;
+    }
+    // The position first, then the count: every frame below the position was handed to the
+    // device, hence decoded and published before the count is read.
+    const int64_t position = PositionFrames();
+    const int64_t available = decoded.load(std::memory_order_acquire);
+    spectrum.ComputeTrack(track.get(), static_cast<size_t>(available), position, out);
+}
+
+void AudioBackend::SetEndCallback(EndCallback callback, void* user) {
+    if (open) SDL_LockAudio();
+    endCallback = callback;
+    endUser = user;
+    if (open) SDL_UnlockAudio();
+}
+
+void AudioBackend::Close() {
+    // After SDL_CloseAudio returns the callback runs no more; only then can its state go.
+    if (open) SDL_CloseAudio();
+    open = false;
+    Unload();
+    clock.Stop(SteadyNanoseconds());
+    if (audioSubsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audioSubsystem = false;
+}
+
+void AudioBackend::AudioCallback(void* self, uint8_t* stream, int bytes) {
+    static_cast<AudioBackend*>(self)->Fill(reinterpret_cast<int16_t*>(stream), bytes / (kChannels * 2));
+}
+
+void AudioBackend::Fill(int16_t* out, int64_t frames) {
+    if (!playing.load(std::memory_order_acquire)) {
+        std::memset(out, 0, static_cast<size_t>(frames) * kChannels * sizeof(int16_t));
+        return;
+    }
+    const int64_t now = SteadyNanoseconds();
+    // After a stall the clock has run on alone: skip the track by as much to meet it again.
+    const int64_t skipped = clock.StallFrames(now);
+    trackPosition += skipped;
+
+    // Done first: once it is seen set, the count read next is the final one.
+    const bool complete = decodingDone.load(std::memory_order_acquire);
+    const int64_t available = decoded.load(std::memory_order_acquire);
+    const int64_t music = std::clamp<int64_t>(available - trackPosition, 0, frames);
+
+    const int gain = volume.load(std::memory_order_relaxed);
+    if (music > 0) {
+        const int16_t* source = track.get() + trackPosition * kChannels;
+        for (int64_t i = 0; i < music * kChannels; ++i) {
+            // s * gain / 100, truncated toward zero: full volume hands the decoded samples unchanged.
+            out[i] = static_cast<int16_t>(source[i] * gain / 100);
+        }
+    }
+    std::memset(out + music * kChannels, 0, static_cast<size_t>(frames - music) * kChannels * sizeof(int16_t));
+
+    // With the whole track decoded, everything handed counts, the silence after the end too: the
+    // clock goes on. While the decoder is still behind, the silence is an underrun and the clock
+    // waits with the music.
+    const int64_t counted = complete ? frames : music;
+    trackPosition += counted;
+    clock.Handed(now, skipped, counted);
+
+    if (complete && trackPosition >= available && endCount.load(std::memory_order_relaxed) == 0) {
+        endCount.store(1, std::memory_order_release);
+        if (endCallback != nullptr) endCallback(endUser);
+    }
+}

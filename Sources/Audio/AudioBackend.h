@@ -1,0 +1,103 @@
+// Our own audio back end: SDL audio at 44100 Hz stereo 16-bit, fed from an mp3 that libmpg123
+// decodes from memory, with the music clock and the spectrum of what is being heard.
+//
+// Threads:
+// - the caller's thread (the program's main thread) calls every public member;
+// - a decoding thread, started by Load, decodes the track into one buffer allocated at Load for
+//   the whole track and publishes how far it got (an atomic count); decoded frames never change;
+// - SDL's audio thread runs the callback, which copies decoded frames to the device (volume
+//   applied), hands silence after the end, and tells the clock. It allocates nothing and takes only
+//   the clock's mutex, which the main thread holds just long enough to copy four numbers.
+// Load decodes the first second itself, so playback can start at once, and leaves the rest to the
+// thread: a 250 s track decodes in a fraction of a second, far ahead of any real device.
+#pragma once
+
+#include "Audio/AudioClock.h"
+#include "Audio/Mp3Decoder.h"
+#include "Audio/Spectrum.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+class AudioBackend {
+public:
+    // Called once, on the audio thread, when the last frame of the track has gone to the device.
+    // It must return quickly and must not call back into the back end.
+    using EndCallback = void (*)(void* user);
+
+    AudioBackend() = default;
+    ~AudioBackend();
+    AudioBackend(const AudioBackend&) = delete;
+    AudioBackend& operator=(const AudioBackend&) = delete;
+
+    // Checks the libraries (SDL 1.2 API no older than we were built with; libmpg123 with layer 3
+    // and 16-bit output), then opens the SDL audio device at 44100 Hz stereo 16-bit. The device
+    // plays silence until a track plays. False, with the reason in `error`, when any step fails.
+    bool Open(std::string* error = nullptr);
+    bool IsOpen() const { return open; }
+
+    // Takes an mp3 in memory (not copied: it must outlive the back end) in place of any earlier
+    // track. False when the device is not open or the decoder refuses the data.
+    bool Load(const char* data, size_t length, std::string* error = nullptr);
+    bool Loaded() const { return loaded.load(); }
+    // Starts the loaded track from its beginning; false when nothing is loaded. Playing already:
+    // nothing changes.
+    bool Play();
+    // 0..100, linear; false (and no change) outside that range or before Load.
+    bool SetVolume(int volume);
+
+    // The audible position: frames of 44100 Hz since Play; 0 before. See AudioClock for how it
+    // moves. After the track ends it goes on counting the silence that follows, so a program
+    // waiting for a time past the end still gets there.
+    int64_t PositionFrames();
+    double PositionSeconds();
+    // 1024 magnitudes over the 2048 track frames that end at the audible position, mono mix before
+    // the volume (the offline renderer gets the same numbers at the same frame). Zeros when no
+    // track is loaded.
+    void Spectrum(float* out);
+
+    // Installs the end callback (nullptr: none).
+    void SetEndCallback(EndCallback callback, void* user);
+    // How many times the end was reached since Load: 0 or 1.
+    int EndCount() const { return endCount.load(); }
+
+    // Frames decoded so far and whether decoding has finished (the whole track is in memory).
+    int64_t DecodedFrames() const { return decoded.load(); }
+    bool DecodingFinished() const { return decodingDone.load(); }
+
+    // Stops the output, the decoding thread and SDL audio, and drops the track. The position
+    // stays where it was. Harmless when called again or before Open.
+    void Close();
+
+private:
+    static void AudioCallback(void* self, uint8_t* stream, int bytes);
+    void Fill(int16_t* out, int64_t frames);
+    void DecodeRest(const std::stop_token& stop);
+    void Unload();
+
+    bool open = false;
+    bool audioSubsystem = false;
+
+    // The track: written by the decoding thread below `capacity`, published through `decoded`.
+    std::unique_ptr<audio::Mp3Decoder> decoder;
+    std::unique_ptr<int16_t[]> track;
+    int64_t capacity = 0;
+    std::atomic<int64_t> decoded{0};
+    std::atomic<bool> decodingDone{false};
+    std::jthread decoding;
+
+    // Shared with the audio callback; changed by the main thread only under SDL's audio lock.
+    std::atomic<bool> loaded{false};
+    std::atomic<bool> playing{false};
+    std::atomic<int> volume{100};
+    std::atomic<int> endCount{0};
+    EndCallback endCallback = nullptr;
+    void* endUser = nullptr;
+    int64_t trackPosition = 0;  // audio callback only: the next track frame to hand over
+
+    audio::AudioClock clock;
+    audio::SpectrumCalculator spectrum;
+};

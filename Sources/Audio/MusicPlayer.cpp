@@ -1,0 +1,35 @@
+// The music player the program sees, over our own back end (AudioBackend): the track plays once;
+// at its end the music stops and the clock counts the silence that follows, so the frame loop
+// still reaches its end time with a track shorter than the production.
+#include "Audio/MusicPlayer.h"
+
+#include "Audio/AudioBackend.h"
+
+MusicPlayer* player = nullptr;
+
+MusicPlayer::MusicPlayer() : backend(std::make_unique<AudioBackend>()) {}
+
+MusicPlayer::~MusicPlayer() { Free(); }
+
+void MusicPlayer::Init() {
+    // A failure is not reported here: Load refuses afterwards and start-up says so.
+    ready = backend->Open();
+}
+
+bool MusicPlayer::Load(const char* data, int32_t length) {
+    if (!ready || data == nullptr || length <= 0) return false;
+    return backend->Load(data, static_cast<size_t>(length));
+}
+
+bool MusicPlayer::Play() { return backend->Play(); }
+
+bool MusicPlayer::SetVolume(int volume) { return backend->SetVolume(volume); }
+
+void MusicPlayer::Update() { backend->Spectrum(spectrum); }
+
+float MusicPlayer::Time() { return static_cast<float>(backend->PositionSeconds()); }
+
+void MusicPlayer::Free() {
+    backend->Close();
+    ready = false;
+}

@@ -1,0 +1,55 @@
+// The production rendered without a window or a sound card: the same start-up, analysis and
+// scenes as the live program, on a synthetic clock. Music time = frame / fps; the wall clock shows
+// the same time; the spectrum of each frame is computed from the decoded track at that time exactly
+// as the live back end computes it from what it hands the device. Deterministic: the same archive
+// gives the same frames on every run.
+#pragma once
+
+#include "Render/Bitmap.h"
+#include "Utils/Platform.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A frame rate as a fraction, so 60000/1001 is exact.
+struct FrameRate {
+    int64_t numerator = 60;
+    int64_t denominator = 1;
+    double Seconds(int64_t frame) const { return static_cast<double>(frame) * denominator / numerator; }
+    // The first frame whose time is at or after `seconds` (within a microsecond).
+    int64_t FrameAt(double seconds) const;
+};
+
+// Parses "60", "29.97" or "60000/1001"; false when it is not a positive rate.
+bool ParseFrameRate(const std::string& text, FrameRate* rate);
+
+class OfflineRenderer {
+public:
+    OfflineRenderer();
+    ~OfflineRenderer();
+    OfflineRenderer(const OfflineRenderer&) = delete;
+    OfflineRenderer& operator=(const OfflineRenderer&) = delete;
+
+    // Starts the production on the archive. False with a message when the music cannot be decoded.
+    bool Open(const std::string& archivePath, FrameRate rate, std::string* error);
+    // Renders the next frame (frames are rendered in order from 0, as a viewer sees them).
+    void RenderNextFrame();
+    // Index and music time of the frame last rendered (-1 before the first).
+    int64_t FrameIndex() const { return frame; }
+    double FrameTime() const { return rate.Seconds(frame); }
+    const Bitmap& Canvas() const { return *canvas; }
+
+private:
+    class Clock;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<platform::ScopedMusicClock> musicClockGuard;
+    std::unique_ptr<platform::ScopedWallClock> wallClockGuard;
+    std::unique_ptr<platform::ScopedKeyboard> keyboardGuard;
+    std::vector<int16_t> track;  // decoded music, interleaved stereo at 44100 Hz
+    std::vector<float> spectrum;  // this frame's 1024 magnitudes
+    FrameRate rate;
+    int64_t frame = -1;
+    bool open = false;
+};
