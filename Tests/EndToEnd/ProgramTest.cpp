@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -136,6 +138,64 @@ TEST(Program, UnplayableMusicEndsStartUpWithItsBox) {
             << run.err;
         EXPECT_EQ(Captions(run.err), std::vector<std::string>{"BassPlayer Error"}) << run.err;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A real X server for the test (Xvfb), on a display number the server picks itself.
+class VirtualDisplay {
+public:
+    VirtualDisplay(const TempDir& dir) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        server = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                     "1024x768x24", "-nolisten", "tcp"},
+            dir.Path().string(), std::vector<std::string>{});
+        close(fds[1]);
+        char number[16] = {};
+        const ssize_t n = read(fds[0], number, sizeof number - 1);
+        close(fds[0]);
+        if (n > 0) display = ":" + std::string(number, strcspn(number, "\n"));
+    }
+    ~VirtualDisplay() {
+        if (server) server->Wait(0);
+    }
+    std::string display;
+
+private:
+    std::unique_ptr<ChildProcess> server;
+};
+
+TEST(Program, EscapeEndsTheRunInARealWindow) {
+    if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xdotool")) {
+        GTEST_SKIP() << "needs Xvfb and xdotool";
+    }
+    TempDir dir;
+    WriteArchive(dir, ShortMusic());
+    VirtualDisplay x(dir);
+    ASSERT_FALSE(x.display.empty());
+    // Music at its real pace: without Escape the run would last four minutes.
+    ChildProcess demo({kProgram}, dir.Path().string(),
+                      {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
+                       "SDL_DISKAUDIOFILE=/dev/null"});
+    const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
+    bool found = false;
+    for (int attempt = 0; attempt < 100 && demo.Running() && !found; ++attempt) {
+        const ProcessResult search = RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"},
+                                                dir.Path().string(), xdotoolEnv, 10);
+        found = search.exitCode == 0 && !search.out.empty();
+        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(found) << "the window never appeared";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e", "windowfocus", "--sync", "key", "Escape"},
+               dir.Path().string(), xdotoolEnv, 10);
+    const ProcessResult run = demo.Wait(60);
+    EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
+    EXPECT_EQ(run.exitCode, 0);
 }
 
 }  // namespace
