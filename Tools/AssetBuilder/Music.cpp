@@ -1,0 +1,734 @@
+// The synthesizer: one voice per score event, rendered in blocks into four buses (dry, ducked under
+// the kick, echo send, room send), then mixed, limited to the master ceiling and faded at the end.
+#include "AssetBuilder/Music.h"
+
+#include "AssetBuilder/MusicDsp.h"
+#include "AssetBuilder/MusicScore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <memory>
+
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
+namespace assets {
+
+namespace {
+
+using namespace dsp;
+
+constexpr int kBlock = 256;
+// Level of the mix into the limiter; most of the track stays under the ceiling untouched.
+constexpr float kMasterGain = 0.5f;
+
+// Where a voice's output goes.
+struct Routing {
+    float gain;    // level into the mix
+    bool ducked;   // pumps under the kick
+    float echo;    // send to the ping-pong delay
+    float room;    // send to the reverb
+};
+
+Routing RoutingOf(Instrument instrument) {
+    switch (instrument) {
+        case Instrument::Kick: return {0.95f, false, 0.0f, 0.02f};
+        case Instrument::Snare: return {0.9f, false, 0.05f, 0.25f};
+        case Instrument::Clap: return {0.35f, false, 0.0f, 0.35f};
+        case Instrument::ClosedHat: return {0.16f, false, 0.0f, 0.05f};
+        case Instrument::OpenHat: return {0.13f, false, 0.0f, 0.08f};
+        case Instrument::Crash: return {0.16f, false, 0.0f, 0.2f};
+        case Instrument::Tick: return {0.35f, false, 0.15f, 0.1f};
+        case Instrument::Bass: return {0.42f, true, 0.0f, 0.0f};
+        case Instrument::Pad: return {0.08f, true, 0.05f, 0.35f};
+        case Instrument::Stab: return {0.08f, true, 0.25f, 0.2f};
+        case Instrument::Lead: return {0.11f, true, 0.3f, 0.25f};
+        case Instrument::Pluck: return {0.22f, false, 0.35f, 0.2f};
+        case Instrument::Whistle: return {0.2f, false, 0.25f, 0.45f};
+        case Instrument::Bell: return {0.12f, false, 0.35f, 0.4f};
+        case Instrument::Riser: return {0.1f, false, 0.1f, 0.3f};
+        case Instrument::Impact: return {0.9f, false, 0.0f, 0.4f};
+    }
+    return {0.0f, false, 0.0f, 0.0f};
+}
+
+// A sounding event. Render adds `count` samples to left/right and says whether it still sounds.
+class Voice {
+public:
+    explicit Voice(const NoteEvent& event) : event_(event) {}
+    virtual ~Voice() = default;
+    virtual bool Render(float* left, float* right, int count) = 0;
+    Instrument instrument() const { return event_.instrument; }
+    long start() const { return event_.start; }
+
+protected:
+    // Whether the gate is still open at the voice's current age.
+    bool Gate() const { return age_ < event_.length; }
+    float Seconds() const { return float(age_) * kSampleTime; }
+    NoteEvent event_;
+    long age_ = 0;  // samples since the start
+};
+
+// Seed of a voice's noise and phases: fixed by the event, so each hit is the same on every run.
+uint32_t SeedOf(const NoteEvent& event) {
+    return uint32_t(event.start) * 2654435761u ^ uint32_t(event.instrument) * 40503u ^ uint32_t(event.note * 97.0f);
+}
+
+class KickVoice final : public Voice {
+public:
+    explicit KickVoice(const NoteEvent& e) : Voice(e), noise_(SeedOf(e)) { click_.Set(5000.0f); }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float t = Seconds();
+            // The pitch falls from about 160 Hz to 44 Hz in the first few tens of milliseconds.
+            const float hz = 44.0f + 116.0f * pitch_;
+            pitch_ *= kPitchFall;
+            phase_ += hz * kSampleTime;
+            if (phase_ >= 1.0f) phase_ -= 1.0f;
+            float amp = t < 0.0005f ? t / 0.0005f : 1.0f;
+            if (t > 0.04f) {
+                amp = body_;
+                body_ *= kBodyFall;
+            }
+            float x = std::sin(2.0f * kPi * phase_) * amp;
+            x += click_.Process(noise_.Next()) * clickEnv_ * 0.6f;
+            clickEnv_ *= kClickFall;
+            x = std::tanh(1.4f * x) * (event_.velocity / 0.885f);
+            left[i] += x;
+            right[i] += x;
+        }
+        return Seconds() < 0.6f;
+    }
+
+private:
+    static inline const float kPitchFall = std::exp(-kSampleTime / 0.03f);
+    static inline const float kBodyFall = std::exp(-kSampleTime / 0.12f);
+    static inline const float kClickFall = std::exp(-kSampleTime / 0.004f);
+    Noise noise_;
+    OnePole click_;
+    float phase_ = 0.25f;  // starts on a zero crossing of the sine's derivative: no step
+    float pitch_ = 1.0f, body_ = 1.0f, clickEnv_ = 1.0f;
+};
+
+class SnareVoice final : public Voice {
+public:
+    explicit SnareVoice(const NoteEvent& e) : Voice(e), noise_(SeedOf(e)) {
+        body_.Set(5200.0f, 0.3f);
+        air_.Set(2500.0f, 0.0f);
+        top_.Set(7500.0f, 0.0f);
+        ring_[0].SetHz(5150.0f);
+        ring_[1].SetHz(5870.0f);
+        ring_[2].SetHz(6640.0f);
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float hz = 185.0f * (1.0f + 0.4f * bend_);
+            bend_ *= kBendFall;
+            tone1_.SetHz(hz);
+            tone2_.SetHz(hz * 1.62f);
+            const float tone = (tone1_.Sine() * 0.7f + tone2_.Sine() * 0.35f) * toneEnv_;
+            toneEnv_ *= kToneFall;
+            // Bright noise: high-passed white noise plus a broad band around 5 kHz.
+            const float n = noise_.Next();
+            // Kept under 7.5 kHz: what lies above adds to the peak level but nothing to the beat.
+            const float crack = top_.Low(air_.High(n) * 0.8f + body_.Band(n) * 1.2f);
+            // The wires' ring: three faint inharmonic partials high up, where the beat bands listen.
+            const float ring = (ring_[0].Sine() + ring_[1].Sine() + ring_[2].Sine()) * ringEnv_;
+            ringEnv_ *= kRingFall;
+            const float x = (tone * 0.3f + crack * noiseEnv_ * 1.1f + ring * 0.2f) * event_.velocity;
+            noiseEnv_ *= kNoiseFall;
+            left[i] += x;
+            right[i] += x;
+        }
+        return Seconds() < 0.5f;
+    }
+
+private:
+    static inline const float kBendFall = std::exp(-kSampleTime / 0.015f);
+    static inline const float kToneFall = std::exp(-kSampleTime / 0.055f);
+    static inline const float kNoiseFall = std::exp(-kSampleTime / 0.11f);
+    static inline const float kRingFall = std::exp(-kSampleTime / 0.07f);
+    Noise noise_;
+    Oscillator tone1_, tone2_, ring_[3];
+    Svf body_, air_, top_;
+    float bend_ = 1.0f, toneEnv_ = 1.0f, noiseEnv_ = 1.0f, ringEnv_ = 1.0f;
+};
+
+class ClapVoice final : public Voice {
+public:
+    explicit ClapVoice(const NoteEvent& e) : Voice(e), noise_(SeedOf(e)) { band_.Set(1500.0f, 0.45f); }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float t = Seconds();
+            // Three hands a few milliseconds apart, then the room's tail.
+            float env = 0.0f;
+            for (float at : {0.0f, 0.009f, 0.019f}) {
+                if (t >= at) env = std::max(env, std::exp(-(t - at) / 0.004f));
+            }
+            if (t >= 0.026f) env = std::max(env, 0.55f * std::exp(-(t - 0.026f) / 0.09f));
+            const float x = band_.Band(noise_.Next()) * env * 2.2f * event_.velocity;
+            left[i] += x * 0.9f;
+            right[i] += x;
+        }
+        return Seconds() < 0.5f;
+    }
+
+private:
+    Noise noise_;
+    Svf band_;
+};
+
+class HatVoice final : public Voice {
+public:
+    HatVoice(const NoteEvent& e, bool open) : Voice(e), noise_(SeedOf(e)), open_(open) {
+        high1_.Set(8500.0f, 0.2f);
+        high2_.Set(8500.0f, 0.2f);
+        fall_ = std::exp(-kSampleTime / (open ? 0.2f : 0.03f));
+        metal_[0].SetHz(3210.0f);
+        metal_[1].SetHz(5380.0f);
+    }
+    bool Render(float* left, float* right, int count) override {
+        const Pan pan(open_ ? -0.25f : 0.3f);
+        for (int i = 0; i < count; ++i, ++age_) {
+            float source = noise_.Next();
+            source += 0.3f * (metal_[0].Pulse(0.5f) + metal_[1].Pulse(0.5f));
+            // Two high passes: the hats keep out of the snare's and the lead's range.
+            const float x = high2_.High(high1_.High(source)) * env_ * event_.velocity;
+            env_ *= fall_;
+            left[i] += x * pan.left;
+            right[i] += x * pan.right;
+        }
+        return env_ > 1e-3f;
+    }
+
+private:
+    Noise noise_;
+    bool open_;
+    Svf high1_, high2_;
+    Oscillator metal_[2];
+    float env_ = 1.0f, fall_;
+};
+
+class CrashVoice final : public Voice {
+public:
+    explicit CrashVoice(const NoteEvent& e) : Voice(e), noiseLeft_(SeedOf(e)), noiseRight_(SeedOf(e) ^ 0xABCDu) {
+        highLeft_.Set(5000.0f, 0.1f);
+        highRight_.Set(5000.0f, 0.1f);
+        fall_ = std::exp(-kSampleTime / (0.9f * std::max(1.0f, e.length / float(kSamplesPerBar))));
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float attack = std::min(1.0f, Seconds() / 0.002f);
+            const float g = env_ * attack * event_.velocity;
+            left[i] += highLeft_.High(noiseLeft_.Next()) * g;
+            right[i] += highRight_.High(noiseRight_.Next()) * g;
+            env_ *= fall_;
+        }
+        return env_ > 1e-3f;
+    }
+
+private:
+    Noise noiseLeft_, noiseRight_;
+    Svf highLeft_, highRight_;
+    float env_ = 1.0f, fall_;
+};
+
+// The counter's clock: a sine blip with a faint metallic overtone, held for the event's length
+// (a few milliseconds for a tick, most of a sixteenth for the countdown's beeps), then released.
+class TickVoice final : public Voice {
+public:
+    explicit TickVoice(const NoteEvent& e) : Voice(e) {
+        tone_.SetHz(NoteHz(e.note));
+        overtone_.SetHz(NoteHz(e.note) * 2.76f);
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            if (!Gate()) env_ *= kFall;
+            const float attack = std::min(1.0f, Seconds() / 0.002f);
+            const float x = (tone_.Sine() + 0.2f * overtone_.Sine()) * env_ * attack * event_.velocity;
+            left[i] += x * 0.8f;
+            right[i] += x;
+        }
+        return env_ > 1e-3f;
+    }
+
+private:
+    static inline const float kFall = std::exp(-kSampleTime / 0.01f);
+    Oscillator tone_, overtone_;
+    float env_ = 1.0f;
+};
+
+class BassVoice final : public Voice {
+public:
+    explicit BassVoice(const NoteEvent& e) : Voice(e), envelope_(0.003f, 0.25f, 0.75f, 0.03f) {
+        const float hz = NoteHz(e.note);
+        a_.SetHz(hz * 0.9965f);
+        b_.SetHz(hz * 1.0035f);
+        b_.SetPhase(0.37f);
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            if ((age_ & 15) == 0) {
+                // Brightness opens the low pass; a fast envelope gives each note its pluck.
+                const float cutoff = 90.0f + event_.param * 1700.0f * (0.35f + 0.65f * filterEnv_);
+                filter_.Set(cutoff, 0.25f);
+                filter2_.Set(cutoff * 1.5f, 0.0f);
+            }
+            filterEnv_ *= kFilterFall;
+            if (!Gate()) envelope_.Release();
+            const float raw = 0.5f * (a_.Saw() + b_.Saw());
+            const float x = std::tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
+            left[i] += x;
+            right[i] += x;
+        }
+        return !envelope_.Finished();
+    }
+
+private:
+    static inline const float kFilterFall = std::exp(-kSampleTime / 0.09f);
+    Oscillator a_, b_;
+    Svf filter_, filter2_;
+    Envelope envelope_;
+    float filterEnv_ = 1.0f;
+};
+
+// Pads and stabs: three detuned saws, one left, one centre, one right, each side low-passed.
+class ChordVoice final : public Voice {
+public:
+    ChordVoice(const NoteEvent& e, bool stab)
+        : Voice(e),
+          stab_(stab),
+          envelope_(stab ? Envelope(0.002f, 0.13f, 0.0f, 0.08f) : Envelope(0.5f, 1.5f, 0.8f, 0.45f)) {
+        const float hz = NoteHz(e.note);
+        const uint32_t seed = SeedOf(e);
+        saws_[0].SetHz(hz * 0.9942f);
+        saws_[1].SetHz(hz);
+        saws_[2].SetHz(hz * 1.0058f);
+        for (int k = 0; k < 3; ++k) saws_[k].SetPhase(float((seed >> (k * 8)) & 255) / 256.0f);
+        lfoPhase_ = float(seed & 1023) / 1024.0f;
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            if ((age_ & 31) == 0) {
+                float cutoff;
+                if (stab_) {
+                    cutoff = 500.0f + event_.param * 4200.0f * brightEnv_;
+                } else {
+                    // A slow wobble of the filter keeps sustained chords alive.
+                    const float lfo = std::sin(2.0f * kPi * (lfoPhase_ + 0.17f * Seconds()));
+                    cutoff = (250.0f + event_.param * 2600.0f) * (1.0f + 0.18f * lfo);
+                }
+                filterLeft_.Set(cutoff, 0.15f);
+                filterRight_.Set(cutoff, 0.15f);
+            }
+            brightEnv_ *= kBrightFall;
+            if (!Gate()) envelope_.Release();
+            const float centre = saws_[1].Saw();
+            const float l = saws_[0].Saw() * 0.8f + centre * 0.5f;
+            const float r = saws_[2].Saw() * 0.8f + centre * 0.5f;
+            const float g = envelope_.Next() * event_.velocity;
+            left[i] += filterLeft_.Low(l) * g;
+            right[i] += filterRight_.Low(r) * g;
+        }
+        return !envelope_.Finished();
+    }
+
+private:
+    static inline const float kBrightFall = std::exp(-kSampleTime / 0.1f);
+    bool stab_;
+    Oscillator saws_[3];
+    Svf filterLeft_, filterRight_;
+    Envelope envelope_;
+    float lfoPhase_;
+    float brightEnv_ = 1.0f;
+};
+
+// The lead: two detuned saws and a quiet square an octave down, gliding in from the previous note,
+// with a vibrato that grows on held notes.
+class LeadVoice final : public Voice {
+public:
+    explicit LeadVoice(const NoteEvent& e) : Voice(e), envelope_(0.006f, 0.35f, 0.7f, 0.14f), pitch_(e.param) {}
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            if ((age_ & 15) == 0) {
+                const float t = Seconds();
+                const float vibratoDepth = std::min(1.0f, std::max(0.0f, (t - 0.22f) / 0.3f)) * 0.18f;
+                const float note = pitch_ + vibratoDepth * std::sin(2.0f * kPi * 5.5f * t);
+                const float hz = NoteHz(note);
+                a_.SetHz(hz * 0.9954f);
+                b_.SetHz(hz * 1.0046f);
+                sub_.SetHz(hz * 0.5f);
+                // The filter follows the note and closes after the attack; two stages keep the saws'
+                // upper harmonics low.
+                const float cutoff = (700.0f + 2.2f * hz) * (1.0f + 1.3f * brightEnv_);
+                filter1_.Set(cutoff, 0.2f);
+                filter2_.Set(cutoff, 0.2f);
+                filter3_.Set(cutoff, 0.2f);
+                filter4_.Set(cutoff, 0.2f);
+            }
+            // Glide: the pitch moves toward the note with a 40 ms time constant.
+            pitch_ += (event_.note - pitch_) * kGlide;
+            brightEnv_ *= kBrightFall;
+            if (!Gate()) envelope_.Release();
+            const float g = envelope_.Next() * event_.velocity;
+            const float sub = 0.3f * sub_.Pulse(0.5f);
+            const float l = filter2_.Low(filter1_.Low(a_.Saw() + sub)) * g;
+            const float r = filter4_.Low(filter3_.Low(b_.Saw() + sub)) * g;
+            left[i] += l;
+            right[i] += r;
+        }
+        return !envelope_.Finished();
+    }
+
+private:
+    static inline const float kGlide = 1.0f - std::exp(-kSampleTime / 0.04f);
+    static inline const float kBrightFall = std::exp(-kSampleTime / 0.2f);
+    Envelope envelope_;
+    float pitch_;
+    Oscillator a_, b_, sub_;
+    Svf filter1_, filter2_, filter3_, filter4_;
+    float brightEnv_ = 1.0f;
+};
+
+// A plucked string: a burst of filtered noise circulating in a delay line one period long, losing
+// its highs on every pass.
+class PluckVoice final : public Voice {
+public:
+    explicit PluckVoice(const NoteEvent& e) : Voice(e) {
+        const float period = kSampleRate / NoteHz(e.note);
+        length_ = std::max(2, int(period));
+        fraction_ = period - float(length_);
+        line_.assign(size_t(length_) + 2, 0.0f);
+        Noise noise(SeedOf(e));
+        OnePole tone;
+        tone.Set(800.0f + 7000.0f * e.param);
+        for (float& s : line_) s = tone.Process(noise.Next());
+        // Remove the burst's mean so the string does not carry an offset.
+        float mean = 0.0f;
+        for (float s : line_) mean += s;
+        mean /= float(line_.size());
+        for (float& s : line_) s -= mean;
+        pan_ = float(int(e.note) % 7 - 3) * 0.12f;
+    }
+    bool Render(float* left, float* right, int count) override {
+        const Pan pan(pan_);
+        const size_t n = line_.size();
+        for (int i = 0; i < count; ++i, ++age_) {
+            const size_t next = (position_ + 1) % n;
+            // Averaging two neighbours is the string's damping; the fraction tunes it between samples.
+            const float out = line_[position_] * (1.0f - fraction_ * 0.5f) + line_[next] * (fraction_ * 0.5f);
+            const float filtered = 0.5f * (out + last_);
+            last_ = out;
+            line_[position_] = filtered * (Gate() ? 0.996f : 0.93f);
+            position_ = next;
+            level_ = std::max(std::fabs(out), level_ * 0.9995f);
+            const float x = out * event_.velocity * 1.6f;
+            left[i] += x * pan.left;
+            right[i] += x * pan.right;
+        }
+        return level_ > 1e-3f && age_ < 4 * kSampleRate;
+    }
+
+private:
+    std::vector<float> line_;
+    size_t position_ = 0;
+    int length_;
+    float fraction_;
+    float last_ = 0.0f;
+    float level_ = 1.0f;
+    float pan_;
+};
+
+class WhistleVoice final : public Voice {
+public:
+    explicit WhistleVoice(const NoteEvent& e)
+        : Voice(e), envelope_(0.05f, 0.4f, 0.8f, 0.12f), noise_(SeedOf(e)), pitch_(e.param) {
+        breath_.Set(NoteHz(e.note) * 2.0f, 0.5f);
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            if ((age_ & 15) == 0) {
+                const float t = Seconds();
+                const float depth = std::min(1.0f, t / 0.4f) * 0.25f;
+                tone_.SetHz(NoteHz(pitch_ + depth * std::sin(2.0f * kPi * 5.0f * t)));
+            }
+            pitch_ += (event_.note - pitch_) * kGlide;
+            if (!Gate()) envelope_.Release();
+            const float x =
+                (tone_.Sine() + 0.04f * breath_.Band(noise_.Next())) * envelope_.Next() * event_.velocity;
+            left[i] += x * 0.85f;
+            right[i] += x;
+        }
+        return !envelope_.Finished();
+    }
+
+private:
+    static inline const float kGlide = 1.0f - std::exp(-kSampleTime / 0.06f);
+    Envelope envelope_;
+    Noise noise_;
+    Svf breath_;
+    Oscillator tone_;
+    float pitch_;
+};
+
+// Two-operator FM: a modulator at 3.5 times the carrier whose depth fades, so the strike is bright
+// and the tail a pure tone.
+class BellVoice final : public Voice {
+public:
+    explicit BellVoice(const NoteEvent& e) : Voice(e) {
+        carrier_ = NoteHz(e.note) * kSampleTime;
+        modulator_ = carrier_ * 3.5f;
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float m = std::sin(2.0f * kPi * modPhase_) * (0.4f + 2.6f * index_);
+            const float x = std::sin(2.0f * kPi * carPhase_ + m) * env_ * event_.velocity;
+            carPhase_ += carrier_;
+            if (carPhase_ >= 1.0f) carPhase_ -= 1.0f;
+            modPhase_ += modulator_;
+            if (modPhase_ >= 1.0f) modPhase_ -= 1.0f;
+            index_ *= kIndexFall;
+            env_ *= kFall;
+            left[i] += x;
+            right[i] += x * 0.8f;
+        }
+        return env_ > 1e-3f;
+    }
+
+private:
+    static inline const float kIndexFall = std::exp(-kSampleTime / 0.25f);
+    static inline const float kFall = std::exp(-kSampleTime / 0.9f);
+    float carrier_, modulator_, carPhase_ = 0.0f, modPhase_ = 0.0f;
+    float index_ = 1.0f, env_ = 1.0f;
+};
+
+// Noise through a band pass that sweeps from 300 Hz to 6 kHz over the event, swelling as it rises.
+class RiserVoice final : public Voice {
+public:
+    explicit RiserVoice(const NoteEvent& e) : Voice(e), noiseLeft_(SeedOf(e)), noiseRight_(SeedOf(e) ^ 0x5151u) {}
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float k = std::min(1.0f, float(age_) / float(event_.length));
+            if ((age_ & 31) == 0) {
+                const float hz = 300.0f * std::pow(20.0f, k);
+                bandLeft_.Set(hz, 0.55f);
+                bandRight_.Set(hz * 1.05f, 0.55f);
+            }
+            const float g = k * k * event_.velocity * (Gate() ? 1.0f : tail_);
+            if (!Gate()) tail_ *= 0.9995f;
+            left[i] += bandLeft_.Band(noiseLeft_.Next()) * g;
+            right[i] += bandRight_.Band(noiseRight_.Next()) * g;
+        }
+        return Gate() || tail_ > 1e-3f;
+    }
+
+private:
+    Noise noiseLeft_, noiseRight_;
+    Svf bandLeft_, bandRight_;
+    float tail_ = 1.0f;
+};
+
+// A deep boom falling in pitch, and a burst of dark noise; `param` stretches the boom.
+class ImpactVoice final : public Voice {
+public:
+    explicit ImpactVoice(const NoteEvent& e) : Voice(e), noise_(SeedOf(e)) {
+        dark_.Set(1200.0f, 0.1f);
+        bodyFall_ = std::exp(-kSampleTime / (0.45f * e.param));
+        noiseFall_ = std::exp(-kSampleTime / (0.12f * e.param));
+    }
+    bool Render(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++age_) {
+            const float hz = 30.0f + 70.0f * pitch_;
+            pitch_ *= kPitchFall;
+            phase_ += hz * kSampleTime;
+            if (phase_ >= 1.0f) phase_ -= 1.0f;
+            const float attack = std::min(1.0f, Seconds() / 0.002f);
+            const float boom = std::sin(2.0f * kPi * phase_) * body_ * attack;
+            const float burst = dark_.Low(noise_.Next()) * noiseEnv_;
+            body_ *= bodyFall_;
+            noiseEnv_ *= noiseFall_;
+            const float x = std::tanh(1.2f * (boom + 1.5f * burst)) * event_.velocity;
+            left[i] += x;
+            right[i] += x;
+        }
+        return body_ > 1e-3f;
+    }
+
+private:
+    static inline const float kPitchFall = std::exp(-kSampleTime / 0.15f);
+    Noise noise_;
+    Svf dark_;
+    float phase_ = 0.0f, pitch_ = 1.0f, body_ = 1.0f, noiseEnv_ = 1.0f;
+    float bodyFall_, noiseFall_;
+};
+
+std::unique_ptr<Voice> MakeVoice(const NoteEvent& e) {
+    switch (e.instrument) {
+        case Instrument::Kick: return std::make_unique<KickVoice>(e);
+        case Instrument::Snare: return std::make_unique<SnareVoice>(e);
+        case Instrument::Clap: return std::make_unique<ClapVoice>(e);
+        case Instrument::ClosedHat: return std::make_unique<HatVoice>(e, false);
+        case Instrument::OpenHat: return std::make_unique<HatVoice>(e, true);
+        case Instrument::Crash: return std::make_unique<CrashVoice>(e);
+        case Instrument::Tick: return std::make_unique<TickVoice>(e);
+        case Instrument::Bass: return std::make_unique<BassVoice>(e);
+        case Instrument::Pad: return std::make_unique<ChordVoice>(e, false);
+        case Instrument::Stab: return std::make_unique<ChordVoice>(e, true);
+        case Instrument::Lead: return std::make_unique<LeadVoice>(e);
+        case Instrument::Pluck: return std::make_unique<PluckVoice>(e);
+        case Instrument::Whistle: return std::make_unique<WhistleVoice>(e);
+        case Instrument::Bell: return std::make_unique<BellVoice>(e);
+        case Instrument::Riser: return std::make_unique<RiserVoice>(e);
+        case Instrument::Impact: return std::make_unique<ImpactVoice>(e);
+    }
+    return nullptr;
+}
+
+// Flush-to-zero and denormals-are-zero for the rendering thread, restored afterwards: the decaying
+// tails of the filters and the reverb would otherwise crawl through denormal numbers.
+class ScopedFlushDenormals {
+public:
+#if defined(__SSE__)
+    ScopedFlushDenormals() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | 0x8040u); }
+    ~ScopedFlushDenormals() { _mm_setcsr(saved_); }
+
+private:
+    unsigned saved_;
+#endif
+};
+
+// Mixes every voice of the score into `frames` stereo float frames, interleaved.
+std::vector<float> Mix(const Score& score, long frames) {
+    std::vector<float> master(size_t(frames) * 2, 0.0f);
+    std::vector<std::unique_ptr<Voice>> voices;
+    PingPongDelay echo(3 * kSamplesPerSixteenth, 0.38f, 3500.0f);
+    Reverb room(0.84f, 0.3f);
+    size_t nextEvent = 0;
+
+    // The kick's trigger times drive the ducking of the bass and chords.
+    std::vector<long> kicks;
+    for (const NoteEvent& e : score.events) {
+        if (e.instrument == Instrument::Kick) kicks.push_back(e.start);
+    }
+    size_t nextKick = 0;
+    float duckEnv = 0.0f;
+    const float duckFall = std::exp(-kSampleTime / 0.11f);
+
+    float voiceL[kBlock], voiceR[kBlock];
+    float dryL[kBlock], dryR[kBlock], duckL[kBlock], duckR[kBlock], echoSend[kBlock], roomL[kBlock], roomR[kBlock];
+    for (long blockStart = 0; blockStart < frames; blockStart += kBlock) {
+        const int n = int(std::min<long>(kBlock, frames - blockStart));
+        while (nextEvent < score.events.size() && score.events[nextEvent].start < blockStart + n) {
+            voices.push_back(MakeVoice(score.events[nextEvent]));
+            ++nextEvent;
+        }
+        for (float* bus : {dryL, dryR, duckL, duckR, echoSend, roomL, roomR}) std::fill_n(bus, n, 0.0f);
+
+        size_t kept = 0;
+        for (size_t v = 0; v < voices.size(); ++v) {
+            Voice& voice = *voices[v];
+            // A voice that starts inside this block begins at its own sample.
+            const int offset = int(std::max<long>(0, voice.start() - blockStart));
+            std::fill_n(voiceL, n, 0.0f);
+            std::fill_n(voiceR, n, 0.0f);
+            const bool alive = voice.Render(voiceL + offset, voiceR + offset, n - offset);
+            const Routing route = RoutingOf(voice.instrument());
+            float* outL = route.ducked ? duckL : dryL;
+            float* outR = route.ducked ? duckR : dryR;
+            for (int i = offset; i < n; ++i) {
+                const float l = voiceL[i] * route.gain, r = voiceR[i] * route.gain;
+                outL[i] += l;
+                outR[i] += r;
+                echoSend[i] += (l + r) * 0.5f * route.echo;
+                roomL[i] += l * route.room;
+                roomR[i] += r * route.room;
+            }
+            if (alive) voices[kept++] = std::move(voices[v]);
+        }
+        voices.resize(kept);
+
+        const float depth = DuckDepthAt(int(blockStart / kSamplesPerBar));
+        float* out = master.data() + 2 * blockStart;
+        for (int i = 0; i < n; ++i) {
+            const long sample = blockStart + i;
+            while (nextKick < kicks.size() && kicks[nextKick] <= sample) {
+                duckEnv = 1.0f;
+                ++nextKick;
+            }
+            const float duck = 1.0f - depth * duckEnv;
+            duckEnv *= duckFall;
+            float l = dryL[i] + duckL[i] * duck;
+            float r = dryR[i] + duckR[i] * duck;
+            echo.Process(echoSend[i], l, r);
+            room.Process(roomL[i], roomR[i], l, r);
+            out[2 * i] = l;
+            out[2 * i + 1] = r;
+        }
+    }
+    return master;
+}
+
+// Holds every sample at or under `ceiling`: the gain needed at each frame is looked for `kLook`
+// frames ahead, only allowed to recover slowly, then smoothed over the look-ahead window; since the
+// smoothing averages values that are all at most the gain a peak needs, the peak itself is always
+// brought under the ceiling.
+void Limit(std::vector<float>& samples, float ceiling) {
+    constexpr int kLook = 96;
+    const long frames = long(samples.size() / 2);
+    std::vector<float> need(static_cast<size_t>(frames));
+    for (long i = 0; i < frames; ++i) {
+        const float peak = std::max(std::fabs(samples[2 * i]), std::fabs(samples[2 * i + 1]));
+        need[i] = peak > ceiling ? ceiling / peak : 1.0f;
+    }
+    // Minimum over the frames ahead, with a recovery of about 50 ms once a peak has passed.
+    std::vector<float> gain(static_cast<size_t>(frames));
+    const float recover = 1.0f - std::exp(-kSampleTime / 0.05f);
+    float held = 1.0f;
+    // Sliding minimum over [i, i + kLook], with a queue of candidate frames whose needs increase.
+    std::vector<float> ahead(static_cast<size_t>(frames));
+    std::deque<long> queue;
+    for (long i = frames - 1; i >= 0; --i) {
+        while (!queue.empty() && need[queue.back()] >= need[i]) queue.pop_back();
+        queue.push_back(i);
+        while (queue.front() > i + kLook) queue.pop_front();
+        ahead[i] = need[queue.front()];
+    }
+    for (long i = 0; i < frames; ++i) {
+        held = std::min(ahead[i], held + (1.0f - held) * recover);
+        gain[i] = held;
+    }
+    double sum = 0.0;
+    for (long i = 0; i < frames; ++i) {
+        sum += gain[i];
+        if (i >= kLook) sum -= gain[i - kLook];
+        const float smooth = float(sum / double(std::min<long>(i + 1, kLook)));
+        samples[2 * i] *= smooth;
+        samples[2 * i + 1] *= smooth;
+    }
+}
+
+}  // namespace
+
+std::vector<int16_t> RenderMusic(long frames) {
+    ScopedFlushDenormals flush;
+    const Score score = ComposeScore();
+    std::vector<float> mix = Mix(score, frames);
+    // Past the end of the run the track fades out over four bars.
+    const long fadeStart = BarSample(127), fadeEnd = BarSample(131);
+    for (long i = fadeStart; i < frames; ++i) {
+        const float k = i >= fadeEnd ? 0.0f : 0.5f + 0.5f * std::cos(kPi * float(i - fadeStart) / float(fadeEnd - fadeStart));
+        mix[2 * i] *= k;
+        mix[2 * i + 1] *= k;
+    }
+    for (float& s : mix) s *= kMasterGain;
+    Limit(mix, kMasterCeiling);
+    std::vector<int16_t> out(mix.size());
+    for (size_t i = 0; i < mix.size(); ++i) {
+        out[i] = int16_t(std::lround(std::clamp(mix[i], -1.0f, 1.0f) * 32767.0f));
+    }
+    return out;
+}
+
+}  // namespace assets

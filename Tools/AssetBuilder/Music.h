@@ -1,0 +1,27 @@
+// The production's music, "rorozuzorozori.mp3": rendered by our own synthesizer from the score and
+// encoded with LAME at 192 kbit/s constant bit rate, 44.1 kHz stereo, with a LAME tag at the start so
+// decoders trim the encoder's delay and padding and the decoded track starts on sample 0.
+#pragma once
+
+#include "AssetBuilder/Archive.h"
+#include "AssetBuilder/TempoMap.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace assets {
+
+inline constexpr const char* kMusicMember = "rorozuzorozori.mp3";
+// Ceiling of the rendered samples before encoding; the encoder's overshoot stays below -1 dBFS.
+inline constexpr float kMasterCeiling = 0.8f;
+
+// Renders the first `frames` stereo frames of the track, interleaved left/right, 16-bit.
+std::vector<int16_t> RenderMusic(long frames = kTrackSamples);
+
+// Encodes interleaved 44.1 kHz stereo as 192 kbit/s CBR mp3 with a LAME tag in the first frame.
+std::vector<uint8_t> EncodeMp3(const std::vector<int16_t>& interleaved);
+
+// RenderMusic then EncodeMp3, as the archive member.
+ArchiveMember BuildMusic();
+
+}  // namespace assets

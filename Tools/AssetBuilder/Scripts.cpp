@@ -1,0 +1,154 @@
+// Writing the sync scripts. The keys are written with enough digits that the reader's atof lands on
+// the same float for the end of one window and the start of the next, so the windows touch exactly.
+#include "AssetBuilder/Scripts.h"
+
+#include "Audio/SpectrumAnalyser.h"
+#include "Data/DataFile.h"
+#include "Sync/DemoPart.h"
+#include "Utils/Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace assets {
+
+namespace {
+
+// Shortest plain decimal for a value with at most four decimals ("15.36", "100", "0.3").
+std::string Number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    std::string s = text;
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+// The archive, served from members in memory.
+class MemberArchive final : public DataFile {
+public:
+    explicit MemberArchive(const std::vector<ArchiveMember>& members) : DataFile("memory"), members_(members) {}
+    char* FLoadFile(const std::string& name) override {
+        const ArchiveMember* member = Find(name);
+        if (member == nullptr) return nullptr;
+        char* buffer = static_cast<char*>(std::malloc(member->bytes.size() + 1));
+        if (buffer == nullptr) return nullptr;
+        if (!member->bytes.empty()) std::memcpy(buffer, member->bytes.data(), member->bytes.size());
+        buffer[member->bytes.size()] = 0;
+        return buffer;
+    }
+    int32_t FileLength(const std::string& name) override {
+        const ArchiveMember* member = Find(name);
+        return member != nullptr ? int32_t(member->bytes.size()) : -1;
+    }
+
+private:
+    const ArchiveMember* Find(const std::string& name) const {
+        for (const ArchiveMember& member : members_) {
+            if (member.name == name) return &member;
+        }
+        return nullptr;
+    }
+    const std::vector<ArchiveMember>& members_;
+};
+
+// A scene that only reads its script.
+class ScriptOnlyPart final : public DemoPart {
+public:
+    void Render(Bitmap*, float) override {}
+};
+
+class CollectMessages final : public platform::MessageSink {
+public:
+    void Show(const std::string& caption, const std::string& text) override { lines.push_back(caption + ": " + text); }
+    std::vector<std::string> lines;
+};
+
+// Installs the archive and analyser globals for the reading and puts the previous ones back.
+class ScopedGlobals {
+public:
+    ScopedGlobals(DataFile* archive, SpectrumAnalyser* beats) : archive_(dataFile), beats_(analyser) {
+        dataFile = archive;
+        analyser = beats;
+    }
+    ~ScopedGlobals() {
+        dataFile = archive_;
+        analyser = beats_;
+    }
+    ScopedGlobals(const ScopedGlobals&) = delete;
+    ScopedGlobals& operator=(const ScopedGlobals&) = delete;
+
+private:
+    DataFile* archive_;
+    SpectrumAnalyser* beats_;
+};
+
+}  // namespace
+
+float LoadedScript::FxTime(float t) const {
+    ScriptOnlyPart part;
+    for (size_t i = 0; i < keyTimes.size(); ++i) part.timingKeys.push_back({keyTimes[i], keyFx[i]});
+    return part.FxTime(t);
+}
+
+std::vector<LoadedScript> LoadScripts(const std::vector<ArchiveMember>& members, SpectrumAnalyser* beats) {
+    MemberArchive archive(members);
+    ScopedGlobals globals(&archive, beats);
+    std::vector<LoadedScript> loaded;
+    for (const ArchiveMember& member : members) {
+        CollectMessages messages;
+        platform::ScopedMessageSink sink(&messages);
+        ScriptOnlyPart part;
+        part.LoadXML(member.name);
+        LoadedScript script;
+        script.member = member.name;
+        for (const TimingKey& key : part.timingKeys) {
+            script.keyTimes.push_back(key.mp3time);
+            script.keyFx.push_back(key.fxtime);
+        }
+        script.windowStart = part.windowStart;
+        script.windowEnd = part.windowEnd;
+        script.bandIds = part.bandIds;
+        script.messages = std::move(messages.lines);
+        loaded.push_back(std::move(script));
+    }
+    return loaded;
+}
+
+std::string ScriptText(const ScenePlan& plan) {
+    std::string xml = "<?xml version=\"1.0\" ?>\n";
+    xml += "<!-- Written by zembravale-assets from the track's tempo map (125 bpm, a bar every 1.92 s). -->\n";
+    xml += "<part>\n  <autosyncro>\n";
+    for (const BandSetting& band : plan.bands) {
+        // The band's role is a note for people reading the file; the reader ignores other attributes.
+        xml += "    <band follows=\"" + std::string(band.role) + "\" startfreq=\"" + std::to_string(band.startBin) +
+               "\" endfreq=\"" + std::to_string(band.endBin) + "\" thresold=\"" + Number(band.threshold) +
+               "\" gravity=\"" + Number(band.gravity) + "\" />\n";
+    }
+    xml += "  </autosyncro>\n  <timing>\n";
+    double lastSeconds = 0.0;
+    float lastFx = 0.0f;
+    for (const SyncAnchor& anchor : plan.anchors) {
+        lastSeconds = BarSeconds(anchor.bar);
+        lastFx = anchor.fx;
+        xml += "    <key mp3time=\"" + Number(lastSeconds) + "\" fxtime=\"" + Number(anchor.fx) + "\" />\n";
+    }
+    // A scene that reaches its last effect time before its window ends holds it to the end.
+    if (plan.endSeconds > lastSeconds) {
+        xml += "    <key mp3time=\"" + Number(plan.endSeconds) + "\" fxtime=\"" + Number(lastFx) + "\" />\n";
+    }
+    xml += "  </timing>\n</part>\n";
+    return xml;
+}
+
+std::vector<ArchiveMember> BuildScripts() {
+    std::vector<ArchiveMember> members;
+    for (const ScenePlan& plan : ScenePlans()) {
+        const std::string text = ScriptText(plan);
+        members.push_back({plan.member, std::vector<uint8_t>(text.begin(), text.end())});
+    }
+    return members;
+}
+
+}  // namespace assets
