@@ -49,29 +49,42 @@ protected:
     ScopedLoadLogCapture useLog{&log};
 };
 
-TEST_F(DemoPartTest, DefaultsSkippedNodesAndBeatValues) {
+TEST_F(DemoPartTest, ValuesDefaultsLogLinesAndBeatValues) {
     const Scene scene = Load(
-        "<part><timing><k/><!-- c --><k mp3time='4' fxtime='8'>text</k></timing><autosyncro>"
-        "<b/> <!-- c --> <b startfreq='70' endfreq='10' thresold='0.25' gravity='0'/>"
-        "</autosyncro><timing><k/></timing></part>");
+        "<part><timing><k/><!-- c --><k mp3time='4' fxtime='8'>text</k></timing><autosyncro><b startfreq='' "
+        "endfreq='60.9' thresold='1e-1'/> <!-- c --> <b startfreq='70' endfreq='10' "
+        "gravity='0'/></autosyncro>"
+        "<timing><k/></timing></part>");
     ASSERT_EQ(spectrum.Bands().size(), 2u);
     const BeatBand &first = spectrum.Bands()[0], &second = spectrum.Bands()[1];
     EXPECT_EQ(std::tie(first.boundA, first.boundB, first.threshold, first.gravity),
-              std::tuple(60, 0, 0.5f, 98.1f));
+              std::tuple(60, 0, 0.1f, 98.1f));
     EXPECT_EQ(std::tie(second.boundA, second.boundB, second.threshold, second.gravity),
-              std::tuple(70, 10, 0.25f, 0.0f));
+              std::tuple(70, 10, 0.5f, 0.0f));
     EXPECT_EQ(scene.bandIds, (std::vector<int32_t>{first.id, second.id}));
-    EXPECT_EQ(std::tie(scene.windowStart, scene.windowEnd),
-              std::tuple(0.0f, 4.0f));  // the first timing element
+    EXPECT_EQ(std::tie(scene.windowStart, scene.windowEnd), std::tuple(0.0f, 4.0f));  // the first timing
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(archive.outstanding, 0);  // the script's buffer went back to the archive
-    ASSERT_EQ(log.lines.size(), 12u);   // four lines per band, two per key
+
+    const std::string band = "<b>+Reading AutoSync - </b> ", arg = "<font class=\"arg\">";
+    const std::string war = "<font class=\"war\">unable to read '";
+    ASSERT_EQ(log.lines.size(), 12u);  // four lines per band, two per key
+    EXPECT_EQ(std::vector(log.lines.begin(), log.lines.begin() + 4),
+              (std::vector<std::string>{
+                  // an empty value is read, not defaulted
+                  band + "[ " + arg + "startfreq</font> = <font class=\"atr\">0</font> ]<br>\n",
+                  band + "[ " + arg + "endfreq</font> = <font class=\"atr\">60</font> ]<br>\n",
+                  band + "[ " + arg + "thresold</font> = <font class=\"atr\">0.100000</font> ]<br>\n",
+                  band + war + "gravity' </font> - using [ " + arg +  // the float default, widened
+                      "gravity</font> = <font class=\"atr\">98.099998</font> ]<br>\n"}));
+    EXPECT_EQ(log.lines[8], "<b>+Reading Timing Keys - </b> " + war + "mp3time' </font> - using [ " + arg +
+                                "mp3time</font> = <font class=\"atr\">0.000000</font> ]<br>\n");
 
     std::fill(spectrum.WorkSpectrum(), spectrum.WorkSpectrum() + 1024, 1.0f);
     spectrum.Smooth(256);
     spectrum.UpdateBands();
     EXPECT_EQ(std::tuple(scene.BandValue(1), scene.BandValue(2)),
-              std::tuple(0.8f, 0.0f));  // 2: beyond the list
+              std::tuple(0.8f, 0.0f));  // 2: past the list
 }
 
 TEST_F(DemoPartTest, MissingOrRefusedScriptsReadAsEmpty) {
@@ -92,7 +105,13 @@ TEST_F(DemoPartTest, MissingOrRefusedScriptsReadAsEmpty) {
                   refused ? std::tuple(0.0f, 0u) : std::tuple(5.0f, 1u));
         if (!refused) continue;
         EXPECT_EQ(boxes.boxes, (Boxes{{kCaption, "At least 2 timing keys must be defined"}}));
-        EXPECT_EQ(log.lines.size(), 4u);  // no-child and no-element, for the bands and for the keys
+        ASSERT_EQ(log.lines.size(), 4u);  // no child, no element: for the bands, then for the keys
+        EXPECT_EQ(log.lines[2],
+                  "<b>+Reading Timing Keys - </b> <font class=\"war\">unable to find child node "
+                  "called 'timing'</font>");
+        EXPECT_EQ(log.lines[3],
+                  "<br><b>+Reading Timing Keys - </b> <font class=\"war\">unable to find element "
+                  "from node child called 'timing'</font><br>\n");
     }
     archive.members.clear();
     Scene().LoadXML("syncroscripts/part2.xml");  // a script the archive does not hold
