@@ -11,14 +11,16 @@ long BarSample(double bar) { return std::lround(bar * kSamplesPerBar); }
 
 namespace {
 
-// The beat bands, read by position: the kick first, then the snare, then (part two) the hats.
-// Bins are those of the analyser's smoothed spectrum. Smoothed bin i looks at raw FFT bin
-// trunc(0.33 * i) tilted by sqrt(0.33 * i), shifted down by one 4-bin block, so bins 0-7 hold
-// 20-90 Hz (the kick's body), 180-560 about 1.4-4.1 kHz (the snare's noise, above the chords'
-// filtered saws), and 760-1000 about 5.5-7.2 kHz (the hats).
-const BandSetting kKickBand{0, 8, 0.3f, 260.0f, "kick"};
-const BandSetting kSnareBand{180, 560, 0.3f, 260.0f, "snare"};
-const BandSetting kHatBand{760, 1000, 0.35f, 400.0f, "hats"};
+// The beat bands, read by position: the kick first, then the snare, then (part two) the countdown's
+// beeps. Bins are those of the analyser's smoothed spectrum: smoothed bin i looks at raw FFT bin
+// trunc(0.33 * i) (21.5 Hz each) tilted by sqrt(0.33 * i), shifted down by one 4-bin block. So bins
+// 0-7 hold about 20-90 Hz, the kick's body under the bass's lowest notes; bins 640-1000 about
+// 4.7-7.2 kHz, where the snare's noise and the ring of its wires sit above the filtered chords and
+// below the hats; bins 128-160 about 0.95-1.15 kHz, the bomb timer's beeps at 1047 Hz.
+// Gravity 260 lets a level fall by 0.07 a frame, from a hit's 0.4-0.6 to under 0.25 well within a beat.
+const BandSetting kKickBand{0, 8, 0.25f, 260.0f, "kick"};
+const BandSetting kSnareBand{640, 1000, 0.25f, 260.0f, "snare"};
+const BandSetting kBeepBand{128, 160, 0.3f, 260.0f, "beeps"};
 
 std::vector<ScenePlan> MakePlans() {
     std::vector<ScenePlan> plans;
@@ -45,7 +47,7 @@ std::vector<ScenePlan> MakePlans() {
     // bars so it lands on the explosion, and the wire scenes (500-520) cut to beats: counter,
     // pliers, snap two beats each, the last two counter pictures one beat each.
     plans.push_back({"syncroscripts/part2.xml",
-                     {kKickBand, kSnareBand, kHatBand},
+                     {kKickBand, kSnareBand, kBeepBand},
                      {{44, 0},
                       {94, 500},
                       {94.5, 505},
