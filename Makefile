@@ -36,7 +36,7 @@ bench: build
 test-sanitize: deps
 	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
-	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD)-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize

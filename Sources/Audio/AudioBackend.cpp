@@ -36,7 +36,9 @@ bool CheckSdl(std::string* error) {
 
 }  // namespace
 
-AudioBackend::~AudioBackend() { Close(); }
+AudioBackend::~AudioBackend() {
+    Close();
+}
 
 bool AudioBackend::Open(std::string* error) {
     if (open) return true;
@@ -53,7 +55,7 @@ bool AudioBackend::Open(std::string* error) {
     desired.samples = kDeviceBufferFrames;
     desired.callback = AudioCallback;
     desired.userdata = this;
-    // No "obtained" spec: SDL converts to the device's own format, so the callback always gets
+    // No "obtained" format: SDL converts to the device's own format, so the callback always gets
     // exactly 44100 Hz stereo 16-bit.
     if (SDL_OpenAudio(&desired, nullptr) != 0) {
         SetError(error, std::string("SDL audio: ") + SDL_GetError());
@@ -82,8 +84,8 @@ bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
     capacity = std::min(fresh->LengthFrames() + kSlackFrames, kMaxTrackFrames);
     // Not zero-filled: pages are touched only as the decoder writes them, so Load stays cheap.
     track = std::make_unique_for_overwrite<int16_t[]>(static_cast<size_t>(capacity) * kChannels);
-    const int64_t first =
-        static_cast<int64_t>(fresh->Read(track.get(), static_cast<size_t>(std::min(capacity, kFirstDecodeFrames))));
+    const int64_t first = static_cast<int64_t>(
+        fresh->Read(track.get(), static_cast<size_t>(std::min(capacity, kFirstDecodeFrames))));
     if (first == 0) {
         track.reset();
         capacity = 0;
@@ -102,8 +104,6 @@ bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
     SDL_UnlockAudio();
 
     if (!decodingDone.load()) decoding = std::jthread([this](std::stop_token stop) { DecodeRest(stop); });
-    // The output runs from now on, silent until Play.
-    SDL_PauseAudio(0);
     return true;
 }
 
@@ -112,7 +112,8 @@ void AudioBackend::DecodeRest(const std::stop_token& stop) {
         const int64_t have = decoded.load(std::memory_order_relaxed);
         const int64_t want = std::min(kDecodeChunkFrames, capacity - have);
         if (want <= 0) break;
-        const auto got = static_cast<int64_t>(decoder->Read(track.get() + have * kChannels, static_cast<size_t>(want)));
+        const auto got =
+            static_cast<int64_t>(decoder->Read(track.get() + have * kChannels, static_cast<size_t>(want)));
         // Release: the samples are in memory before anyone sees the new count.
         decoded.store(have + got, std::memory_order_release);
         if (decoder->AtEnd()) break;
@@ -142,6 +143,9 @@ bool AudioBackend::Play() {
         playing.store(true);
     }
     SDL_UnlockAudio();
+    // The device starts asking for sound only now: a device that eats sound as fast as it can
+    // (the disk driver) would otherwise spin on silence through the rest of start-up.
+    SDL_PauseAudio(0);
     return true;
 }
 
@@ -151,9 +155,13 @@ bool AudioBackend::SetVolume(int newVolume) {
     return true;
 }
 
-int64_t AudioBackend::PositionFrames() { return clock.Audible(SteadyNanoseconds()); }
+int64_t AudioBackend::PositionFrames() {
+    return clock.Audible(SteadyNanoseconds());
+}
 
-double AudioBackend::PositionSeconds() { return static_cast<double>(PositionFrames()) / kSampleRate; }
+double AudioBackend::PositionSeconds() {
+    return static_cast<double>(PositionFrames()) / kSampleRate;
+}
 
 void AudioBackend::Spectrum(float* out) {
     if (!loaded.load()) {
@@ -211,7 +219,8 @@ void AudioBackend::Fill(int16_t* out, int64_t frames) {
             out[i] = static_cast<int16_t>(source[i] * gain / 100);
         }
     }
-    std::memset(out + music * kChannels, 0, static_cast<size_t>(frames - music) * kChannels * sizeof(int16_t));
+    std::memset(out + music * kChannels, 0,
+                static_cast<size_t>(frames - music) * kChannels * sizeof(int16_t));
 
     // With the whole track decoded, everything handed counts, the silence after the end too: the
     // clock goes on. While the decoder is still behind, the silence is an underrun and the clock

@@ -12,15 +12,15 @@
 // thread: a 250 s track decodes in a fraction of a second, far ahead of any real device.
 #pragma once
 
-#include "Audio/AudioClock.h"
-#include "Audio/Mp3Decoder.h"
-#include "Audio/Spectrum.h"
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
+
+#include "Audio/AudioClock.h"
+#include "Audio/Mp3Decoder.h"
+#include "Audio/Spectrum.h"
 
 class AudioBackend {
 public:
@@ -34,8 +34,8 @@ public:
     AudioBackend& operator=(const AudioBackend&) = delete;
 
     // Checks the libraries (SDL 1.2 API no older than we were built with; libmpg123 with layer 3
-    // and 16-bit output), then opens the SDL audio device at 44100 Hz stereo 16-bit. The device
-    // plays silence until a track plays. False, with the reason in `error`, when any step fails.
+    // and 16-bit output), then opens the SDL audio device at 44100 Hz stereo 16-bit, paused until
+    // the first Play. False, with the reason in `error`, when any step fails.
     bool Open(std::string* error = nullptr);
     bool IsOpen() const { return open; }
 

@@ -1,14 +1,16 @@
 // The live music clock: frames handed to the device, smoothed with a steady clock in between.
 #include "Audio/AudioClock.h"
 
-#include "Audio/Mp3Decoder.h"
-
 #include <algorithm>
 #include <chrono>
 
+#include "Audio/Mp3Decoder.h"
+
 namespace audio {
 
-int64_t FramesIn(int64_t nanoseconds) { return nanoseconds * kSampleRate / 1'000'000'000; }
+int64_t FramesIn(int64_t nanoseconds) {
+    return nanoseconds * kSampleRate / 1'000'000'000;
+}
 
 int64_t SteadyNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(

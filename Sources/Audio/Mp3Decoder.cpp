@@ -28,9 +28,12 @@ mpg123_ssize_t ReadMemory(void* handle, void* buffer, size_t bytes) {
 off_t SeekMemory(void* handle, off_t offset, int whence) {
     auto* reader = static_cast<Mp3Decoder::MemoryReader*>(handle);
     off_t base = 0;
-    if (whence == SEEK_CUR) base = static_cast<off_t>(reader->position);
-    else if (whence == SEEK_END) base = static_cast<off_t>(reader->length);
-    else if (whence != SEEK_SET) return -1;
+    if (whence == SEEK_CUR)
+        base = static_cast<off_t>(reader->position);
+    else if (whence == SEEK_END)
+        base = static_cast<off_t>(reader->length);
+    else if (whence != SEEK_SET)
+        return -1;
     const off_t target = base + offset;
     if (target < 0 || target > static_cast<off_t>(reader->length)) return -1;
     reader->position = static_cast<size_t>(target);
@@ -48,14 +51,17 @@ bool Mp3DecodingAvailable(std::string* error) {
         SetError(error, "libmpg123 did not start");
         return false;
     }
-    if (mpg123_feature(MPG123_FEATURE_DECODE_LAYER3) == 0 || mpg123_feature(MPG123_FEATURE_OUTPUT_16BIT) == 0) {
+    if (mpg123_feature(MPG123_FEATURE_DECODE_LAYER3) == 0 ||
+        mpg123_feature(MPG123_FEATURE_OUTPUT_16BIT) == 0) {
         SetError(error, "libmpg123 was built without the layer 3 decoder or 16-bit output");
         return false;
     }
     return true;
 }
 
-Mp3Decoder::~Mp3Decoder() { Close(); }
+Mp3Decoder::~Mp3Decoder() {
+    Close();
+}
 
 void Mp3Decoder::Close() {
     if (handle != nullptr) mpg123_delete(handle);  // closes the stream as well
@@ -131,7 +137,8 @@ size_t Mp3Decoder::Read(int16_t* out, size_t frames) {
     int idleCalls = 0;
     while (!ended && written < frames) {
         size_t bytes = 0;
-        const int code = mpg123_read(handle, out + written * kChannels, (frames - written) * kFrameBytes, &bytes);
+        const int code =
+            mpg123_read(handle, out + written * kChannels, (frames - written) * kFrameBytes, &bytes);
         written += bytes / kFrameBytes;
         if (code == MPG123_NEW_FORMAT) continue;  // still our one allowed format
         // Done, an unrecoverable error, or a reader that keeps handing nothing: the track ends here.

@@ -9,7 +9,9 @@ MusicPlayer* player = nullptr;
 
 MusicPlayer::MusicPlayer() : backend(std::make_unique<AudioBackend>()) {}
 
-MusicPlayer::~MusicPlayer() { Free(); }
+MusicPlayer::~MusicPlayer() {
+    Free();
+}
 
 void MusicPlayer::Init() {
     // A failure is not reported here: Load refuses afterwards and start-up says so.
@@ -21,13 +23,21 @@ bool MusicPlayer::Load(const char* data, int32_t length) {
     return backend->Load(data, static_cast<size_t>(length));
 }
 
-bool MusicPlayer::Play() { return backend->Play(); }
+bool MusicPlayer::Play() {
+    return backend->Play();
+}
 
-bool MusicPlayer::SetVolume(int volume) { return backend->SetVolume(volume); }
+bool MusicPlayer::SetVolume(int volume) {
+    return backend->SetVolume(volume);
+}
 
-void MusicPlayer::Update() { backend->Spectrum(spectrum); }
+void MusicPlayer::Update() {
+    backend->Spectrum(spectrum);
+}
 
-float MusicPlayer::Time() { return static_cast<float>(backend->PositionSeconds()); }
+float MusicPlayer::Time() {
+    return static_cast<float>(backend->PositionSeconds());
+}
 
 void MusicPlayer::Free() {
     backend->Close();

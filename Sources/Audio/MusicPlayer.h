@@ -22,13 +22,16 @@ public:
     // Prepares playback of the mp3 held in memory (not copied: the bytes must outlive the player).
     // False when the output is not open or the data cannot be played.
     bool Load(const char* data, int32_t length);
-    // Starts playback; false before a successful Load.
+    // Starts playback; false before a successful Load. The track plays once; at its end the music
+    // stops and silence follows.
     bool Play();
-    // 0..100.
+    // 0..100; false (no change) outside that range or before Load.
     bool SetVolume(int volume);
-    // Fetches the spectrum of what is playing now into `spectrum`.
+    // Fetches the spectrum of what is heard now into `spectrum` (zeros before Load).
     void Update();
     // Playback position in seconds: smooth, monotonic, never ahead of what the device was handed.
+    // It keeps counting through the silence after the end of the track, and runs on with the
+    // steady clock if the device stops asking for sound, so a wait for a later time always ends.
     float Time() override;
     // Stops the output and closes the back end; harmless when called again.
     void Free();

@@ -1,14 +1,14 @@
 // kissfft's real FFT behind a small owner, with the window and the scaling of our spectrum.
 #include "Audio/Spectrum.h"
 
-#include "Audio/Mp3Decoder.h"
-
 #include <kiss_fftr.h>
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 #include <numbers>
+
+#include "Audio/Mp3Decoder.h"
 
 namespace audio {
 
@@ -62,6 +62,8 @@ void SpectrumCalculator::ComputeTrack(const int16_t* stereo, size_t frames, int6
     Compute(work->mono, out);
 }
 
-int64_t FrameAtSeconds(double seconds) { return static_cast<int64_t>(seconds * kSampleRate); }
+int64_t FrameAtSeconds(double seconds) {
+    return static_cast<int64_t>(seconds * kSampleRate);
+}
 
 }  // namespace audio

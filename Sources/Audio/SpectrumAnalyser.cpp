@@ -3,10 +3,10 @@
 // allocates after the bands are registered.
 #include "Audio/SpectrumAnalyser.h"
 
-#include "Utils/Platform.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "Utils/Platform.h"
 
 SpectrumAnalyser* analyser = nullptr;
 
@@ -15,11 +15,13 @@ namespace {
 int32_t nextBandId = 0;
 }  // namespace
 
-void SpectrumAnalyser::ResetBandIds(int32_t next) { nextBandId = next; }
+void SpectrumAnalyser::ResetBandIds(int32_t next) {
+    nextBandId = next;
+}
 
 SpectrumAnalyser::SpectrumAnalyser(uint32_t count)
     : binCount(count),
-      workSpectrum(std::make_unique<float[]>(count)),        // value-initialised: cleared to 0
+      workSpectrum(std::make_unique<float[]>(count)),  // value-initialised: cleared to 0
       smoothSpectrum(std::make_unique<float[]>(count)) {}
 
 int SpectrumAnalyser::AddBand(int32_t a, int32_t b, float threshold, float gravity, float initialLevel) {

@@ -2,16 +2,16 @@
 // window check and the debug time line.
 #include "Sync/DemoPart.h"
 
+#include <tinyxml.h>
+
+#include <cstdio>
+
 #include "Audio/SpectrumAnalyser.h"
 #include "Data/DataFile.h"
 #include "Sync/ScriptLimits.h"
 #include "Utils/Platform.h"
 #include "Utils/Utils.h"
 #include "Utils/XmlReader.h"
-
-#include <tinyxml.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -111,8 +111,8 @@ void DemoPart::DebugTimeLine(float fx) const {
     if (!platform::SpaceKeyHeld()) return;
     // The music time is read afresh here, not the frame's t.
     char line[256];
-    std::snprintf(line, sizeof line, "Mp3 Time : %f, FxTime : %f\n", static_cast<double>(platform::MusicTime()),
-                  static_cast<double>(fx));
+    std::snprintf(line, sizeof line, "Mp3 Time : %f, FxTime : %f\n",
+                  static_cast<double>(platform::MusicTime()), static_cast<double>(fx));
     platform::DebugOutput(line);
 }
 

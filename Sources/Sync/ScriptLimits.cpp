@@ -9,15 +9,25 @@
 
 namespace {
 
-bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsSpace(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 // The parser takes every byte from 127 up as a letter.
-bool IsNameStart(unsigned char c) { return c >= 127 || IsLetter(c) || c == '_'; }
+bool IsNameStart(unsigned char c) {
+    return c >= 127 || IsLetter(c) || c == '_';
+}
 bool IsNameChar(unsigned char c) {
     return c >= 127 || IsLetter(c) || IsDigit(c) || c == '_' || c == '-' || c == '.' || c == ':';
 }
-unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char Lower(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 
 // The end of the text: the parser reads it as a zero-terminated string.
 constexpr size_t kEnd = static_cast<size_t>(-1);
@@ -34,7 +44,8 @@ public:
             const unsigned char c = s_[i];
             if (c < 0xC0) continue;
             if (c == 0xEF && i > 0 && i + 2 < n_ &&
-                ((s_[i + 1] == 0xBB && s_[i + 2] == 0xBF) || (s_[i + 1] == 0xBF && (s_[i + 2] == 0xBE || s_[i + 2] == 0xBF)))) {
+                ((s_[i + 1] == 0xBB && s_[i + 2] == 0xBF) ||
+                 (s_[i + 1] == 0xBF && (s_[i + 2] == 0xBE || s_[i + 2] == 0xBF)))) {
                 return false;
             }
             const size_t following = c < 0xE0 ? 1 : (c < 0xF0 ? 2 : 3);
@@ -52,9 +63,11 @@ public:
     size_t Deepest() {
         size_t p = (n_ >= 3 && s_[0] == 0xEF && s_[1] == 0xBB && s_[2] == 0xBF) ? 3 : 0;
         while (p < n_) {
-            // Text between markup: the parser reads it up to the next '<' (or stops, at top level).
+            // Text between markup: the parser reads it up to the next '<' (or stops, at top level),
+            // character references included.
             if (s_[p] != '<') {
-                ++p;
+                p = CharacterEnd(p);
+                if (p == kEnd) return deepest_;
             } else if (StartsWith(p, "<?xml", true)) {
                 p = Declaration(p + 5);
             } else if (StartsWith(p, "<!--", false)) {
@@ -106,6 +119,27 @@ private:
         return p;
     }
 
+    // Where the parser's reading of one character of text or of a quoted value ends. A numeric
+    // reference "&#...;" or "&#x...;" is taken whole up to the next ';', however far that is and
+    // whatever lies between: only the digits after the last '#' or 'x' before the ';' are checked.
+    // kEnd where the parser rejects the reference and stops.
+    size_t CharacterEnd(size_t p) const {
+        if (s_[p] != '&' || p + 2 >= n_ || s_[p + 1] != '#') return p + 1;
+        const bool hex = s_[p + 2] == 'x';
+        const size_t from = hex ? p + 3 : p + 2;
+        if (from >= n_) return kEnd;
+        const void* hit = std::memchr(s_ + from, ';', n_ - from);
+        if (hit == nullptr) return kEnd;
+        const size_t semicolon = static_cast<size_t>(static_cast<const unsigned char*>(hit) - s_);
+        const unsigned char stop = hex ? 'x' : '#';
+        for (size_t k = semicolon - 1; s_[k] != stop; --k) {
+            const unsigned char c = s_[k];
+            const bool digit = IsDigit(c) || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+            if (!digit) return kEnd;
+        }
+        return semicolon + 1;
+    }
+
     // name = value, with the value quoted or bare; kEnd where the parser gives up on it.
     size_t Attribute(size_t p) const {
         if (p >= n_ || !IsNameStart(s_[p])) return kEnd;
@@ -115,10 +149,14 @@ private:
         if (p >= n_) return kEnd;
         const unsigned char quote = s_[p];
         if (quote == '"' || quote == '\'') {
-            // Anything may stand between the quotes, '<' and '>' included: the parser skips it all.
-            const size_t close = PastChar(p + 1, quote);
-            if (close >= n_) return kEnd;
-            return close;
+            // Anything may stand between the quotes, '<' and '>' included: the parser skips it all,
+            // and a character reference may even carry it past the closing quote.
+            for (++p; p < n_ && s_[p] != quote;) {
+                p = CharacterEnd(p);
+                if (p == kEnd) return kEnd;
+            }
+            // The parser also gives up when the text ends right after the closing quote.
+            return p + 1 < n_ ? p + 1 : kEnd;
         }
         while (p < n_ && !IsSpace(s_[p]) && s_[p] != '/' && s_[p] != '>') {
             if (s_[p] == '"' || s_[p] == '\'') return kEnd;  // a closing quote with no opening one
@@ -128,16 +166,17 @@ private:
     }
 
     size_t StartTag(size_t p) {
+        // The element's own level counts as soon as its tag starts, empty or not.
+        if (++depth_ > deepest_) deepest_ = depth_;
         p = Name(p);
         for (;;) {
             p = SkipSpace(p);
             if (p >= n_) return n_;
-            if (s_[p] == '/') return (p + 1 < n_ && s_[p + 1] == '>') ? p + 2 : n_;  // empty element
-            if (s_[p] == '>') {
-                ++depth_;
-                if (depth_ > deepest_) deepest_ = depth_;
-                return p + 1;
+            if (s_[p] == '/') {
+                --depth_;  // an empty element closes itself
+                return (p + 1 < n_ && s_[p + 1] == '>') ? p + 2 : n_;
             }
+            if (s_[p] == '>') return p + 1;
             p = Attribute(p);
             if (p == kEnd) return n_;
         }

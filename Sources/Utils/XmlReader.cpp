@@ -2,12 +2,12 @@
 // the classes "arg" (the name read), "atr" (the value) and "war" (a warning).
 #include "Utils/XmlReader.h"
 
-#include "Utils/LoadLog.h"
-
 #include <tinyxml.h>
 
 #include <cstdint>
 #include <cstdlib>
+
+#include "Utils/LoadLog.h"
 
 const TiXmlNode* FindChild(const TiXmlNode* node, const char* name, const char* prefix) {
     const TiXmlNode* child = node != nullptr ? node->FirstChild(name) : nullptr;
@@ -24,7 +24,8 @@ const TiXmlElement* FindChildElement(const TiXmlNode* node, const char* name, co
     const TiXmlElement* element = child != nullptr ? child->ToElement() : nullptr;
     if (element == nullptr) {
         loadLog.Write(
-            "<br><b>+%s</b> <font class=\"war\">unable to find element from node child called '%s'</font><br>\n",
+            "<br><b>+%s</b> <font class=\"war\">unable to find element from node child called "
+            "'%s'</font><br>\n",
             prefix, name);
     }
     return element;
@@ -47,14 +48,15 @@ int32_t ReadIntAttribute(const TiXmlElement* element, const char* name, int32_t 
     const char* text = element != nullptr ? element->Attribute(name) : nullptr;
     if (text == nullptr) {
         loadLog.Write(
-            "<b>+%s</b> <font class=\"war\">unable to read '%s' </font> - using [ <font class=\"arg\">%s</font> = "
+            "<b>+%s</b> <font class=\"war\">unable to read '%s' </font> - using [ <font "
+            "class=\"arg\">%s</font> = "
             "<font class=\"atr\">%d</font> ]<br>\n",
             prefix, name, name, defaultValue);
         return defaultValue;
     }
     const int32_t value = LeadingInteger(text);
-    loadLog.Write("<b>+%s</b> [ <font class=\"arg\">%s</font> = <font class=\"atr\">%d</font> ]<br>\n", prefix,
-                  name, value);
+    loadLog.Write("<b>+%s</b> [ <font class=\"arg\">%s</font> = <font class=\"atr\">%d</font> ]<br>\n",
+                  prefix, name, value);
     return value;
 }
 
@@ -63,13 +65,14 @@ float ReadFloatAttribute(const TiXmlElement* element, const char* name, float de
     const char* text = element != nullptr ? element->Attribute(name) : nullptr;
     if (text == nullptr) {
         loadLog.Write(
-            "<b>+%s</b> <font class=\"war\">unable to read '%s' </font> - using [ <font class=\"arg\">%s</font> = "
+            "<b>+%s</b> <font class=\"war\">unable to read '%s' </font> - using [ <font "
+            "class=\"arg\">%s</font> = "
             "<font class=\"atr\">%f</font> ]<br>\n",
             prefix, name, name, static_cast<double>(defaultValue));
         return defaultValue;
     }
     const float value = static_cast<float>(std::atof(text));
-    loadLog.Write("<b>+%s</b> [ <font class=\"arg\">%s</font> = <font class=\"atr\">%f</font> ]<br>\n", prefix,
-                  name, static_cast<double>(value));
+    loadLog.Write("<b>+%s</b> [ <font class=\"arg\">%s</font> = <font class=\"atr\">%f</font> ]<br>\n",
+                  prefix, name, static_cast<double>(value));
     return value;
 }

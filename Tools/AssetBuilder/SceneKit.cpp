@@ -180,34 +180,61 @@ void AddGrain(Canvas& canvas, Random& rnd, double amount) {
 }
 
 namespace {
-// One box pass over `count` words spaced `step` apart, edges clamped: out[i] = mean of the
-// 2r+1 neighbours of i, per byte lane, rounded to nearest.
-void BoxLine(uint32_t* line, int count, int step, int radius, std::vector<uint32_t>& scratch) {
-    scratch.resize(count);
-    for (int i = 0; i < count; ++i) scratch[i] = line[static_cast<size_t>(i) * step];
+// One box pass along a row, all four byte lanes at once, edges clamped:
+// out[i] = round(mean of in[i - r .. i + r]) per lane.
+void BoxRow(uint32_t* row, int count, int radius, std::vector<uint32_t>& copy) {
+    copy.assign(row, row + count);
     const int window = 2 * radius + 1;
-    for (int lane = 0; lane < 32; lane += 8) {
-        int sum = 0;
-        for (int k = -radius; k <= radius; ++k) sum += (scratch[std::clamp(k, 0, count - 1)] >> lane) & 0xFF;
-        for (int i = 0; i < count; ++i) {
-            uint32_t& out = line[static_cast<size_t>(i) * step];
-            out = (out & ~(0xFFu << lane)) | (uint32_t((sum + window / 2) / window) << lane);
-            sum += static_cast<int>((scratch[std::min(i + radius + 1, count - 1)] >> lane) & 0xFF);
-            sum -= static_cast<int>((scratch[std::max(i - radius, 0)] >> lane) & 0xFF);
-        }
+    const int recip = (65536 + window / 2) / window;  // mean = sum * recip >> 16, off by at most one
+    int sum[4] = {0, 0, 0, 0};
+    for (int k = -radius; k <= radius; ++k) {
+        const uint32_t p = copy[std::clamp(k, 0, count - 1)];
+        for (int lane = 0; lane < 4; ++lane) sum[lane] += (p >> (lane * 8)) & 0xFF;
+    }
+    for (int i = 0; i < count; ++i) {
+        uint32_t out = 0;
+        for (int lane = 0; lane < 4; ++lane) out |= uint32_t(std::min(255, (sum[lane] * recip + 32768) >> 16)) << (lane * 8);
+        row[i] = out;
+        const uint32_t in = copy[std::min(i + radius + 1, count - 1)], gone = copy[std::max(i - radius, 0)];
+        for (int lane = 0; lane < 4; ++lane) sum[lane] += int((in >> (lane * 8)) & 0xFF) - int((gone >> (lane * 8)) & 0xFF);
     }
 }
 }  // namespace
 
-void Blur(Canvas& canvas, int radius) {
+void Blur(Canvas& canvas, int radius, int passes) {
     if (radius <= 0) return;
     PixelAccess px(canvas);
-    std::vector<uint32_t> scratch;
     const int w = px.width(), h = px.height();
-    const int strideWords = static_cast<int>(px.Row(1) - px.Row(0));
-    for (int pass = 0; pass < 3; ++pass) {
-        for (int y = 0; y < h; ++y) BoxLine(px.Row(y), w, 1, radius, scratch);
-        for (int x = 0; x < w; ++x) BoxLine(px.Row(0) + x, h, strideWords, radius, scratch);
+    const int window = 2 * radius + 1;
+    const int recip = (65536 + window / 2) / window;
+    std::vector<uint32_t> scratch, image(static_cast<size_t>(w) * h);
+    std::vector<int> sums(static_cast<size_t>(w) * 4);
+    auto source = [&](int y) { return image.data() + static_cast<size_t>(std::clamp(y, 0, h - 1)) * w; };
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = 0; y < h; ++y) BoxRow(px.Row(y), w, radius, scratch);
+        // columns: a sliding window of rows, summed for every column at once (rows outer, cache friendly)
+        for (int y = 0; y < h; ++y) std::copy(px.Row(y), px.Row(y) + w, image.data() + static_cast<size_t>(y) * w);
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int k = -radius; k <= radius; ++k) {
+            const uint32_t* row = source(k);
+            for (int x = 0; x < w; ++x) {
+                for (int lane = 0; lane < 4; ++lane) sums[x * 4 + lane] += (row[x] >> (lane * 8)) & 0xFF;
+            }
+        }
+        for (int y = 0; y < h; ++y) {
+            uint32_t* out = px.Row(y);
+            const uint32_t* in = source(y + radius + 1);
+            const uint32_t* gone = source(y - radius);
+            for (int x = 0; x < w; ++x) {
+                uint32_t p = 0;
+                for (int lane = 0; lane < 4; ++lane) {
+                    int& s = sums[x * 4 + lane];
+                    p |= uint32_t(std::min(255, (s * recip + 32768) >> 16)) << (lane * 8);
+                    s += int((in[x] >> (lane * 8)) & 0xFF) - int((gone[x] >> (lane * 8)) & 0xFF);
+                }
+                out[x] = p;
+            }
+        }
     }
 }
 

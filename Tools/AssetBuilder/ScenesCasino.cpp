@@ -55,7 +55,7 @@ void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, d
 }
 
 void PhotoFinish(Canvas& canvas, uint64_t seed, double grain, double vignette) {
-    Blur(canvas, 1);
+    Blur(canvas, 1, 1);
     Random rnd(seed);
     AddGrain(canvas, rnd, grain);
     Vignette(canvas, vignette);
@@ -517,7 +517,7 @@ void CasinoView(Canvas& canvas) {
             InkShape(cr, Hex(colours[i % 4]), Hex(0x101010), 0.8, 0.3);
         }
     }
-    Blur(canvas, 1);
+    Blur(canvas, 1, 1);
     Glow(cr, 320, 180, 260, Hex(0xFFB060), 0.2);
     Tone(canvas, 1.08, 0.98, 0.9);
     Random grain(66);

@@ -30,7 +30,7 @@ void CentredText(cairo_t* cr, const std::string& text, const std::string& font, 
 
 // Grain, a soft vignette and the wide-screen bars of a frame from a film.
 void FilmFinish(Canvas& canvas, uint64_t seed) {
-    Blur(canvas, 1);
+    Blur(canvas, 1, 1);
     Random rnd(seed);
     AddGrain(canvas, rnd, 10);
     Vignette(canvas, 0.45);
@@ -38,7 +38,7 @@ void FilmFinish(Canvas& canvas, uint64_t seed) {
 }
 
 void StillFinish(Canvas& canvas, uint64_t seed) {
-    Blur(canvas, 1);
+    Blur(canvas, 1, 1);
     Random rnd(seed);
     AddGrain(canvas, rnd, 6);
     Vignette(canvas, 0.35);
