@@ -42,7 +42,7 @@ Routing RoutingOf(Instrument instrument) {
         case Instrument::Crash: return {0.16f, false, 0.0f, 0.2f};
         case Instrument::Tick: return {0.35f, false, 0.15f, 0.1f};
         case Instrument::Bass: return {0.42f, true, 0.0f, 0.0f};
-        case Instrument::Pad: return {0.08f, true, 0.05f, 0.35f};
+        case Instrument::Pad: return {0.12f, true, 0.05f, 0.35f};
         case Instrument::Stab: return {0.08f, true, 0.25f, 0.2f};
         case Instrument::Lead: return {0.11f, true, 0.3f, 0.25f};
         case Instrument::Pluck: return {0.22f, false, 0.35f, 0.2f};

@@ -383,57 +383,57 @@ void Composer::Harmony(int bar, Section section, const Chord& chord) {
     static const int kStabsC[5] = {2, 5, 8, 11, 14};
     switch (section) {
         case Section::Opening:
-            pad(0.5f + 0.05f * float(bar), 0.15f + 0.03f * float(bar));
-            if (bar >= 4) arpeggio(0.45f, 0.35f, 2);
+            pad(0.75f + 0.03f * float(bar), 0.15f + 0.03f * float(bar));
+            arpeggio(bar < 4 ? 0.35f : 0.55f, 0.35f, bar < 4 ? 4 : 2);
             break;
         case Section::RiseOne:
-            pad(0.6f, 0.3f + 0.08f * float(bar - 8));
+            pad(0.45f, 0.3f + 0.08f * float(bar - 8));
             arpeggio(0.5f, 0.4f + 0.1f * float(bar - 8), 1);
             break;
         case Section::DropOne:
         case Section::TitleOne:
-            pad(0.45f, 0.4f);
+            pad(0.3f, 0.4f);
             stabs(kStabsA, 3, 0.7f);
             break;
         case Section::BreakTwo:
-            pad(0.8f, 0.3f);
+            pad(0.9f, 0.3f);
             arpeggio(0.55f, 0.5f, 1);
             break;
         case Section::GrooveTwo:
-            pad(0.45f, 0.45f);
+            pad(0.3f, 0.45f);
             if (bar < 28) arpeggio(0.45f, 0.5f, 1);
             else stabs(kStabsB, 4, 0.65f);
             break;
         case Section::DropThree:
-            pad(0.45f, 0.45f);
+            pad(0.3f, 0.45f);
             stabs(kStabsC, 5, 0.6f);
             break;
         case Section::FloatThree:
-            pad(0.75f, 0.35f);
+            pad(0.6f, 0.35f);
             arpeggio(0.45f, 0.45f, 2);
             break;
         case Section::MainTwo:
         case Section::Movies:
         case Section::Explosion:
-            pad(0.5f, 0.5f);
+            pad(0.35f, 0.5f);
             stabs(bar % 2 == 0 ? kStabsA : kStabsB, bar % 2 == 0 ? 3 : 4, 0.75f);
             break;
         case Section::Lighthouse:
-            pad(0.6f, 0.5f);
+            pad(0.45f, 0.5f);
             arpeggio(0.5f, 0.6f, 1);
             break;
         case Section::Casino:
-            pad(0.4f, 0.45f);
+            pad(0.3f, 0.45f);
             stabs(kStabsC, 5, 0.75f);
             break;
         case Section::Machine:
-            pad(0.7f, 0.25f);
+            pad(0.5f, 0.25f);
             stabs(kStabsA, 3, 0.6f);
             break;
         case Section::Countdown:
         case Section::Choice:
         case Section::Resume:
-            pad(0.7f, 0.2f);
+            pad(0.75f, 0.2f);
             break;
         case Section::Western:
             // Strummed chords: the tones of the chord plucked a few milliseconds apart.
@@ -452,12 +452,12 @@ void Composer::Harmony(int bar, Section section, const Chord& chord) {
             if (bar >= 119) arpeggio(0.4f, 0.4f, 2);
             break;
         case Section::Credits:
-            pad(0.6f, 0.25f);
+            pad(0.9f, 0.25f);
             arpeggio(0.4f, 0.3f, 2);
             break;
         case Section::Fade:
             if (bar == 127) {
-                for (int tone : chord.tones) Add(Instrument::Pad, bar, 0, 64, float(tone), 0.7f, 0.2f);
+                for (int tone : chord.tones) Add(Instrument::Pad, bar, 0, 64, float(tone), 0.9f, 0.2f);
             }
             break;
     }
