@@ -674,7 +674,9 @@ std::vector<float> Mix(const Score& score, long frames) {
 // frames ahead, only allowed to recover slowly, then smoothed over the look-ahead window; since the
 // smoothing averages values that are all at most the gain a peak needs, the peak itself is always
 // brought under the ceiling.
-void Limit(std::vector<float>& samples, float ceiling) {
+}  // namespace
+
+void LimitPeaks(std::vector<float>& samples, float ceiling) {
     constexpr int kLook = 96;
     const long frames = long(samples.size() / 2);
     std::vector<float> need(static_cast<size_t>(frames));
@@ -709,8 +711,6 @@ void Limit(std::vector<float>& samples, float ceiling) {
     }
 }
 
-}  // namespace
-
 std::vector<int16_t> RenderMusic(long frames) {
     ScopedFlushDenormals flush;
     const Score score = ComposeScore();
@@ -723,7 +723,7 @@ std::vector<int16_t> RenderMusic(long frames) {
         mix[2 * i + 1] *= k;
     }
     for (float& s : mix) s *= kMasterGain;
-    Limit(mix, kMasterCeiling);
+    LimitPeaks(mix, kMasterCeiling);
     std::vector<int16_t> out(mix.size());
     for (size_t i = 0; i < mix.size(); ++i) {
         out[i] = int16_t(std::lround(std::clamp(mix[i], -1.0f, 1.0f) * 32767.0f));

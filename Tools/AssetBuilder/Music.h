@@ -18,6 +18,10 @@ inline constexpr float kMasterCeiling = 0.8f;
 // Renders the first `frames` stereo frames of the track, interleaved left/right, 16-bit.
 std::vector<int16_t> RenderMusic(long frames = kTrackSamples);
 
+// Brings every sample of interleaved stereo under `ceiling` with a look-ahead limiter: the gain
+// falls just before a peak and recovers over about 50 ms; material under the ceiling is untouched.
+void LimitPeaks(std::vector<float>& interleaved, float ceiling);
+
 // Encodes interleaved 44.1 kHz stereo as 192 kbit/s CBR mp3 with a LAME tag in the first frame.
 std::vector<uint8_t> EncodeMp3(const std::vector<int16_t>& interleaved);
 
