@@ -53,15 +53,18 @@ std::vector<uint8_t> ReadFile(const fs::path& path) {
 
 class Messages final : public platform::MessageSink {
 public:
-    void Show(const std::string& caption, const std::string& text) override { lines.push_back(caption + text); }
+    void Show(const std::string& caption, const std::string& text) override {
+        lines.push_back(caption + text);
+    }
     std::vector<std::string> lines;
 };
 
 class ArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        directory = fs::temp_directory_path() /
-                    ("zv-archive-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        directory =
+            fs::temp_directory_path() /
+            ("zv-archive-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(directory);
         fs::create_directories(directory);
     }
@@ -85,7 +88,8 @@ TEST_F(ArchiveTest, TheProgramsReaderFindsEveryMemberInOrderWithItsBytes) {
         ASSERT_EQ(archive.FileLength(member.name), int32_t(member.bytes.size()));
         MemberBuffer buffer(archive.FLoadFile(member.name), MemberBufferDeleter{&archive});
         ASSERT_NE(buffer, nullptr);
-        EXPECT_TRUE(std::equal(member.bytes.begin(), member.bytes.end(), reinterpret_cast<uint8_t*>(buffer.get())));
+        EXPECT_TRUE(
+            std::equal(member.bytes.begin(), member.bytes.end(), reinterpret_cast<uint8_t*>(buffer.get())));
     }
     EXPECT_TRUE(messages.lines.empty());
 
@@ -161,17 +165,19 @@ TEST(ArchiveBuild, PicturesAndMusicRunSideBySideAndComeOutInArchiveOrder) {
     EXPECT_TRUE(together);
     std::vector<std::string> names;
     for (const ArchiveMember& member : members) names.push_back(member.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"pelmarov/a.png", "texts/b.png", "syncroscripts/intro.xml",
-                                               "syncroscripts/part1.xml", "syncroscripts/part2.xml", kMusicMember}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"pelmarov/a.png", "texts/b.png", "syncroscripts/intro.xml",
+                                        "syncroscripts/part1.xml", "syncroscripts/part2.xml", kMusicMember}));
     EXPECT_GE(times.total, std::max(times.pictures, times.music));
 
     // A builder that fails fails the whole build, after the other one has finished.
     bool musicFinished = false;
-    EXPECT_THROW(BuildArchiveMembers([]() -> std::vector<ArchiveMember> { throw std::runtime_error("no picture"); },
-                                     [&] {
-                                         musicFinished = true;
-                                         return std::vector<ArchiveMember>{};
-                                     }),
-                 std::runtime_error);
+    EXPECT_THROW(
+        BuildArchiveMembers([]() -> std::vector<ArchiveMember> { throw std::runtime_error("no picture"); },
+                            [&] {
+                                musicFinished = true;
+                                return std::vector<ArchiveMember>{};
+                            }),
+        std::runtime_error);
     EXPECT_TRUE(musicFinished);
 }

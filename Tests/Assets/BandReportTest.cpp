@@ -130,7 +130,8 @@ TEST(BandReport, FiguresCountSharesRisesAndRuns) {
     };
     for (const auto& c : cases) {
         const BandFigures f = Figures(c.levels);
-        for (int k = 0; k < 4; ++k) EXPECT_DOUBLE_EQ(f.shareAbove[k], c.shares[k]) << "level " << kReportLevels[k];
+        for (int k = 0; k < 4; ++k)
+            EXPECT_DOUBLE_EQ(f.shareAbove[k], c.shares[k]) << "level " << kReportLevels[k];
         EXPECT_EQ(f.rises, c.rises);
         EXPECT_NEAR(f.medianRiseGap, c.medianGap, 1e-9);
         EXPECT_NEAR(f.longestAboveHalf, c.longest, 1e-9);

@@ -65,8 +65,8 @@ TEST(Music, DecodesThroughThePlayersDecoderToTheWholeTrackSampleAligned) {
     while (position + 4 <= mp3.size()) {
         const uint8_t* h = mp3.data() + position;
         ASSERT_EQ(h[0], 0xFF) << "frame " << frames;
-        ASSERT_EQ(h[1], 0xFB) << "frame " << frames;     // MPEG-1, layer III, no CRC
-        ASSERT_EQ(h[2] >> 4, 0xB) << "frame " << frames;  // 192 kbit/s
+        ASSERT_EQ(h[1], 0xFB) << "frame " << frames;          // MPEG-1, layer III, no CRC
+        ASSERT_EQ(h[2] >> 4, 0xB) << "frame " << frames;      // 192 kbit/s
         ASSERT_EQ((h[2] >> 2) & 3, 0) << "frame " << frames;  // 44100 Hz
         ASSERT_EQ(h[3] >> 6, 1) << "frame " << frames;        // joint stereo
         position += 144 * 192000 / 44100 + ((h[2] >> 1) & 1);
@@ -94,14 +94,16 @@ TEST(Music, PeaksStayAtOrBelowMinusOneDecibelAndTheSectionsCarryTheirEnergy) {
     // The explosion's first beat is the loudest beat of the track's second half.
     auto beatRms = [&pcm](long start) {
         double sum = 0.0;
-        for (long i = 2 * start; i < 2 * (start + kSamplesPerBeat); ++i) sum += double(pcm[size_t(i)]) * pcm[size_t(i)];
+        for (long i = 2 * start; i < 2 * (start + kSamplesPerBeat); ++i)
+            sum += double(pcm[size_t(i)]) * pcm[size_t(i)];
         return sum;
     };
     const double explosion = beatRms(BarSample(106));
     for (int bar = 60; bar < 127; ++bar) {
         for (int b = 0; b < 4; ++b) {
             if (bar == 106 && b == 0) continue;
-            EXPECT_LT(beatRms(BarSample(bar) + b * kSamplesPerBeat), explosion) << "bar " << bar << " beat " << b;
+            EXPECT_LT(beatRms(BarSample(bar) + b * kSamplesPerBeat), explosion)
+                << "bar " << bar << " beat " << b;
         }
     }
     // The closing fades out after the end of the run: the last bar is silent.

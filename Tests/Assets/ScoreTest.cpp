@@ -62,7 +62,7 @@ TEST(Score, PitchedNotesBelongToTheHarmonyOfTheirBar) {
                               section == Section::Choice || section == Section::Western ||
                               section == Section::Resume || section == Section::FinalCountdown ||
                               section == Section::FloatThree;
-        if (dominant) allowed.insert(8);                   // G sharp of the E major chord
+        if (dominant) allowed.insert(8);                      // G sharp of the E major chord
         if (section == Section::Machine) allowed.insert(10);  // B flat
         EXPECT_TRUE(allowed.count(pitchClass)) << "note " << e.note << " in bar " << bar;
     }

@@ -11,7 +11,9 @@ using namespace assets;
 
 namespace {
 
-std::vector<LoadedScript> Loaded() { return LoadScripts(BuildScripts(), nullptr); }
+std::vector<LoadedScript> Loaded() {
+    return LoadScripts(BuildScripts(), nullptr);
+}
 
 // The first music time at which a scene's keys reach effect time fx, worked out from the keys alone.
 double TimeOfFx(const LoadedScript& script, double fx) {
@@ -25,7 +27,9 @@ double TimeOfFx(const LoadedScript& script, double fx) {
 }
 
 // Distance in seconds from t to the nearest multiple of `grid` seconds.
-double OffGrid(double t, double grid) { return std::fabs(t - std::round(t / grid) * grid); }
+double OffGrid(double t, double grid) {
+    return std::fabs(t - std::round(t / grid) * grid);
+}
 
 }  // namespace
 
@@ -35,7 +39,8 @@ TEST(Scripts, PassTheProgramsValidationWithTheBandsTheScenesRead) {
     const struct {
         const char* member;
         size_t minBands;
-    } expected[] = {{"syncroscripts/intro.xml", 0}, {"syncroscripts/part1.xml", 2}, {"syncroscripts/part2.xml", 3}};
+    } expected[] = {
+        {"syncroscripts/intro.xml", 0}, {"syncroscripts/part1.xml", 2}, {"syncroscripts/part2.xml", 3}};
     for (size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(expected[i].member);
         EXPECT_EQ(scripts[i].member, expected[i].member);
@@ -57,13 +62,15 @@ TEST(Scripts, WindowsRunFromTheStartToTheEndOfTheRunWithoutGaps) {
     EXPECT_EQ(scripts[0].windowEnd, scripts[1].windowStart);
     EXPECT_EQ(scripts[1].windowEnd, scripts[2].windowStart);
     EXPECT_EQ(scripts[2].windowEnd, float(kRunEndSeconds));
-    for (const LoadedScript& script : scripts) EXPECT_LT(script.windowStart, script.windowEnd) << script.member;
+    for (const LoadedScript& script : scripts)
+        EXPECT_LT(script.windowStart, script.windowEnd) << script.member;
 
     // Each scene plays its whole effect range: intro 0-200, part one 0-300, part two 0-810.
     const float ends[3] = {200, 300, 810};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(scripts[i].FxTime(scripts[i].windowStart), 0.0f) << scripts[i].member;
-        EXPECT_NEAR(scripts[i].FxTime(std::nextafter(scripts[i].windowEnd, 0.0f)), ends[i], 0.01) << scripts[i].member;
+        EXPECT_NEAR(scripts[i].FxTime(std::nextafter(scripts[i].windowEnd, 0.0f)), ends[i], 0.01)
+            << scripts[i].member;
     }
     // Part two reaches 810 (where it stops drawing) before the run ends, and holds it.
     const double reach = TimeOfFx(scripts[2], 810);
@@ -105,11 +112,11 @@ TEST(Scripts, MusicSectionsStartWhereTheScenesChange) {
         double fx;
         Section section;
     } starts[] = {
-        {0, 0, Section::Opening},          {1, 0, Section::RiseOne},        {1, 40, Section::DropOne},
-        {1, 100, Section::BreakTwo},       {1, 200, Section::DropThree},    {1, 270, Section::FloatThree},
-        {2, 0, Section::MainTwo},          {2, 300, Section::Machine},      {2, 350, Section::Countdown},
-        {2, 420, Section::Western},        {2, 500, Section::Resume},       {2, 580, Section::FinalCountdown},
-        {2, 600, Section::Explosion},      {2, 700, Section::Closing},
+        {0, 0, Section::Opening},     {1, 0, Section::RiseOne},     {1, 40, Section::DropOne},
+        {1, 100, Section::BreakTwo},  {1, 200, Section::DropThree}, {1, 270, Section::FloatThree},
+        {2, 0, Section::MainTwo},     {2, 300, Section::Machine},   {2, 350, Section::Countdown},
+        {2, 420, Section::Western},   {2, 500, Section::Resume},    {2, 580, Section::FinalCountdown},
+        {2, 600, Section::Explosion}, {2, 700, Section::Closing},
     };
     for (const auto& start : starts) {
         const double bar = TimeOfFx(scripts[start.scene], start.fx) / kBarSeconds;

@@ -32,7 +32,8 @@ std::vector<ArchiveMember> BuildArchiveMembers(const MemberSource& pictures, con
     };
     std::future<std::vector<ArchiveMember>> pictureJob =
         std::async(std::launch::async, timed(pictures, &pictureSeconds));
-    std::future<std::vector<ArchiveMember>> musicJob = std::async(std::launch::async, timed(music, &musicSeconds));
+    std::future<std::vector<ArchiveMember>> musicJob =
+        std::async(std::launch::async, timed(music, &musicSeconds));
 
     std::vector<ArchiveMember> scripts = BuildScripts();
     // get() waits for each thread and rethrows what it threw; both are waited for before leaving,

@@ -60,7 +60,8 @@ bool Parse(int argc, char** argv, Options& options, bool& help) {
     return true;
 }
 
-const assets::ArchiveMember* Find(const std::vector<assets::ArchiveMember>& members, const std::string& name) {
+const assets::ArchiveMember* Find(const std::vector<assets::ArchiveMember>& members,
+                                  const std::string& name) {
     for (const assets::ArchiveMember& member : members) {
         if (member.name == name) return &member;
     }
@@ -71,8 +72,8 @@ int Run(const Options& options) {
     std::vector<assets::ArchiveMember> members;
     if (!options.out.empty()) {
         assets::BuildTimes times;
-        members = assets::BuildArchiveMembers(assets::BuildPictures, [] { return std::vector{assets::BuildMusic()}; },
-                                              &times);
+        members = assets::BuildArchiveMembers(
+            assets::BuildPictures, [] { return std::vector{assets::BuildMusic()}; }, &times);
         std::filesystem::create_directories(options.out);
         const std::string archive = (std::filesystem::path(options.out) / "tarnos.zip").string();
         assets::WriteZip(archive, members);

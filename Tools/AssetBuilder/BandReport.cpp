@@ -24,7 +24,8 @@ public:
 
 }  // namespace
 
-std::vector<BandTrace> TraceBands(const std::vector<uint8_t>& mp3, const std::vector<ArchiveMember>& scripts) {
+std::vector<BandTrace> TraceBands(const std::vector<uint8_t>& mp3,
+                                  const std::vector<ArchiveMember>& scripts) {
     std::vector<int16_t> pcm;
     std::string error;
     if (!audio::DecodeMp3(reinterpret_cast<const char*>(mp3.data()), mp3.size(), pcm, &error)) {
@@ -39,11 +40,13 @@ std::vector<BandTrace> TraceBands(const std::vector<uint8_t>& mp3, const std::ve
     std::vector<BandTrace> traces;
     std::vector<int32_t> ids;
     for (const LoadedScript& script : loaded) {
-        if (!script.messages.empty()) throw std::runtime_error(script.member + ": " + script.messages.front());
+        if (!script.messages.empty())
+            throw std::runtime_error(script.member + ": " + script.messages.front());
         for (size_t n = 0; n < script.bandIds.size(); ++n) {
             for (const BeatBand& band : beats.Bands()) {
                 if (band.id != script.bandIds[n]) continue;
-                traces.push_back({script.member, n, band.boundB, band.boundA, band.threshold, band.gravity, {}});
+                traces.push_back(
+                    {script.member, n, band.boundB, band.boundA, band.threshold, band.gravity, {}});
                 ids.push_back(band.id);
             }
         }
@@ -99,18 +102,20 @@ BandFigures Figures(const std::vector<float>& levels) {
 
 std::string FormatBandReport(const std::vector<BandTrace>& traces) {
     std::string report = "beat bands over 0-245 s at 60 frames per second (two updates per frame)\n";
-    report += "script                   band  bins      thresold  gravity   >0.1   >0.25  >0.3   >0.5   rises  "
-              "median gap  longest >0.5\n";
+    report +=
+        "script                   band  bins      thresold  gravity   >0.1   >0.25  >0.3   >0.5   rises  "
+        "median gap  longest >0.5\n";
     char line[256];
     for (const BandTrace& trace : traces) {
         const BandFigures f = Figures(trace.levels);
         char bins[32];
         std::snprintf(bins, sizeof bins, "%d-%d", trace.startBin, trace.endBin);
-        std::snprintf(line, sizeof line,
-                      "%-24s b%-4zu %-9s %-9.3g %-9.4g %5.1f%%  %5.1f%%  %5.1f%%  %5.1f%%  %5d  %8.3f s  %8.2f s\n",
-                      trace.script.c_str(), trace.position, bins, double(trace.threshold), double(trace.gravity),
-                      100 * f.shareAbove[0], 100 * f.shareAbove[1], 100 * f.shareAbove[2], 100 * f.shareAbove[3],
-                      f.rises, f.medianRiseGap, f.longestAboveHalf);
+        std::snprintf(
+            line, sizeof line,
+            "%-24s b%-4zu %-9s %-9.3g %-9.4g %5.1f%%  %5.1f%%  %5.1f%%  %5.1f%%  %5d  %8.3f s  %8.2f s\n",
+            trace.script.c_str(), trace.position, bins, double(trace.threshold), double(trace.gravity),
+            100 * f.shareAbove[0], 100 * f.shareAbove[1], 100 * f.shareAbove[2], 100 * f.shareAbove[3],
+            f.rises, f.medianRiseGap, f.longestAboveHalf);
         report += line;
     }
     return report;

@@ -27,10 +27,10 @@ struct BandTrace {
 };
 
 struct BandFigures {
-    double shareAbove[4];          // share of frames above each of kReportLevels
-    int rises;                     // number of rises
-    double medianRiseGap;          // median seconds between consecutive rises; 0 with fewer than two
-    double longestAboveHalf;       // longest run of frames above 0.5, in seconds
+    double shareAbove[4];     // share of frames above each of kReportLevels
+    int rises;                // number of rises
+    double medianRiseGap;     // median seconds between consecutive rises; 0 with fewer than two
+    double longestAboveHalf;  // longest run of frames above 0.5, in seconds
 };
 
 // Decodes the mp3 and runs every band of the scripts from 0 to the end of the run (245 s).

@@ -26,30 +26,46 @@ constexpr float kMasterGain = 0.5f;
 
 // Where a voice's output goes.
 struct Routing {
-    float gain;    // level into the mix
-    bool ducked;   // pumps under the kick
-    float echo;    // send to the ping-pong delay
-    float room;    // send to the reverb
+    float gain;   // level into the mix
+    bool ducked;  // pumps under the kick
+    float echo;   // send to the ping-pong delay
+    float room;   // send to the reverb
 };
 
 Routing RoutingOf(Instrument instrument) {
     switch (instrument) {
-        case Instrument::Kick: return {0.95f, false, 0.0f, 0.02f};
-        case Instrument::Snare: return {0.9f, false, 0.05f, 0.25f};
-        case Instrument::Clap: return {0.35f, false, 0.0f, 0.35f};
-        case Instrument::ClosedHat: return {0.16f, false, 0.0f, 0.05f};
-        case Instrument::OpenHat: return {0.13f, false, 0.0f, 0.08f};
-        case Instrument::Crash: return {0.16f, false, 0.0f, 0.2f};
-        case Instrument::Tick: return {0.35f, false, 0.15f, 0.1f};
-        case Instrument::Bass: return {0.42f, true, 0.0f, 0.0f};
-        case Instrument::Pad: return {0.12f, true, 0.05f, 0.35f};
-        case Instrument::Stab: return {0.08f, true, 0.25f, 0.2f};
-        case Instrument::Lead: return {0.11f, true, 0.3f, 0.25f};
-        case Instrument::Pluck: return {0.22f, false, 0.35f, 0.2f};
-        case Instrument::Whistle: return {0.2f, false, 0.25f, 0.45f};
-        case Instrument::Bell: return {0.12f, false, 0.35f, 0.4f};
-        case Instrument::Riser: return {0.1f, false, 0.1f, 0.3f};
-        case Instrument::Impact: return {0.9f, false, 0.0f, 0.4f};
+        case Instrument::Kick:
+            return {0.95f, false, 0.0f, 0.02f};
+        case Instrument::Snare:
+            return {0.9f, false, 0.05f, 0.25f};
+        case Instrument::Clap:
+            return {0.35f, false, 0.0f, 0.35f};
+        case Instrument::ClosedHat:
+            return {0.16f, false, 0.0f, 0.05f};
+        case Instrument::OpenHat:
+            return {0.13f, false, 0.0f, 0.08f};
+        case Instrument::Crash:
+            return {0.16f, false, 0.0f, 0.2f};
+        case Instrument::Tick:
+            return {0.35f, false, 0.15f, 0.1f};
+        case Instrument::Bass:
+            return {0.42f, true, 0.0f, 0.0f};
+        case Instrument::Pad:
+            return {0.12f, true, 0.05f, 0.35f};
+        case Instrument::Stab:
+            return {0.08f, true, 0.25f, 0.2f};
+        case Instrument::Lead:
+            return {0.11f, true, 0.3f, 0.25f};
+        case Instrument::Pluck:
+            return {0.22f, false, 0.35f, 0.2f};
+        case Instrument::Whistle:
+            return {0.2f, false, 0.25f, 0.45f};
+        case Instrument::Bell:
+            return {0.12f, false, 0.35f, 0.4f};
+        case Instrument::Riser:
+            return {0.1f, false, 0.1f, 0.3f};
+        case Instrument::Impact:
+            return {0.9f, false, 0.0f, 0.4f};
     }
     return {0.0f, false, 0.0f, 0.0f};
 }
@@ -73,7 +89,8 @@ protected:
 
 // Seed of a voice's noise and phases: fixed by the event, so each hit is the same on every run.
 uint32_t SeedOf(const NoteEvent& event) {
-    return uint32_t(event.start) * 2654435761u ^ uint32_t(event.instrument) * 40503u ^ uint32_t(event.note * 97.0f);
+    return uint32_t(event.start) * 2654435761u ^ uint32_t(event.instrument) * 40503u ^
+           uint32_t(event.note * 97.0f);
 }
 
 class KickVoice final : public Voice {
@@ -213,7 +230,8 @@ private:
 
 class CrashVoice final : public Voice {
 public:
-    explicit CrashVoice(const NoteEvent& e) : Voice(e), noiseLeft_(SeedOf(e)), noiseRight_(SeedOf(e) ^ 0xABCDu) {
+    explicit CrashVoice(const NoteEvent& e)
+        : Voice(e), noiseLeft_(SeedOf(e)), noiseRight_(SeedOf(e) ^ 0xABCDu) {
         highLeft_.Set(5000.0f, 0.1f);
         highRight_.Set(5000.0f, 0.1f);
         fall_ = std::exp(-kSampleTime / (0.9f * std::max(1.0f, e.length / float(kSamplesPerBar))));
@@ -279,7 +297,8 @@ public:
             filterEnv_ *= kFilterFall;
             if (!Gate()) envelope_.Release();
             const float raw = 0.5f * (a_.Saw() + b_.Saw());
-            const float x = std::tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
+            const float x =
+                std::tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
             left[i] += x;
             right[i] += x;
         }
@@ -349,7 +368,8 @@ private:
 // with a vibrato that grows on held notes.
 class LeadVoice final : public Voice {
 public:
-    explicit LeadVoice(const NoteEvent& e) : Voice(e), envelope_(0.006f, 0.35f, 0.7f, 0.14f), pitch_(e.param) {}
+    explicit LeadVoice(const NoteEvent& e)
+        : Voice(e), envelope_(0.006f, 0.35f, 0.7f, 0.14f), pitch_(e.param) {}
     bool Render(float* left, float* right, int count) override {
         for (int i = 0; i < count; ++i, ++age_) {
             if ((age_ & 15) == 0) {
@@ -507,7 +527,8 @@ private:
 // Noise through a band pass that sweeps from 300 Hz to 6 kHz over the event, swelling as it rises.
 class RiserVoice final : public Voice {
 public:
-    explicit RiserVoice(const NoteEvent& e) : Voice(e), noiseLeft_(SeedOf(e)), noiseRight_(SeedOf(e) ^ 0x5151u) {}
+    explicit RiserVoice(const NoteEvent& e)
+        : Voice(e), noiseLeft_(SeedOf(e)), noiseRight_(SeedOf(e) ^ 0x5151u) {}
     bool Render(float* left, float* right, int count) override {
         for (int i = 0; i < count; ++i, ++age_) {
             const float k = std::min(1.0f, float(age_) / float(event_.length));
@@ -566,22 +587,38 @@ private:
 
 std::unique_ptr<Voice> MakeVoice(const NoteEvent& e) {
     switch (e.instrument) {
-        case Instrument::Kick: return std::make_unique<KickVoice>(e);
-        case Instrument::Snare: return std::make_unique<SnareVoice>(e);
-        case Instrument::Clap: return std::make_unique<ClapVoice>(e);
-        case Instrument::ClosedHat: return std::make_unique<HatVoice>(e, false);
-        case Instrument::OpenHat: return std::make_unique<HatVoice>(e, true);
-        case Instrument::Crash: return std::make_unique<CrashVoice>(e);
-        case Instrument::Tick: return std::make_unique<TickVoice>(e);
-        case Instrument::Bass: return std::make_unique<BassVoice>(e);
-        case Instrument::Pad: return std::make_unique<ChordVoice>(e, false);
-        case Instrument::Stab: return std::make_unique<ChordVoice>(e, true);
-        case Instrument::Lead: return std::make_unique<LeadVoice>(e);
-        case Instrument::Pluck: return std::make_unique<PluckVoice>(e);
-        case Instrument::Whistle: return std::make_unique<WhistleVoice>(e);
-        case Instrument::Bell: return std::make_unique<BellVoice>(e);
-        case Instrument::Riser: return std::make_unique<RiserVoice>(e);
-        case Instrument::Impact: return std::make_unique<ImpactVoice>(e);
+        case Instrument::Kick:
+            return std::make_unique<KickVoice>(e);
+        case Instrument::Snare:
+            return std::make_unique<SnareVoice>(e);
+        case Instrument::Clap:
+            return std::make_unique<ClapVoice>(e);
+        case Instrument::ClosedHat:
+            return std::make_unique<HatVoice>(e, false);
+        case Instrument::OpenHat:
+            return std::make_unique<HatVoice>(e, true);
+        case Instrument::Crash:
+            return std::make_unique<CrashVoice>(e);
+        case Instrument::Tick:
+            return std::make_unique<TickVoice>(e);
+        case Instrument::Bass:
+            return std::make_unique<BassVoice>(e);
+        case Instrument::Pad:
+            return std::make_unique<ChordVoice>(e, false);
+        case Instrument::Stab:
+            return std::make_unique<ChordVoice>(e, true);
+        case Instrument::Lead:
+            return std::make_unique<LeadVoice>(e);
+        case Instrument::Pluck:
+            return std::make_unique<PluckVoice>(e);
+        case Instrument::Whistle:
+            return std::make_unique<WhistleVoice>(e);
+        case Instrument::Bell:
+            return std::make_unique<BellVoice>(e);
+        case Instrument::Riser:
+            return std::make_unique<RiserVoice>(e);
+        case Instrument::Impact:
+            return std::make_unique<ImpactVoice>(e);
     }
     return nullptr;
 }
@@ -591,8 +628,12 @@ std::unique_ptr<Voice> MakeVoice(const NoteEvent& e) {
 class ScopedFlushDenormals {
 public:
 #if defined(__SSE__)
-    ScopedFlushDenormals() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | 0x8040u); }
-    ~ScopedFlushDenormals() { _mm_setcsr(saved_); }
+    ScopedFlushDenormals() : saved_(_mm_getcsr()) {
+        _mm_setcsr(saved_ | 0x8040u);
+    }
+    ~ScopedFlushDenormals() {
+        _mm_setcsr(saved_);
+    }
 
 private:
     unsigned saved_;
@@ -617,7 +658,8 @@ std::vector<float> Mix(const Score& score, long frames) {
     const float duckFall = std::exp(-kSampleTime / 0.11f);
 
     float voiceL[kBlock], voiceR[kBlock];
-    float dryL[kBlock], dryR[kBlock], duckL[kBlock], duckR[kBlock], echoSend[kBlock], roomL[kBlock], roomR[kBlock];
+    float dryL[kBlock], dryR[kBlock], duckL[kBlock], duckR[kBlock], echoSend[kBlock], roomL[kBlock],
+        roomR[kBlock];
     for (long blockStart = 0; blockStart < frames; blockStart += kBlock) {
         const int n = int(std::min<long>(kBlock, frames - blockStart));
         while (nextEvent < score.events.size() && score.events[nextEvent].start < blockStart + n) {
@@ -718,7 +760,9 @@ std::vector<int16_t> RenderMusic(long frames) {
     // Past the end of the run the track fades out over four bars.
     const long fadeStart = BarSample(127), fadeEnd = BarSample(131);
     for (long i = fadeStart; i < frames; ++i) {
-        const float k = i >= fadeEnd ? 0.0f : 0.5f + 0.5f * std::cos(kPi * float(i - fadeStart) / float(fadeEnd - fadeStart));
+        const float k = i >= fadeEnd
+                            ? 0.0f
+                            : 0.5f + 0.5f * std::cos(kPi * float(i - fadeStart) / float(fadeEnd - fadeStart));
         mix[2 * i] *= k;
         mix[2 * i + 1] *= k;
     }

@@ -29,7 +29,8 @@ constexpr int kStereoSpread = 23;
 
 Reverb::Reverb(float roomSize, float damping) : feedback_(roomSize), damping_(damping) {
     for (int side = 0; side < 2; ++side) {
-        for (int i = 0; i < 8; ++i) combs_[side][i].buffer.assign(size_t(kCombLengths[i] + side * kStereoSpread), 0.0f);
+        for (int i = 0; i < 8; ++i)
+            combs_[side][i].buffer.assign(size_t(kCombLengths[i] + side * kStereoSpread), 0.0f);
         for (int i = 0; i < 4; ++i) {
             allpasses_[side][i].buffer.assign(size_t(kAllpassLengths[i] + side * kStereoSpread), 0.0f);
         }

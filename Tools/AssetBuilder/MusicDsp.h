@@ -15,9 +15,13 @@ inline constexpr float kPi = 3.14159265358979f;
 inline constexpr float kSampleTime = 1.0f / kSampleRate;
 
 // MIDI note number to frequency in Hz (A4 = 69 = 440 Hz).
-inline float NoteHz(float note) { return 440.0f * std::exp2((note - 69.0f) / 12.0f); }
+inline float NoteHz(float note) {
+    return 440.0f * std::exp2((note - 69.0f) / 12.0f);
+}
 // Gain for a level in decibels.
-inline float DbGain(float db) { return std::pow(10.0f, db / 20.0f); }
+inline float DbGain(float db) {
+    return std::pow(10.0f, db / 20.0f);
+}
 
 // White noise in [-1, 1) from a 32-bit xorshift; the seed fixes the sequence.
 class Noise {

@@ -41,8 +41,8 @@ std::vector<uint8_t> EncodeMp3(const std::vector<int16_t>& interleaved) {
     for (size_t done = 0; done < frames; done += chunk) {
         const size_t n = std::min(chunk, frames - done);
         // lame takes a non-const pointer but does not write through it.
-        const int written = lame_encode_buffer_interleaved(gf, const_cast<short*>(interleaved.data() + 2 * done),
-                                                           int(n), buffer.data(), int(buffer.size()));
+        const int written = lame_encode_buffer_interleaved(
+            gf, const_cast<short*>(interleaved.data() + 2 * done), int(n), buffer.data(), int(buffer.size()));
         if (written < 0) throw std::runtime_error("lame_encode_buffer_interleaved failed");
         out.insert(out.end(), buffer.begin(), buffer.begin() + written);
     }
@@ -59,6 +59,8 @@ std::vector<uint8_t> EncodeMp3(const std::vector<int16_t>& interleaved) {
     return out;
 }
 
-ArchiveMember BuildMusic() { return {kMusicMember, EncodeMp3(RenderMusic())}; }
+ArchiveMember BuildMusic() {
+    return {kMusicMember, EncodeMp3(RenderMusic())};
+}
 
 }  // namespace assets

@@ -34,10 +34,10 @@ struct PhraseNote {
 
 // Melody A, over Am F C G: climbs the A minor chord, leans on F's major seventh, falls through G.
 const std::vector<PhraseNote> kMelodyA = {
-    {0, 0, 2, 69}, {0, 2, 2, 72}, {0, 4, 4, 76},  {0, 8, 2, 74},  {0, 10, 2, 72}, {0, 12, 4, 76},
-    {1, 0, 3, 77}, {1, 3, 3, 76}, {1, 6, 2, 72},  {1, 8, 4, 69},  {1, 12, 4, 72}, {2, 0, 3, 79},
-    {2, 3, 3, 76}, {2, 6, 2, 72}, {2, 8, 2, 76},  {2, 10, 2, 79}, {2, 12, 2, 76}, {2, 14, 2, 74},
-    {3, 0, 4, 74}, {3, 4, 4, 71}, {3, 8, 2, 67},  {3, 10, 2, 71}, {3, 12, 4, 74},
+    {0, 0, 2, 69}, {0, 2, 2, 72}, {0, 4, 4, 76}, {0, 8, 2, 74},  {0, 10, 2, 72}, {0, 12, 4, 76},
+    {1, 0, 3, 77}, {1, 3, 3, 76}, {1, 6, 2, 72}, {1, 8, 4, 69},  {1, 12, 4, 72}, {2, 0, 3, 79},
+    {2, 3, 3, 76}, {2, 6, 2, 72}, {2, 8, 2, 76}, {2, 10, 2, 79}, {2, 12, 2, 76}, {2, 14, 2, 74},
+    {3, 0, 4, 74}, {3, 4, 4, 71}, {3, 8, 2, 67}, {3, 10, 2, 71}, {3, 12, 4, 74},
 };
 // Melody B: the answer, reaching up to the high C.
 const std::vector<PhraseNote> kMelodyB = {
@@ -48,14 +48,14 @@ const std::vector<PhraseNote> kMelodyB = {
 };
 // The western whistle, over Am Dm E Am.
 const std::vector<PhraseNote> kWhistle = {
-    {0, 0, 6, 76},  {0, 6, 2, 74}, {0, 8, 4, 72},  {0, 12, 4, 69}, {1, 0, 8, 74},  {1, 8, 4, 77},
-    {1, 12, 4, 74}, {2, 0, 6, 71}, {2, 6, 2, 72},  {2, 8, 4, 71},  {2, 12, 4, 68}, {3, 0, 12, 69},
-    {3, 12, 4, 64},
+    {0, 0, 6, 76},  {0, 6, 2, 74},  {0, 8, 4, 72},  {0, 12, 4, 69}, {1, 0, 8, 74},
+    {1, 8, 4, 77},  {1, 12, 4, 74}, {2, 0, 6, 71},  {2, 6, 2, 72},  {2, 8, 4, 71},
+    {2, 12, 4, 68}, {3, 0, 12, 69}, {3, 12, 4, 64},
 };
 // The closing melody, over F G Em Am.
 const std::vector<PhraseNote> kClosing = {
-    {0, 0, 8, 72},  {0, 8, 4, 69},  {0, 12, 4, 72}, {1, 0, 8, 74},  {1, 8, 4, 71},  {1, 12, 4, 74},
-    {2, 0, 8, 76},  {2, 8, 4, 79},  {2, 12, 4, 76}, {3, 0, 12, 76}, {3, 12, 2, 74}, {3, 14, 2, 72},
+    {0, 0, 8, 72}, {0, 8, 4, 69}, {0, 12, 4, 72}, {1, 0, 8, 74},  {1, 8, 4, 71},  {1, 12, 4, 74},
+    {2, 0, 8, 76}, {2, 8, 4, 79}, {2, 12, 4, 76}, {3, 0, 12, 76}, {3, 12, 2, 74}, {3, 14, 2, 72},
 };
 
 // Fraction of a sixteenth by which the off-beat sixteenths lag: a light shuffle.
@@ -343,8 +343,10 @@ void Composer::BassLine(int bar, Section section, const Chord& chord) {
             }
             break;
         case Section::Closing:
-            if (bar < 121) offbeats(0.3f);
-            else Add(Instrument::Bass, bar, 0, 15, root, 0.6f, 0.05f);
+            if (bar < 121)
+                offbeats(0.3f);
+            else
+                Add(Instrument::Bass, bar, 0, 15, root, 0.6f, 0.05f);
             break;
         case Section::Credits:
             Add(Instrument::Bass, bar, 0, 15, root, 0.5f, 0.05f);
@@ -401,8 +403,10 @@ void Composer::Harmony(int bar, Section section, const Chord& chord) {
             break;
         case Section::GrooveTwo:
             pad(0.3f, 0.45f);
-            if (bar < 28) arpeggio(0.45f, 0.5f, 1);
-            else stabs(kStabsB, 4, 0.65f);
+            if (bar < 28)
+                arpeggio(0.45f, 0.5f, 1);
+            else
+                stabs(kStabsB, 4, 0.65f);
             break;
         case Section::DropThree:
             pad(0.3f, 0.45f);
@@ -463,8 +467,8 @@ void Composer::Harmony(int bar, Section section, const Chord& chord) {
     }
 }
 
-void Composer::Melody(int startBar, const std::vector<PhraseNote>& phrase, Instrument instrument, int transpose,
-                      float velocity, int firstBar, int barCount) {
+void Composer::Melody(int startBar, const std::vector<PhraseNote>& phrase, Instrument instrument,
+                      int transpose, float velocity, int firstBar, int barCount) {
     float previous = 0.0f;
     for (const PhraseNote& n : phrase) {
         if (n.bar < firstBar || n.bar >= firstBar + barCount) continue;
@@ -568,7 +572,8 @@ void Composer::Effects() {
             Add(Instrument::Tick, bar, step, 0.1, (step / stride) % 2 ? 79.0f : 84.0f, 0.25f);
         }
     }
-    for (int step = 0; step < 32; step += 2) Add(Instrument::Tick, 94, step, 0.1, step % 4 ? 79.0f : 84.0f, 0.25f);
+    for (int step = 0; step < 32; step += 2)
+        Add(Instrument::Tick, 94, step, 0.1, step % 4 ? 79.0f : 84.0f, 0.25f);
     // The final countdown beeps like a bomb timer on every change of the counter's figure.
     // The counter drops one unit per 20 / 7 effect units, at five effect units a bar.
     for (int k = 0; k < 7; ++k) {
@@ -597,7 +602,9 @@ Score Composer::Compose() {
 
 }  // namespace
 
-Score ComposeScore() { return Composer().Compose(); }
+Score ComposeScore() {
+    return Composer().Compose();
+}
 
 float DuckDepthAt(int bar) {
     switch (SectionAt(bar)) {

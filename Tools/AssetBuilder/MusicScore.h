@@ -14,17 +14,17 @@ enum class Instrument : uint8_t {
     Clap,       // three quick noise bursts
     ClosedHat,  // high-passed noise and metal
     OpenHat,
-    Crash,      // long bright noise
-    Tick,       // the counter's clock: a short high blip
-    Bass,       // two detuned saws through an enveloped low pass
-    Pad,        // three detuned saws per note, slow envelope
-    Stab,       // the pad's voice with a short, bright envelope
-    Lead,       // detuned saws with glide and vibrato
-    Pluck,      // plucked string (Karplus-Strong)
-    Whistle,    // sine with vibrato and breath
-    Bell,       // two-operator FM
-    Riser,      // noise swept upwards
-    Impact,     // a deep boom with a burst of noise
+    Crash,    // long bright noise
+    Tick,     // the counter's clock: a short high blip
+    Bass,     // two detuned saws through an enveloped low pass
+    Pad,      // three detuned saws per note, slow envelope
+    Stab,     // the pad's voice with a short, bright envelope
+    Lead,     // detuned saws with glide and vibrato
+    Pluck,    // plucked string (Karplus-Strong)
+    Whistle,  // sine with vibrato and breath
+    Bell,     // two-operator FM
+    Riser,    // noise swept upwards
+    Impact,   // a deep boom with a burst of noise
 };
 
 struct NoteEvent {

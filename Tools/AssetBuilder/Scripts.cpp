@@ -28,7 +28,8 @@ std::string Number(double value) {
 // The archive, served from members in memory.
 class MemberArchive final : public DataFile {
 public:
-    explicit MemberArchive(const std::vector<ArchiveMember>& members) : DataFile("memory"), members_(members) {}
+    explicit MemberArchive(const std::vector<ArchiveMember>& members)
+        : DataFile("memory"), members_(members) {}
     char* FLoadFile(const std::string& name) override {
         const ArchiveMember* member = Find(name);
         if (member == nullptr) return nullptr;
@@ -61,7 +62,9 @@ public:
 
 class CollectMessages final : public platform::MessageSink {
 public:
-    void Show(const std::string& caption, const std::string& text) override { lines.push_back(caption + ": " + text); }
+    void Show(const std::string& caption, const std::string& text) override {
+        lines.push_back(caption + ": " + text);
+    }
     std::vector<std::string> lines;
 };
 
@@ -118,13 +121,14 @@ std::vector<LoadedScript> LoadScripts(const std::vector<ArchiveMember>& members,
 
 std::string ScriptText(const ScenePlan& plan) {
     std::string xml = "<?xml version=\"1.0\" ?>\n";
-    xml += "<!-- Written by zembravale-assets from the track's tempo map (125 bpm, a bar every 1.92 s). -->\n";
+    xml +=
+        "<!-- Written by zembravale-assets from the track's tempo map (125 bpm, a bar every 1.92 s). -->\n";
     xml += "<part>\n  <autosyncro>\n";
     for (const BandSetting& band : plan.bands) {
         // The band's role is a note for people reading the file; the reader ignores other attributes.
-        xml += "    <band follows=\"" + std::string(band.role) + "\" startfreq=\"" + std::to_string(band.startBin) +
-               "\" endfreq=\"" + std::to_string(band.endBin) + "\" thresold=\"" + Number(band.threshold) +
-               "\" gravity=\"" + Number(band.gravity) + "\" />\n";
+        xml += "    <band follows=\"" + std::string(band.role) + "\" startfreq=\"" +
+               std::to_string(band.startBin) + "\" endfreq=\"" + std::to_string(band.endBin) +
+               "\" thresold=\"" + Number(band.threshold) + "\" gravity=\"" + Number(band.gravity) + "\" />\n";
     }
     xml += "  </autosyncro>\n  <timing>\n";
     double lastSeconds = 0.0;

@@ -7,7 +7,9 @@
 
 namespace assets {
 
-long BarSample(double bar) { return std::lround(bar * kSamplesPerBar); }
+long BarSample(double bar) {
+    return std::lround(bar * kSamplesPerBar);
+}
 
 namespace {
 
@@ -64,13 +66,13 @@ std::vector<ScenePlan> MakePlans() {
 
 std::vector<SectionSpan> MakeSections() {
     const std::pair<Section, int> starts[] = {
-        {Section::Opening, 0},         {Section::RiseOne, 8},     {Section::DropOne, 12},
-        {Section::TitleOne, 16},       {Section::BreakTwo, 20},   {Section::GrooveTwo, 24},
-        {Section::DropThree, 32},      {Section::FloatThree, 39}, {Section::MainTwo, 44},
-        {Section::Lighthouse, 59},     {Section::Casino, 64},     {Section::Machine, 74},
-        {Section::Countdown, 79},      {Section::Choice, 84},     {Section::Western, 86},
-        {Section::Resume, 94},         {Section::Movies, 96},     {Section::FinalCountdown, 102},
-        {Section::Explosion, 106},     {Section::Closing, 116},   {Section::Credits, 123},
+        {Section::Opening, 0},     {Section::RiseOne, 8},     {Section::DropOne, 12},
+        {Section::TitleOne, 16},   {Section::BreakTwo, 20},   {Section::GrooveTwo, 24},
+        {Section::DropThree, 32},  {Section::FloatThree, 39}, {Section::MainTwo, 44},
+        {Section::Lighthouse, 59}, {Section::Casino, 64},     {Section::Machine, 74},
+        {Section::Countdown, 79},  {Section::Choice, 84},     {Section::Western, 86},
+        {Section::Resume, 94},     {Section::Movies, 96},     {Section::FinalCountdown, 102},
+        {Section::Explosion, 106}, {Section::Closing, 116},   {Section::Credits, 123},
         {Section::Fade, 127},
     };
     std::vector<SectionSpan> spans;

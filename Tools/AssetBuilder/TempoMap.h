@@ -25,7 +25,9 @@ inline constexpr int kTrackBars = 132;
 inline constexpr long kTrackSamples = long(kTrackBars) * kSamplesPerBar;
 
 // Music time in seconds of a (possibly fractional) bar position.
-inline double BarSeconds(double bar) { return bar * kBarSeconds; }
+inline double BarSeconds(double bar) {
+    return bar * kBarSeconds;
+}
 // Sample index of a (possibly fractional) bar position, rounded to the nearest sample.
 long BarSample(double bar);
 

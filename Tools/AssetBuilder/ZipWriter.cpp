@@ -39,7 +39,8 @@ void WriteZip(const std::string& path, const std::vector<ArchiveMember>& members
             const bool deflate = Compressible(member.name);
             if (zipOpenNewFileInZip64(zip.get(), member.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
                                       deflate ? Z_DEFLATED : 0, deflate ? 9 : 0, 0) != ZIP_OK ||
-                zipWriteInFileInZip(zip.get(), member.bytes.data(), unsigned(member.bytes.size())) != ZIP_OK ||
+                zipWriteInFileInZip(zip.get(), member.bytes.data(), unsigned(member.bytes.size())) !=
+                    ZIP_OK ||
                 zipCloseFileInZip(zip.get()) != ZIP_OK) {
                 throw std::runtime_error("cannot write " + member.name + " into " + temporary);
             }
