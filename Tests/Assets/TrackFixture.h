@@ -1,6 +1,6 @@
-// The generated track, made once per test process: rendered, encoded, decoded through the player's
-// decoder, and its beat bands traced. Synthesizing four minutes of music is the expensive part, so
-// every test that needs it shares this one copy.
+// The generated track, made at most once per test process and only as far as a test needs it:
+// rendered, then encoded and decoded through the player's decoder, then its beat bands traced.
+// Synthesizing four minutes of music is the expensive part, so every test shares this one copy.
 #pragma once
 
 #include "AssetBuilder/BandReport.h"
@@ -12,19 +12,23 @@
 #include <string>
 #include <vector>
 
-struct SharedTrack {
-    std::vector<int16_t> rendered;  // what the synthesizer wrote
+// What the synthesizer wrote.
+inline const std::vector<int16_t>& RenderedTrack() {
+    static const std::vector<int16_t> rendered = assets::RenderMusic();
+    return rendered;
+}
+
+struct EncodedTrack {
     std::vector<uint8_t> mp3;
     std::vector<int16_t> decoded;  // what the player's decoder gives back
     bool decodes = false;
     std::string decodeError;
 };
 
-inline const SharedTrack& Track() {
-    static const SharedTrack track = [] {
-        SharedTrack t;
-        t.rendered = assets::RenderMusic();
-        t.mp3 = assets::EncodeMp3(t.rendered);
+inline const EncodedTrack& Track() {
+    static const EncodedTrack track = [] {
+        EncodedTrack t;
+        t.mp3 = assets::EncodeMp3(RenderedTrack());
         t.decodes = audio::DecodeMp3(reinterpret_cast<const char*>(t.mp3.data()), t.mp3.size(), t.decoded,
                                      &t.decodeError);
         return t;
@@ -33,7 +37,6 @@ inline const SharedTrack& Track() {
 }
 
 inline const std::vector<assets::BandTrace>& TrackBands() {
-    static const std::vector<assets::BandTrace> bands =
-        assets::TraceBands(Track().mp3, assets::BuildScripts());
+    static const std::vector<assets::BandTrace> bands = assets::TraceBands(Track().mp3, assets::BuildScripts());
     return bands;
 }
