@@ -128,8 +128,8 @@ void TajPhare(Canvas& canvas) {
     cairo_rectangle(cr, lx - 14, 88, 28, 36);
     SetColour(cr, Hex(0xFFF6D0));
     cairo_fill(cr);
-    for (int k = -1; k <= 1; ++k) {
-        cairo_rectangle(cr, lx + k * 9 - 1, 88, 2, 36);
+    for (int k = -1; k <= 1; k += 2) {  // glazing bars, clear of the lamp itself
+        cairo_rectangle(cr, lx + k * 10 - 1, 88, 2, 36);
     }
     SetColour(cr, Hex(0x302A36));
     cairo_fill(cr);
@@ -208,15 +208,15 @@ void TajPhare(Canvas& canvas) {
     for (double rx = 290; rx < 600; rx += 14) Reflection(cr, rnd, rx, 344, 400, 6, Hex(0xFFA050), 0.18);
     Reflection(cr, rnd, lx, 350, 470, 10, Hex(0xFFF0C0), 0.35);
     Reflection(cr, rnd, kLampRight.x, 344, 470, 8, Hex(0xFFF0C0), 0.3);
-    // the two lamps: bright enough to read as light sources under the beams
+    for (const Point& lamp : {kLampLeft, kLampRight}) Glow(cr, lamp.x, lamp.y, 110, Hex(0xFFE8B0), 0.55);
+    PhotoFinish(canvas, 62, 7, 0.35);
+    // the two lamps after the finish, so no vignette dims them: the beams start from them
     for (const Point& lamp : {kLampLeft, kLampRight}) {
-        Glow(cr, lamp.x, lamp.y, 110, Hex(0xFFE8B0), 0.55);
         Glow(cr, lamp.x, lamp.y, 34, Hex(0xFFFFF0), 1.0);
         cairo_arc(cr, lamp.x, lamp.y, 7, 0, 2 * kPi);
         SetColour(cr, {1, 1, 1});
         cairo_fill(cr);
     }
-    PhotoFinish(canvas, 62, 7, 0.35);
 }
 
 // A horizontal beam of light on black: brightest on the centre line, widening and fading towards
@@ -533,8 +533,8 @@ void Walker(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     Figure f;
     f.view = View::Right;
-    f.height = 395;
-    f.pelvis = {180, 0};
+    f.height = 350;
+    f.pelvis = {176, 0};
     f.outfit.top = f.outfit.sleeves = Hex(0x5A4A3A);
     f.outfit.legs = Hex(0x2A2A34);
     f.outfit.coat = 0.2;
@@ -547,7 +547,8 @@ void Walker(Canvas& canvas) {
     f.pose.leg[0][0] = -26, f.pose.leg[0][1] = -6;
     f.pose.leg[1][0] = 24, f.pose.leg[1][1] = 6;
     const Joints probe = Skeleton(f);
-    f.pelvis.y = 389 - 2 - 0.05 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
+    // a shoe's sole lies about 0.035 heights below its ankle joint: let it touch the bottom row
+    f.pelvis.y = 389 - 0.033 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
     const Joints j = DrawFigure(cr, f);
     // the briefcase in the near hand
     cairo_save(cr);
