@@ -436,18 +436,24 @@ void FrescoScene(cairo_t* cr) {
     cairo_stroke(cr);
     Glow(cr, sx - 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
     Glow(cr, sx + 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
-    // crescent moon
-    cairo_new_path(cr);
+    // crescent moon: a disc with a bite taken out, drawn aside so the bite clears only the moon
+    cairo_push_group(cr);
     cairo_arc(cr, 880, 100, 56, 0, 2 * kPi);
-    cairo_new_sub_path(cr);
+    InkShape(cr, Hex(0xFFF2C0), ink, 2.5, 0.15);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_arc(cr, 906, 86, 50, 0, 2 * kPi);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_fill(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_save(cr);
+    cairo_arc(cr, 880, 100, 56, 0, 2 * kPi);
+    cairo_clip(cr);
+    cairo_arc(cr, 906, 86, 50, 0, 2 * kPi);
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
-    cairo_stroke_preserve(cr);
-    SetColour(cr, Hex(0xFFF2C0));
-    cairo_fill(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    cairo_pop_group_to_source(cr);
+    cairo_paint(cr);
     // the giant floating eye weeping onto the floor
     cairo_save(cr);
     cairo_translate(cr, 660, 270);
@@ -890,7 +896,8 @@ void DivingCar(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     const Rgb ink = Hex(kInk);
     cairo_save(cr);
-    cairo_translate(cr, 122, 106);
+    cairo_translate(cr, 126, 116);
+    cairo_scale(cr, 0.86, 0.86);
     cairo_rotate(cr, -43 * kPi / 180);  // the car faces -x; this turns its nose down-left
     // exhaust flames behind
     for (int k = 0; k < 3; ++k) {
@@ -956,11 +963,11 @@ void DivingCar(Canvas& canvas) {
 void Dancer(Canvas& canvas, bool second) {
     cairo_t* cr = canvas.cr();
     const double w = canvas.width(), h = canvas.height();
-    const double height = second ? 300 : 190;
+    const double height = second ? 300 : 196;
     Figure f = Person({w * 0.5, 0}, height, View::Front);
     f.outfit.top = f.outfit.sleeves = second ? Hex(0x2A3AC8) : Hex(0xD02070);
     f.outfit.skin = Hex(0xF0C0A0);
-    f.outfit.skirt = 0.16;
+    f.outfit.skirt = 0.07;
     f.outfit.shoes = Hex(0xF0C030);
     f.outfit.hat = Hat::Feathers;
     f.outfit.hatColour = second ? Hex(0x50A0F0) : Hex(0xF070B0);
@@ -968,21 +975,23 @@ void Dancer(Canvas& canvas, bool second) {
     f.outfit.face = Face::Smile;
     f.outfit.longHair = !second;
     if (second) {
-        f.pose.arm[0][0] = 120, f.pose.arm[0][1] = 160;
-        f.pose.arm[1][0] = -95, f.pose.arm[1][1] = -60;
-        f.pose.leg[0][0] = 4, f.pose.leg[0][1] = 2;
-        f.pose.leg[1][0] = -100, f.pose.leg[1][1] = -150;
+        // knee kicked up high to the right, one arm up, one out
+        f.pelvis.x = 50;
+        f.pose.arm[0][0] = -178, f.pose.arm[0][1] = 176;
+        f.pose.arm[1][0] = 60, f.pose.arm[1][1] = 110;
+        f.pose.leg[0][0] = -2, f.pose.leg[0][1] = 0;
+        f.pose.leg[1][0] = 95, f.pose.leg[1][1] = 170;
     } else {
-        f.pose.arm[0][0] = 150, f.pose.arm[0][1] = 175;
-        f.pose.arm[1][0] = -150, f.pose.arm[1][1] = -175;
-        f.pose.leg[0][0] = 60, f.pose.leg[0][1] = 5;
-        f.pose.leg[1][0] = -3, f.pose.leg[1][1] = 0;
-        f.pose.lean = -4;
+        // arms up in a V, one knee lifted
+        f.pose.arm[0][0] = -150, f.pose.arm[0][1] = -172;
+        f.pose.arm[1][0] = 150, f.pose.arm[1][1] = 172;
+        f.pose.leg[0][0] = -3, f.pose.leg[0][1] = 0;
+        f.pose.leg[1][0] = 68, f.pose.leg[1][1] = 4;
     }
     // stand the lower supporting foot on the bottom row
     const Joints probe = Skeleton(f);
     const double lowest = std::max(probe.foot[0].y, probe.foot[1].y);
-    f.pelvis.y = h - 3 - 0.035 * height - lowest;
+    f.pelvis.y = h - 0.033 * height - lowest;
     DrawFigure(cr, f);
 }
 
