@@ -68,27 +68,39 @@ void MountainShape(cairo_t* cr, bool topless) {
 // Rock, gullies and snow, per pixel over the opaque silhouette: a lit east face right of the
 // central ridge, a shaded west face left of it, streaks down the fall line, snow that thins out
 // lower down.
-void TextureMountain(Canvas& canvas, const MountainPalette& pal) {
+void TextureMountain(Canvas& canvas, const MountainPalette& pal, Rgb haze) {
     const ValueNoise gullies(11), snow(12), grain(13);
+    // the ridge height over every column, for snow that gathers along the crest
+    std::vector<double> crestY(640);
+    const auto& ridge = MountainRidge();
+    for (size_t i = 1; i < ridge.size(); ++i) {
+        for (int x = static_cast<int>(std::ceil(ridge[i - 1].x)); x <= static_cast<int>(ridge[i].x) && x < 640; ++x) {
+            const double t = (x - ridge[i - 1].x) / (ridge[i].x - ridge[i - 1].x);
+            crestY[x] = ridge[i - 1].y + (ridge[i].y - ridge[i - 1].y) * t;
+        }
+    }
     PixelAccess px(canvas);
     for (int y = 0; y < px.height(); ++y) {
         uint32_t* row = px.Row(y);
         const double depth = std::clamp((y - 118) / 362.0, 0.0, 1.0);
         const Rgb rock = Mix(pal.rockTop, pal.rockBottom, depth);
         const double ridgeX = 320 - (y - 118) * 0.14;
+        const double hazeAmount = Smoothstep(230, 345, y) * 0.45;  // the air thickens towards the valley
         for (int x = 0; x < px.width(); ++x) {
             if ((row[x] >> 24) != 0xFF) continue;
             const double lit = Smoothstep(-5, 5, x - ridgeX) * (1 - Smoothstep(300, 380, y));
             const double gain = pal.shadeGain + (pal.litGain - pal.shadeGain) * (0.35 + 0.65 * lit);
             const double g = gullies.Fbm(x * 0.085, y * 0.013, 3);
             const double streak = 0.72 + 0.56 * g;
-            Rgb c = Tint(rock, 0);
-            c = {c.r * gain * streak, c.g * gain * streak, c.b * gain * streak};
-            // snow lies in streaks down the slope and thins out with depth
-            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 - depth * 0.2;
+            Rgb c{rock.r * gain * streak, rock.g * gain * streak, rock.b * gain * streak};
+            // snow lies in streaks down the slope, gathers on the crest and thins out with depth
+            const double crest = 1 - Smoothstep(0, 45, y - crestY[x]);
+            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 - depth * 0.2 +
+                             crest * 0.22;
             const double cover = Smoothstep(0.8, 0.86, s) * (1 - Smoothstep(280, 340, y));
             const Rgb snowColour = Mix(pal.snowShade, pal.snowLit, lit);
             c = Mix(c, Mix(snowColour, Tint(snowColour, -0.25), 1 - streak), cover);
+            c = Mix(c, haze, hazeAmount);
             const double n = (grain.At(x * 0.9, y * 0.9) - 0.5) * 0.06;
             row[x] = Opaque({c.r + n, c.g + n, c.b + n});
         }
@@ -141,8 +153,8 @@ void Foreground(cairo_t* cr, const MountainPalette& pal, Mood mood, Random& rnd)
         }
     }
     // church with its steeple
-    cairo_rectangle(cr, 330, 420, 22, 30);
-    PolygonPath(cr, {{326, 420}, {341, 360}, {356, 420}});
+    cairo_rectangle(cr, 334, 426, 13, 26);
+    PolygonPath(cr, {{332, 427}, {340.5, 396}, {349, 427}});
     InkShape(cr, mood == Mood::Light ? Hex(0xE8E0D0) : Hex(0x4A4A5A), ink, 1.2);
     FillVertical(cr, 0, 462, 640, 18, {{0, Tint(pal.hills, -0.5), 0}, {1, Tint(pal.hills, -0.7)}});
 }
@@ -154,7 +166,7 @@ void DrawMountain(Canvas& canvas, Mood mood) {
     MountainShape(cr, topless);
     SetColour(cr, pal.rockTop);
     cairo_fill(cr);
-    TextureMountain(canvas, pal);
+    TextureMountain(canvas, pal, mood == Mood::Light ? Hex(0xB8B4D0) : mood == Mood::Dark ? Hex(0x262C4A) : Hex(0x3A2434));
     // rim light along the ridge, inside the silhouette only
     cairo_save(cr);
     MountainShape(cr, topless);
