@@ -457,7 +457,7 @@ void CasinoView(Canvas& canvas) {
     // back wall
     FillVertical(cr, 160, 150, 320, 70, {{0, Hex(0x8A5A20)}, {1, Hex(0xD8A040)}});
     Random rnd(65);
-    // carpet: red with gold lozenges, in perspective
+    // carpet: red with gold lozenges, shrinking towards the vanishing point
     {
         PixelAccess px(canvas);
         for (int y = 218; y < 480; ++y) {
