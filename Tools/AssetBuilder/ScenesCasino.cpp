@@ -457,7 +457,7 @@ void CasinoView(Canvas& canvas) {
     // back wall
     FillVertical(cr, 160, 150, 320, 70, {{0, Hex(0x8A5A20)}, {1, Hex(0xD8A040)}});
     Random rnd(65);
-    // carpet: red with gold lozenges, in perspective
+    // carpet: red with gold lozenges, shrinking towards the vanishing point
     {
         PixelAccess px(canvas);
         for (int y = 218; y < 480; ++y) {
@@ -808,10 +808,11 @@ void Pliers(Canvas& canvas) {
         cairo_stroke(cr);
     }
     cairo_save(cr);
-    cairo_translate(cr, 268, 262);  // pivot of the pliers
+    cairo_translate(cr, 317, 327);  // pivot of the pliers
     cairo_rotate(cr, 0.62);
+    cairo_scale(cr, 1.35, 1.35);  // the jaws straddle the green wire
     for (int side = -1; side <= 1; side += 2) {
-        const double open = side * 0.2;
+        const double open = side * 0.24;
         cairo_save(cr);
         cairo_rotate(cr, open);
         // jaw, ahead of the pivot
@@ -838,8 +839,8 @@ void Pliers(Canvas& canvas) {
     SetColour(cr, ink);
     for (int k = 0; k < 3; ++k) {
         const double a = -2.2 + k * 0.35;
-        cairo_move_to(cr, 180 + std::cos(a) * 80, 200 + std::sin(a) * 80);
-        cairo_line_to(cr, 180 + std::cos(a) * 104, 200 + std::sin(a) * 104);
+        cairo_move_to(cr, 230 + std::cos(a) * 90, 250 + std::sin(a) * 90);
+        cairo_line_to(cr, 230 + std::cos(a) * 116, 250 + std::sin(a) * 116);
     }
     cairo_stroke(cr);
 }
@@ -1118,31 +1119,32 @@ void BoomLettering(Canvas& canvas) {
         cairo_close_path(cr);
         InkShape(cr, colour, ink, 5, 0.2);
     };
-    burst(230, 160, 18, Hex(0xE82818));
-    burst(190, 130, 16, Hex(0xFFD020));
+    // kept to the middle so the flying heads and the fireball show around it
+    burst(150, 104, 16, Hex(0xE82818));
+    burst(124, 86, 14, Hex(0xFFD020));
     cairo_save(cr);
     cairo_translate(cr, 320, 240);
     cairo_rotate(cr, -0.12);
-    const std::string big = "DejaVu Sans Bold 110", small = "DejaVu Sans Bold Oblique 40";
+    const std::string big = "DejaVu Sans Bold 74", small = "DejaVu Sans Bold Oblique 28";
     double bw, bh, sw, sh;
     TextExtent(cr, "BOOM!", big, &bw, &bh);
     TextExtent(cr, "ZEMBRA", small, &sw, &sh);
-    for (int k = 8; k >= 1; --k) {
-        TextPath(cr, "BOOM!", big, -bw / 2 + k, -bh / 2 + 18 + k);
+    for (int k = 6; k >= 1; --k) {
+        TextPath(cr, "BOOM!", big, -bw / 2 + k, -bh / 2 + 12 + k);
         SetColour(cr, Hex(0x6A0A10));
         cairo_fill(cr);
     }
-    TextPath(cr, "BOOM!", big, -bw / 2, -bh / 2 + 18);
+    TextPath(cr, "BOOM!", big, -bw / 2, -bh / 2 + 12);
     SetColour(cr, ink);
-    cairo_set_line_width(cr, 9);
+    cairo_set_line_width(cr, 7);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke_preserve(cr);
-    FillPathVertical(cr, -bh / 2 + 40, bh / 2, {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
-    CentredText(cr, "ZEMBRA", small, 0, -bh / 2 - 2, Hex(0xFFFFFF), ink, 4);
+    FillPathVertical(cr, -bh / 2 + 28, bh / 2, {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
+    CentredText(cr, "ZEMBRA", small, 0, -bh / 2 - 2, Hex(0xFFFFFF), ink, 3);
     cairo_restore(cr);
     // debris flying off
     for (int i = 0; i < 14; ++i) {
-        const double a = rnd.Range(0, 2 * kPi), r = rnd.Range(250, 300);
+        const double a = rnd.Range(0, 2 * kPi), r = rnd.Range(170, 210);
         const double x = 320 + std::cos(a) * r * 1.1, y = 240 + std::sin(a) * r * 0.75;
         cairo_save(cr);
         cairo_translate(cr, x, y);

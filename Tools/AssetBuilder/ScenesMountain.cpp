@@ -768,8 +768,8 @@ void Villains(Canvas& canvas) {
     boss.outfit.coat = 0.3;
     boss.outfit.face = Face::Smile;
     boss.outfit.skin = Hex(0xD8B088);
-    boss.pose.arm[0][0] = 30, boss.pose.arm[0][1] = -40;  // hands on the hips
-    boss.pose.arm[1][0] = -30, boss.pose.arm[1][1] = 40;
+    boss.pose.arm[0][0] = -38, boss.pose.arm[0][1] = 42;  // hands on the hips, elbows out
+    boss.pose.arm[1][0] = 38, boss.pose.arm[1][1] = -42;
     boss.pose.leg[0][0] = 8, boss.pose.leg[1][0] = -8;
     DrawFigure(cr, boss);
     Figure brute = Person({170, 282}, 390, View::Front);
@@ -790,7 +790,7 @@ void Villains(Canvas& canvas) {
     lady.outfit.shoes = Hex(0xB8142A);
     lady.outfit.face = Face::Smile;
     lady.outfit.sunglasses = true;
-    lady.pose.arm[0][0] = 25, lady.pose.arm[0][1] = -30;
+    lady.pose.arm[0][0] = -28, lady.pose.arm[0][1] = 35;
     lady.pose.arm[1][0] = -150, lady.pose.arm[1][1] = -175;  // a gloved hand raised
     lady.pose.leg[0][0] = 2, lady.pose.leg[1][0] = -2;
     DrawFigure(cr, lady);
