@@ -1007,6 +1007,39 @@ void Dancer(Canvas& canvas, bool second) {
     DrawFigure(cr, f);
 }
 
+// The villain, full length in profile, bare-headed so the helmet can be put on him: his head is
+// centred on x = 105 with its crown near the top, where the helmet's dome lands when it is drawn
+// at the same x, 5 px higher.
+void Villain(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const double height = 436;
+    Figure f = Person({0, 0}, height, View::Right);
+    f.outfit.top = f.outfit.sleeves = Hex(0x4A1E5A);
+    f.outfit.legs = Hex(0x221A2A);
+    f.outfit.shoes = Hex(0x101014);
+    f.outfit.coat = 0.16;
+    f.outfit.hair = Hex(0x18101C);
+    f.outfit.skin = Hex(0xC8A07A);
+    f.outfit.face = Face::Smile;
+    f.outfit.tie = true;
+    f.outfit.tieColour = Hex(0xD0A020);
+    f.pose.lean = 3;
+    f.pose.arm[0][0] = 25, f.pose.arm[0][1] = 75;    // far hand at the chest
+    f.pose.arm[1][0] = 150, f.pose.arm[1][1] = 172;  // near fist raised: the plan
+    f.pose.leg[0][0] = -9, f.pose.leg[1][0] = 11;
+    const Joints probe = Skeleton(f);
+    const double lowest = std::max(probe.foot[0].y, probe.foot[1].y);
+    f.pelvis = {105 - probe.head.x, canvas.height() - 0.033 * height - lowest};
+    const Joints j = Skeleton(f);
+    // a cape behind him, from the shoulders down to the calves, flaring backwards
+    const Point neck = j.neck;
+    const double knee = std::max(j.knee[0].y, j.knee[1].y);
+    PolygonPath(cr, {{neck.x + 16, neck.y}, {neck.x - 22, neck.y + 4}, {neck.x - 58, knee + 40},
+                     {neck.x - 20, knee + 30}, {neck.x + 10, knee + 46}});
+    InkShape(cr, Hex(0x8A1420), Hex(kInk), InkWidth(height));
+    DrawFigure(cr, f);
+}
+
 void Keyed(PictureMap& out, int guid, int w, int h, void (*draw)(Canvas&)) {
     Canvas canvas(w, h);
     draw(canvas);
@@ -1045,6 +1078,7 @@ void BuildMountainScenes(PictureMap& out) {
         SecondBlastMap(blast2);
         PutGreyJpeg(out, 28, blast2);
     }
+    Keyed(out, 15, 210, 455, Villain);
     Keyed(out, 29, 326, 250, HelpInTheSky);
     Keyed(out, 30, 250, 205, DivingCar);
     Keyed(out, 31, 110, 240, [](Canvas& c) { Dancer(c, false); });
