@@ -100,7 +100,7 @@ const Expected kExpected[] = {
     {0, kPlainPng, 640, 480},   {1, kKeyedPng, 640, 480},   {2, kKeyedPng, 640, 480},   {3, kPlainJpeg, 1024, 608},
     {4, kPlainJpeg, 1024, 608}, {6, kKeyedJpeg, 640, 480},  {7, kKeyedJpeg, 640, 480},  {8, kKeyedPng, 640, 480},
     {9, kKeyedPng, 640, 480},   {10, kKeyedPng, 640, 480},  {11, kKeyedPng, 640, 480},  {12, kKeyedPng, 640, 480},
-    {14, kKeyedPng, 640, 480},  {27, kPlainJpeg, 640, 480}, {28, kPlainJpeg, 640, 480}, {29, kKeyedPng, 326, 250},
+    {14, kKeyedPng, 640, 480},  {15, kKeyedPng, 210, 455},  {27, kPlainJpeg, 640, 480}, {28, kPlainJpeg, 640, 480}, {29, kKeyedPng, 326, 250},
     {30, kKeyedPng, 250, 205},  {31, kKeyedPng, 110, 240},  {32, kKeyedPng, 160, 360},  {34, kPlainPng, 464, 88},
     {38, kPlainJpeg, 640, 480}, {39, kKeyedPng, 364, 389},  {45, kPlainJpeg, 640, 480}, {46, kKeyedPng, 213, 320},
     {47, kKeyedPng, 640, 480},  {48, kKeyedPng, 640, 480},  {49, kKeyedPng, 640, 480},  {51, kKeyedPng, 640, 480},
