@@ -2,7 +2,9 @@
 # configure and build first.
 BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-ARCHIVE    ?= tarnos.zip
+# The demo reads tarnos.zip from its working directory: DATA_DIR picks that folder. Left empty,
+# the demo runs here on the archive the asset builder generates.
+DATA_DIR   ?=
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench test-sanitize assets clean
@@ -22,10 +24,15 @@ build: configure
 
 # Generates tarnos.zip with the asset builder when it is missing or older than the builder.
 assets: build
-	@bash scripts/make-assets.sh $(BUILD) $(ARCHIVE)
+	@bash scripts/make-assets.sh $(BUILD) tarnos.zip
 
+ifeq ($(DATA_DIR),)
 run: assets
 	./$(BUILD)/zembravale
+else
+run: build
+	cd "$(DATA_DIR)" && "$(CURDIR)/$(BUILD)/zembravale"
+endif
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

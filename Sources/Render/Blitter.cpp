@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "Render/PixelOps.h"
+#include "Render/Spans.h"
 
 using namespace pixelops;
 
@@ -29,9 +30,10 @@ SpriteClip ClipSprite(const Bitmap& target, int32_t x, int32_t y, int32_t w, int
     return clip;
 }
 
-// Nearest-neighbour sampling shared by DrawScaled and DrawScaledAdditive. The step is a float
-// (as the scenes' sizes were tuned with); each index is the double product truncated, then held
-// inside the source, since for sizes beyond 2^24 the rounded step could reach one past the edge.
+// Nearest-neighbour sampling shared by DrawScaled and DrawScaledAdditive. The step is a float;
+// each index is the double product truncated, then held inside the source, since for sizes
+// beyond 2^24 the rounded step could reach one past the edge. The source column of each visible
+// target column is worked out once, not on every row.
 template <class Put>
 void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t w, int32_t h, Put put) {
     if (w <= 0 || h <= 0 || src.Empty()) return;
@@ -39,16 +41,25 @@ void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t
     if (clip.Empty()) return;
     const float stepX = static_cast<float>(static_cast<double>(src.width) / w);
     const float stepY = static_cast<float>(static_cast<double>(src.height) / h);
+    const auto sourceColumn = [&](int32_t k) {
+        return static_cast<int32_t>(
+            std::min<int64_t>(static_cast<int64_t>(k * static_cast<double>(stepX)), src.width - 1));
+    };
+    constexpr int32_t kMaxColumns = 1024;
+    int32_t columns[kMaxColumns];
+    const int32_t span = clip.endColumn - clip.firstColumn;
+    const bool tabled = span <= kMaxColumns;
+    if (tabled) {
+        for (int32_t c = 0; c < span; ++c) columns[c] = sourceColumn(clip.firstColumn + c);
+    }
     for (int32_t i = clip.firstRow; i < clip.endRow; ++i) {
         const int64_t sourceRow =
             std::min<int64_t>(static_cast<int64_t>(i * static_cast<double>(stepY)), src.height - 1);
         const uint32_t* s = src.Row(static_cast<int32_t>(sourceRow));
-        uint32_t* d = target.Row(static_cast<int32_t>(int64_t{y} + i)) + (int64_t{x});
-        for (int32_t k = clip.firstColumn; k < clip.endColumn; ++k) {
-            const int64_t sourceColumn =
-                std::min<int64_t>(static_cast<int64_t>(k * static_cast<double>(stepX)), src.width - 1);
-            const uint32_t pixel = s[sourceColumn];
-            if ((pixel >> 24) == 0) d[k] = put(d[k], pixel);
+        uint32_t* d = target.Row(static_cast<int32_t>(int64_t{y} + i)) + (int64_t{x} + clip.firstColumn);
+        for (int32_t c = 0; c < span; ++c) {
+            const uint32_t pixel = s[tabled ? columns[c] : sourceColumn(clip.firstColumn + c)];
+            if ((pixel >> 24) == 0) d[c] = put(d[c], pixel);
         }
     }
 }
@@ -62,20 +73,12 @@ void Blitter::Clear(uint32_t value) {
 
 void Blitter::CopyKeyed(const Bitmap* src) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min(src->size, target->size);
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) {
-        if ((s[i] >> 24) != 0xFF) d[i] = s[i];
-    }
+    spans::CopyUnlessTransparent(target->pixels, src->pixels, std::min(src->size, target->size));
 }
 
 void Blitter::CopyScreen(const Bitmap* src) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min({src->size, target->size, kFrameWords});
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) d[i] = (d[i] & kKeyMask) | (s[i] & kColourMask);
+    spans::CopyColour(target->pixels, src->pixels, std::min({src->size, target->size, kFrameWords}));
 }
 
 void Blitter::Draw(const Bitmap* src, int32_t x, int32_t y) {
@@ -85,9 +88,7 @@ void Blitter::Draw(const Bitmap* src, int32_t x, int32_t y) {
     for (int32_t r = clip.firstRow; r < clip.endRow; ++r) {
         const uint32_t* s = src->Row(r);
         uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        for (int32_t c = clip.firstColumn; c < clip.endColumn; ++c) {
-            if ((s[c] >> 24) == 0) d[c] = s[c];
-        }
+        spans::CopyOpaque(d + clip.firstColumn, s + clip.firstColumn, clip.endColumn - clip.firstColumn);
     }
 }
 
@@ -100,10 +101,8 @@ void Blitter::DrawMirrored(const Bitmap* src, int32_t x, int32_t y) {
     for (int32_t r = clip.firstRow; r < clip.endRow; ++r) {
         const uint32_t* s = src->Row(r);
         uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        for (int32_t c = clip.firstColumn; c < clip.endColumn; ++c) {
-            const uint32_t pixel = s[last - c];
-            if ((pixel >> 24) == 0) d[c] = pixel;
-        }
+        spans::CopyOpaqueReversed(d + clip.firstColumn, s + (last - clip.firstColumn),
+                                  clip.endColumn - clip.firstColumn);
     }
 }
 
@@ -114,67 +113,38 @@ void Blitter::DrawScaled(const Bitmap* src, int32_t x, int32_t y, int32_t w, int
 
 void Blitter::BlendKeyed(const Bitmap* src, float t) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min(src->size, target->size);
-    const float w = 1.0f - t;
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) {
-        if ((s[i] >> 24) != 0xFF) d[i] = BlendPixel(d[i], s[i], w, t);
-    }
+    spans::BlendUnlessTransparent(target->pixels, src->pixels, std::min(src->size, target->size), t);
 }
 
 void Blitter::AddKeyed(const Bitmap* src) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min(src->size, target->size);
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) {
-        if ((s[i] >> 24) != 0xFF) d[i] = AddSaturated(d[i], s[i]);
-    }
+    spans::AddUnlessTransparent(target->pixels, src->pixels, std::min(src->size, target->size));
 }
 
 void Blitter::SubtractKeyed(const Bitmap* src) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min(src->size, target->size);
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) {
-        if ((s[i] >> 24) != 0xFF) d[i] = SubtractSaturated(d[i], s[i]);
-    }
+    spans::SubtractUnlessTransparent(target->pixels, src->pixels, std::min(src->size, target->size));
 }
 
 void Blitter::Darken(int32_t amount) {
     if (!Usable(target)) return;
     // A negative amount brightens, saturating at 255 rather than spilling into the next channel.
     const int32_t a = std::clamp(amount, -255, 255);
-    const auto channel = [a](uint32_t c) {
-        return static_cast<uint32_t>(std::clamp<int32_t>(static_cast<int32_t>(c) - a, 0, 255));
-    };
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < target->size; ++i) {
-        const uint32_t p = d[i];
-        d[i] = (p & kKeyMask) | (channel((p >> 16) & 0xFF) << 16) | (channel((p >> 8) & 0xFF) << 8) |
-               channel(p & 0xFF);
+    if (a >= 0) {
+        spans::SubtractLevel(target->pixels, target->size, static_cast<uint32_t>(a));
+    } else {
+        spans::AddLevel(target->pixels, target->size, static_cast<uint32_t>(-a));
     }
 }
 
 void Blitter::AddScreen(const Bitmap* src) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min({src->size, target->size, kFrameWords});
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) d[i] = AddSaturated(d[i], s[i]);
+    spans::AddColour(target->pixels, src->pixels, std::min({src->size, target->size, kFrameWords}));
 }
 
 void Blitter::AddScreenMono(const Bitmap* src) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min({src->size, target->size, kFrameWords});
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < n; ++i) {
-        const uint32_t m = std::min<uint32_t>(255, (d[i] & 0xFF) + (s[i] & 0xFF));
-        d[i] = (d[i] & kKeyMask) | (m * 0x010101u);
-    }
+    spans::AddBlueAsGrey(target->pixels, src->pixels, std::min({src->size, target->size, kFrameWords}));
 }
 
 void Blitter::DrawScaledAdditive(const Bitmap* src, int32_t x, int32_t y, int32_t w, int32_t h) {

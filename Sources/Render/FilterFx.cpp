@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "Render/PixelOps.h"
+#include "Render/Spans.h"
 
 using namespace pixelops;
 
@@ -28,15 +29,6 @@ int32_t FullFrameRows(const Bitmap* target) {
 inline int32_t WrapColumn(int64_t q) {
     const int32_t r = static_cast<int32_t>(q % kRow);
     return r < 0 ? r + kRow : r;
-}
-
-inline uint32_t Brightness(uint32_t p) {
-    return (2 * (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) >> 2;
-}
-
-// Each channel := min(255, channel + g); key byte := 0.
-inline uint32_t AddGreyPixel(uint32_t d, uint32_t g) {
-    return AddSaturated(d & kColourMask, g * 0x010101u);
 }
 
 }  // namespace
@@ -78,21 +70,21 @@ void FilterFx::WaveBlur(int32_t top, int32_t bottom, int32_t amplitude) {
 
 void FilterFx::RotateRows(int32_t offset) {
     const int32_t rows = FullFrameRows(target);
+    // Any offset turns the row by offset mod 640 (0..640 as the scenes use, anything else too).
     const int32_t shift = WrapColumn(offset);
+    if (shift == 0) return;
     for (int32_t j = 0; j < rows; ++j) {
         uint32_t* row = target->pixels + j * kRow;
-        for (int32_t k = 0; k < kRow; ++k) lineBuffer[k] = row[WrapColumn(int64_t{shift} + k)];
-        std::memcpy(row, lineBuffer, sizeof lineBuffer);
+        std::memcpy(lineBuffer, row, sizeof(uint32_t) * shift);
+        std::memmove(row, row + shift, sizeof(uint32_t) * (kRow - shift));
+        std::memcpy(row + (kRow - shift), lineBuffer, sizeof(uint32_t) * shift);
     }
 }
 
 void FilterFx::Threshold(int32_t level, uint32_t colour) {
     if (!Usable(target)) return;
-    uint32_t* d = target->pixels;
-    for (int32_t i = 0; i < target->size; ++i) {
-        // Blue counts twice in the brightness, not green; the comparison is strict.
-        if (static_cast<int32_t>(Brightness(d[i])) > level) d[i] = colour;
-    }
+    // Blue counts twice in the brightness, not green; the comparison is strict.
+    spans::Threshold(target->pixels, target->size, level, colour);
 }
 
 void FilterFx::AddGrey(const Bitmap* src) {
@@ -101,11 +93,7 @@ void FilterFx::AddGrey(const Bitmap* src) {
 
 void FilterFx::AddGreyShifted(const Bitmap* src, int32_t shift) {
     if (!Usable(target) || !Usable(src)) return;
-    const int32_t n = std::min(src->size, target->size);
-    const uint32_t* s = src->pixels;
-    uint32_t* d = target->pixels;
-    const int32_t count = shift & 31;
-    for (int32_t i = 0; i < n; ++i) d[i] = AddGreyPixel(d[i], (s[i] & 0xFF) >> count);
+    spans::AddGreyShifted(target->pixels, src->pixels, std::min(src->size, target->size), shift & 31);
 }
 
 void FilterFx::Combine(const Bitmap* a, const Bitmap* b, CombineOp op) {
@@ -117,24 +105,24 @@ void FilterFx::Combine(const Bitmap* a, const Bitmap* b, CombineOp op) {
     // Whole 32-bit words, wrapping modulo 2^32: carries and borrows cross channels and the key byte.
     switch (op) {
         case CombineXor:
-            for (int32_t i = 0; i < n; ++i) d[i] = pa[i] ^ pb[i];
+            spans::Xor(d, pa, pb, n);
             break;
         case CombineOr:
-            for (int32_t i = 0; i < n; ++i) d[i] = pa[i] | pb[i];
+            spans::Or(d, pa, pb, n);
             break;
         case CombineAnd:
-            for (int32_t i = 0; i < n; ++i) d[i] = pa[i] & pb[i];
+            spans::And(d, pa, pb, n);
             break;
         case CombineSubtract:
-            for (int32_t i = 0; i < n; ++i) d[i] = pa[i] - pb[i];
+            spans::Subtract(d, pa, pb, n);
             break;
         case CombineAdd:
-            for (int32_t i = 0; i < n; ++i) d[i] = pa[i] + pb[i];
+            spans::Add(d, pa, pb, n);
             break;
         case CombineMultiply:
-            for (int32_t i = 0; i < n; ++i) d[i] = pa[i] * pb[i];
+            spans::Multiply(d, pa, pb, n);
             break;
         default:
-            break;
+            break;  // an unknown operation writes nothing
     }
 }

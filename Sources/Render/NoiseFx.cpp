@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "Render/PixelOps.h"
+#include "Render/Spans.h"
 #include "Utils/Platform.h"
 
 using namespace pixelops;
@@ -53,15 +54,9 @@ void NoiseFx::Bars(float amount) {
 }
 
 void NoiseFx::AddRowNoise(float amount) {
-    ForEachFrameRow(target, amount, [](uint32_t* d, int32_t count, uint32_t level) {
-        const uint32_t add = level * 0x010101u;
-        for (int32_t i = 0; i < count; ++i) d[i] = AddSaturated(d[i], add);
-    });
+    ForEachFrameRow(target, amount, spans::AddLevel);
 }
 
 void NoiseFx::SubtractRowNoise(float amount) {
-    ForEachFrameRow(target, amount, [](uint32_t* d, int32_t count, uint32_t level) {
-        const uint32_t sub = level * 0x010101u;
-        for (int32_t i = 0; i < count; ++i) d[i] = SubtractSaturated(d[i], sub);
-    });
+    ForEachFrameRow(target, amount, spans::SubtractLevel);
 }

@@ -6,23 +6,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "Render/PixelOps.h"
+#include "Render/Spans.h"
 
 using namespace pixelops;
 
 namespace {
 
-// ((a*a + b*b) >> 8) + phase with 32-bit wrap-around; the pixel is painted when bit 6 is 0.
-inline bool InPaintedBand(uint32_t a, uint32_t b, uint32_t phase) {
-    const int32_t squared = static_cast<int32_t>(a * a + b * b);
-    const uint32_t v = static_cast<uint32_t>(squared >> 8) + phase;
-    return (v & 64u) == 0;
-}
-
 // Shift counts use only their low five bits: -1 acts as 31.
-inline uint32_t TableIndex(int32_t base, int32_t shift) {
-    return (static_cast<uint32_t>(base) << (shift & 31)) & 255u;
+inline uint32_t TableIndex(uint32_t base, int32_t shift) {
+    return (base << (shift & 31)) & 255u;
 }
 inline int32_t Scaled(int32_t tableValue, int32_t shift) {
     return tableValue >> (shift & 31);
@@ -49,17 +44,34 @@ void ForEachFrameRow(Bitmap* target, RowFn row) {
 }
 
 // target word j*640 + i := source pixel (x + i/factor, y + j/factor) where it lies inside the
-// source; target pixels whose source pixel is outside are left alone.
+// source; target pixels whose source pixel is outside are left alone. Each source pixel is
+// written factor times along the row; the other factor - 1 rows of a block are copies of the
+// first (they read the same source row, and their visible columns are the same or fewer).
 void Zoom(Bitmap* target, const Bitmap* src, int32_t x, int32_t y, int32_t factor) {
     if (!Usable(src)) return;
+    const int32_t firstColumn =
+        static_cast<int32_t>(std::clamp<int64_t>(-int64_t{x} * factor, 0, kScreenWidth));
+    const int32_t endColumn =
+        static_cast<int32_t>(std::clamp<int64_t>((int64_t{src->width} - x) * factor, 0, kScreenWidth));
+    bool previousRowDrawn = false;
     ForEachFrameRow(target, [&](int32_t j, uint32_t* d, int32_t count) {
         const int64_t sourceRow = int64_t{y} + j / factor;
-        if (sourceRow < 0 || sourceRow >= src->height) return;
-        const uint32_t* s = src->Row(static_cast<int32_t>(sourceRow));
-        for (int32_t i = 0; i < count; ++i) {
-            const int64_t sourceColumn = int64_t{x} + i / factor;
-            if (sourceColumn >= 0 && sourceColumn < src->width) d[i] = s[sourceColumn];
+        const int32_t end = std::min(endColumn, count);
+        const bool copyAbove = j % factor != 0 && previousRowDrawn;
+        previousRowDrawn = false;
+        if (sourceRow < 0 || sourceRow >= src->height || firstColumn >= end) return;
+        previousRowDrawn = true;
+        if (copyAbove) {
+            std::memcpy(d + firstColumn, d - kScreenWidth + firstColumn,
+                        sizeof(uint32_t) * (end - firstColumn));
+            return;
         }
+        const uint32_t* s = src->Row(static_cast<int32_t>(sourceRow));
+        const auto at = [&](int32_t i) { return s[int64_t{x} + i / factor]; };  // inside the source here
+        int32_t i = firstColumn;
+        for (; i < end && i % factor != 0; ++i) d[i] = at(i);
+        for (; i + factor <= end; i += factor) std::fill_n(d + i, factor, at(i));
+        for (; i < end; ++i) d[i] = at(i);
     });
 }
 
@@ -88,8 +100,8 @@ void PatternFx::CopyWindow(const Bitmap* src, int32_t x, int32_t y) {
         static_cast<int32_t>(std::clamp<int64_t>(int64_t{src->width} - x, 0, target->width));
     for (int32_t r = firstRow; r < endRow; ++r) {
         const uint32_t* s = src->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        uint32_t* d = target->Row(r);
-        for (int32_t c = firstColumn; c < endColumn; ++c) d[c] = s[c];
+        std::memmove(target->Row(r) + firstColumn, s + firstColumn,
+                     sizeof(uint32_t) * (endColumn - firstColumn));
     }
 }
 
@@ -102,45 +114,44 @@ void PatternFx::Zoom8(const Bitmap* src, int32_t x, int32_t y) {
 }
 
 void PatternFx::Rings(int32_t cx, int32_t cy, uint32_t colour, int32_t phase) {
+    const uint32_t a0 = 0u - static_cast<uint32_t>(cx);
     ForEachFrameRow(target, [&](int32_t j, uint32_t* d, int32_t count) {
         const uint32_t b = static_cast<uint32_t>(j) - static_cast<uint32_t>(cy);
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t a = static_cast<uint32_t>(i) - static_cast<uint32_t>(cx);
-            if (InPaintedBand(a, b, static_cast<uint32_t>(phase))) d[i] = colour;
-        }
+        spans::RingRow(d, count, a0, b * b, static_cast<uint32_t>(phase), colour);
     });
 }
 
 void PatternFx::WarpedRings(int32_t cx, int32_t cy, uint32_t colour, int32_t phase, int32_t d, int32_t shiftX,
                             int32_t shiftY) {
+    const uint32_t delta = static_cast<uint32_t>(d);
     ForEachFrameRow(target, [&](int32_t j, uint32_t* out, int32_t count) {
         const uint32_t b0 = static_cast<uint32_t>(j) - static_cast<uint32_t>(cy);
-        const uint32_t b =
-            static_cast<uint32_t>(Scaled(cosine[(static_cast<uint32_t>(d) + b0) & 255u], shiftY)) + b0;
-        const uint32_t o =
-            static_cast<uint32_t>(Scaled(sine[(b * b + static_cast<uint32_t>(d)) & 255u], shiftX));
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t a = o + static_cast<uint32_t>(i) - static_cast<uint32_t>(cx);
-            if (InPaintedBand(a, b, static_cast<uint32_t>(phase))) out[i] = colour;
-        }
+        const uint32_t b = static_cast<uint32_t>(Scaled(cosine[(delta + b0) & 255u], shiftY)) + b0;
+        const uint32_t o = static_cast<uint32_t>(Scaled(sine[(b * b + delta) & 255u], shiftX));
+        spans::RingRow(out, count, o - static_cast<uint32_t>(cx), b * b, static_cast<uint32_t>(phase),
+                       colour);
     });
 }
 
 void PatternFx::WarpedRings2(int32_t cx, int32_t cy, uint32_t colour, int32_t phase, int32_t d,
                              int32_t rowStep, int32_t colStep, int32_t colShift, int32_t rowShift) {
+    // Column i's vertical offset is bend[i] + j - cy: its square is kept per column and advanced
+    // from row to row by (b + 1)^2 = b^2 + 2b + 1 (exact in wrapping arithmetic).
+    const uint32_t delta = static_cast<uint32_t>(d);
+    uint32_t bSquared[kScreenWidth];
+    uint32_t twiceBend[kScreenWidth];
+    for (int32_t i = 0; i < kScreenWidth; ++i) {
+        const uint32_t bend = static_cast<uint32_t>(
+            Scaled(cosine[TableIndex(delta + static_cast<uint32_t>(i), colStep)], colShift));
+        const uint32_t b = bend - static_cast<uint32_t>(cy);
+        bSquared[i] = b * b;
+        twiceBend[i] = 2 * bend;
+    }
     ForEachFrameRow(target, [&](int32_t j, uint32_t* out, int32_t count) {
         const uint32_t o = static_cast<uint32_t>(
-            Scaled(sine[TableIndex(static_cast<int32_t>(static_cast<uint32_t>(d) + static_cast<uint32_t>(j)),
-                                   rowStep)],
-                   rowShift));
+            Scaled(sine[TableIndex(delta + static_cast<uint32_t>(j), rowStep)], rowShift));
         const uint32_t rowOffset = static_cast<uint32_t>(j) - static_cast<uint32_t>(cy);
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t a = o + static_cast<uint32_t>(i) - static_cast<uint32_t>(cx);
-            const uint32_t column = static_cast<uint32_t>(d) + static_cast<uint32_t>(i);
-            const uint32_t b = static_cast<uint32_t>(Scaled(
-                                   cosine[TableIndex(static_cast<int32_t>(column), colStep)], colShift)) +
-                               rowOffset;
-            if (InPaintedBand(a, b, static_cast<uint32_t>(phase))) out[i] = colour;
-        }
+        spans::RingRowColumnsBent(out, count, o - static_cast<uint32_t>(cx), bSquared, twiceBend,
+                                  2 * rowOffset + 1, static_cast<uint32_t>(phase), colour);
     });
 }

@@ -244,9 +244,10 @@ void Vignette(Canvas& canvas, double strength) {
     const double norm = 1.0 / (cx * cx + cy * cy);
     for (int y = 0; y < px.height(); ++y) {
         uint32_t* row = px.Row(y);
-        const double dy2 = (y - cy) * (y - cy);
+        const double dy = y + 0.5 - cy;  // pixel centres: the four corners darken alike
         for (int x = 0; x < px.width(); ++x) {
-            const double f = 1.0 - strength * ((x - cx) * (x - cx) + dy2) * norm;
+            const double dx = x + 0.5 - cx;
+            const double f = 1.0 - strength * (dx * dx + dy * dy) * norm;
             const uint32_t p = row[x];
             const uint32_t r = Clamp255(((p >> 16) & 0xFF) * f);
             const uint32_t g = Clamp255(((p >> 8) & 0xFF) * f);
@@ -335,7 +336,9 @@ const std::vector<Point>& MountainRidge() {
             const Point a = key[i], b = key[i + 1];
             for (int k = 1; k < 3; ++k) {
                 const double t = k / 3.0;
-                out.push_back({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t + rnd.Range(-2.5, 2.5)});
+                // never above the summit: it stays the one highest point the light maps are centred on
+                const double y = a.y + (b.y - a.y) * t + rnd.Range(-2.5, 2.5);
+                out.push_back({a.x + (b.x - a.x) * t, std::max(y, kSummit.y + 1.0)});
             }
         }
         out.push_back(key.back());
@@ -382,6 +385,11 @@ Frame TorsoFrame(double lean) {
 }
 
 bool IsSide(View v) { return v == View::Right || v == View::Left; }
+
+// Which way along the torso's right vector limb i sits. The torso frame of a Left figure is the
+// Right one turned by the negated lean, whose right vector points the other way from a mirror
+// image, so the far and near limbs swap sides unless the sign flips with the facing.
+double LimbSide(const Figure& f, int i) { return (i == 0 ? -1.0 : 1.0) * (f.view == View::Left ? -1.0 : 1.0); }
 }  // namespace
 
 Joints Skeleton(const Figure& f) {
@@ -397,7 +405,7 @@ Joints Skeleton(const Figure& f) {
     const double shoulderHalf = side ? 0.02 * H : 0.112 * H;
     const double hipHalf = side ? 0.015 * H : 0.05 * H;
     for (int i = 0; i < 2; ++i) {
-        const double s = i == 0 ? -1 : 1;
+        const double s = LimbSide(f, i);
         j.shoulder[i] = Add(Add(j.neck, t.up, -0.04 * H), t.right, s * shoulderHalf);
         j.elbow[i] = Add(j.shoulder[i], Dir(p.arm[i][0]), 0.145 * H);
         j.hand[i] = Add(j.elbow[i], Dir(p.arm[i][1]), 0.135 * H);
@@ -412,7 +420,7 @@ namespace {
 void DrawLeg(cairo_t* cr, const Figure& f, const Joints& j, int i, const Frame& t) {
     const double H = f.height, iw = InkWidth(H);
     const Rgb ink = Hex(kInk);
-    const double s = i == 0 ? -1 : 1;
+    const double s = LimbSide(f, i);
     const Point hip = Add(f.pelvis, t.right, s * (IsSide(f.view) ? 0.015 : 0.05) * H);
     // shoe first so the trouser leg overlaps its top
     const double facing = f.view == View::Left ? -1 : 1;

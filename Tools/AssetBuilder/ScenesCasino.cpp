@@ -128,8 +128,8 @@ void TajPhare(Canvas& canvas) {
     cairo_rectangle(cr, lx - 14, 88, 28, 36);
     SetColour(cr, Hex(0xFFF6D0));
     cairo_fill(cr);
-    for (int k = -1; k <= 1; ++k) {
-        cairo_rectangle(cr, lx + k * 9 - 1, 88, 2, 36);
+    for (int k = -1; k <= 1; k += 2) {  // glazing bars, clear of the lamp itself
+        cairo_rectangle(cr, lx + k * 10 - 1, 88, 2, 36);
     }
     SetColour(cr, Hex(0x302A36));
     cairo_fill(cr);
@@ -208,15 +208,15 @@ void TajPhare(Canvas& canvas) {
     for (double rx = 290; rx < 600; rx += 14) Reflection(cr, rnd, rx, 344, 400, 6, Hex(0xFFA050), 0.18);
     Reflection(cr, rnd, lx, 350, 470, 10, Hex(0xFFF0C0), 0.35);
     Reflection(cr, rnd, kLampRight.x, 344, 470, 8, Hex(0xFFF0C0), 0.3);
-    // the two lamps: bright enough to read as light sources under the beams
+    for (const Point& lamp : {kLampLeft, kLampRight}) Glow(cr, lamp.x, lamp.y, 110, Hex(0xFFE8B0), 0.55);
+    PhotoFinish(canvas, 62, 7, 0.35);
+    // the two lamps after the finish, so no vignette dims them: the beams start from them
     for (const Point& lamp : {kLampLeft, kLampRight}) {
-        Glow(cr, lamp.x, lamp.y, 110, Hex(0xFFE8B0), 0.55);
         Glow(cr, lamp.x, lamp.y, 34, Hex(0xFFFFF0), 1.0);
         cairo_arc(cr, lamp.x, lamp.y, 7, 0, 2 * kPi);
         SetColour(cr, {1, 1, 1});
         cairo_fill(cr);
     }
-    PhotoFinish(canvas, 62, 7, 0.35);
 }
 
 // A horizontal beam of light on black: brightest on the centre line, widening and fading towards
@@ -383,14 +383,20 @@ void Lady(Canvas& canvas) {
     lady.pose.lean = 4;
     lady.pose.arm[0][0] = -150, lady.pose.arm[0][1] = -170;  // raised, holding the fan of notes
     lady.pose.arm[1][0] = 30, lady.pose.arm[1][1] = -50;     // hand on the hip
-    // opera gloves: the sleeves are the dress's straps, so the arms are bare to long gloves
-    lady.outfit.sleeves = Hex(0xF6F0F2);
+    lady.outfit.sleeves = lady.outfit.skin;  // a strapless gown: bare arms, long gloves added below
     const Joints j = Skeleton(lady);
     // the fan of banknotes behind the raised hand
     for (int k = -3; k <= 3; ++k) Banknote(cr, j.hand[0].x + k * 8, j.hand[0].y - 34, k * 0.22 - 0.1, 1.5);
     DrawFigure(cr, lady);
-    // lipstick, lashes and a beauty spot over the kit's face
     const double H = lady.height;
+    // long white opera gloves over the forearms
+    for (int i = 0; i < 2; ++i) {
+        CapsulePath(cr, j.elbow[i], j.hand[i], 0.064 * H, 0.05 * H);
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, j.hand[i].x, j.hand[i].y, 0.036 * H, 0, 2 * kPi);
+        InkShape(cr, Hex(0xF6F0F2), ink, InkWidth(H), 0.2);
+    }
+    // lipstick, lashes and a beauty spot over the kit's face
     cairo_save(cr);
     cairo_translate(cr, j.head.x, j.head.y);
     cairo_rotate(cr, (lady.pose.lean + lady.pose.head) * kPi / 180);
@@ -420,7 +426,7 @@ void Lady(Canvas& canvas) {
         const double t = k / 25.0;
         const double x = j.shoulder[0].x - 30 + t * (j.shoulder[1].x - j.shoulder[0].x + 60);
         const double y = j.shoulder[0].y + 10 + std::sin(t * kPi) * 40 + (t > 0.8 ? (t - 0.8) * 600 : 0);
-        cairo_arc(cr, x, y, 15, 0, 2 * kPi);
+        cairo_arc(cr, x, y, 10, 0, 2 * kPi);
         InkShape(cr, k % 2 ? Hex(0xF490C0) : Hex(0xF8B0D4), ink, 1.2, 0.3);
     }
     // notes fluttering down around her
@@ -451,7 +457,7 @@ void CasinoView(Canvas& canvas) {
     // back wall
     FillVertical(cr, 160, 150, 320, 70, {{0, Hex(0x8A5A20)}, {1, Hex(0xD8A040)}});
     Random rnd(65);
-    // carpet: red with gold lozenges, in perspective
+    // carpet: red with gold lozenges, shrinking towards the vanishing point
     {
         PixelAccess px(canvas);
         for (int y = 218; y < 480; ++y) {
@@ -533,8 +539,8 @@ void Walker(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     Figure f;
     f.view = View::Right;
-    f.height = 395;
-    f.pelvis = {180, 0};
+    f.height = 350;
+    f.pelvis = {176, 0};
     f.outfit.top = f.outfit.sleeves = Hex(0x5A4A3A);
     f.outfit.legs = Hex(0x2A2A34);
     f.outfit.coat = 0.2;
@@ -547,7 +553,8 @@ void Walker(Canvas& canvas) {
     f.pose.leg[0][0] = -26, f.pose.leg[0][1] = -6;
     f.pose.leg[1][0] = 24, f.pose.leg[1][1] = 6;
     const Joints probe = Skeleton(f);
-    f.pelvis.y = 389 - 2 - 0.05 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
+    // a shoe's sole lies about 0.035 heights below its ankle joint: let it touch the bottom row
+    f.pelvis.y = 389 - 0.033 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
     const Joints j = DrawFigure(cr, f);
     // the briefcase in the near hand
     cairo_save(cr);
@@ -747,8 +754,8 @@ void Worker(Canvas& canvas) {
     cairo_stroke(cr);
     Figure f;
     f.view = View::Right;
-    f.height = 330;
-    f.pelvis = {176, 384};
+    f.height = 250;
+    f.pelvis = {150, 421};
     f.outfit.top = f.outfit.sleeves = Hex(0xF07A20);
     f.outfit.legs = Hex(0xE06A18);
     f.outfit.shoes = Hex(0x3A2A20);
@@ -757,10 +764,10 @@ void Worker(Canvas& canvas) {
     f.outfit.face = Face::Shout;
     f.pose.lean = 22;
     f.pose.head = -8;
-    f.pose.arm[0][0] = 75, f.pose.arm[0][1] = 100;
-    f.pose.arm[1][0] = 60, f.pose.arm[1][1] = 95;
-    f.pose.leg[0][0] = 95, f.pose.leg[0][1] = 0;  // kneeling: thigh forward, shin down
-    f.pose.leg[1][0] = 20, f.pose.leg[1][1] = 95 - 180 + 5;
+    f.pose.arm[0][0] = 70, f.pose.arm[0][1] = 100;  // both hands into the hatch
+    f.pose.arm[1][0] = 55, f.pose.arm[1][1] = 110;
+    f.pose.leg[0][0] = 2, f.pose.leg[0][1] = -88;  // kneeling on the far knee, shin back along the floor
+    f.pose.leg[1][0] = 82, f.pose.leg[1][1] = 2;   // near knee up, foot flat
     const Joints j = DrawFigure(cr, f);
     // the cutters in the near hand, aimed into the hatch
     cairo_save(cr);
@@ -801,10 +808,11 @@ void Pliers(Canvas& canvas) {
         cairo_stroke(cr);
     }
     cairo_save(cr);
-    cairo_translate(cr, 268, 262);  // pivot of the pliers
+    cairo_translate(cr, 317, 327);  // pivot of the pliers
     cairo_rotate(cr, 0.62);
+    cairo_scale(cr, 1.35, 1.35);  // the jaws straddle the green wire
     for (int side = -1; side <= 1; side += 2) {
-        const double open = side * 0.2;
+        const double open = side * 0.24;
         cairo_save(cr);
         cairo_rotate(cr, open);
         // jaw, ahead of the pivot
@@ -831,8 +839,8 @@ void Pliers(Canvas& canvas) {
     SetColour(cr, ink);
     for (int k = 0; k < 3; ++k) {
         const double a = -2.2 + k * 0.35;
-        cairo_move_to(cr, 180 + std::cos(a) * 80, 200 + std::sin(a) * 80);
-        cairo_line_to(cr, 180 + std::cos(a) * 104, 200 + std::sin(a) * 104);
+        cairo_move_to(cr, 230 + std::cos(a) * 90, 250 + std::sin(a) * 90);
+        cairo_line_to(cr, 230 + std::cos(a) * 116, 250 + std::sin(a) * 116);
     }
     cairo_stroke(cr);
 }
@@ -970,19 +978,16 @@ void Crooner(Canvas& canvas) {
     f.outfit.face = Face::Shout;
     f.outfit.skin = Hex(0xE0A880);
     f.pose.head = -8;
-    f.pose.arm[0][0] = 35, f.pose.arm[0][1] = 95;   // fretting hand across the neck
-    f.pose.arm[1][0] = -25, f.pose.arm[1][1] = -80;  // strumming hand
+    f.pose.arm[0][0] = -45, f.pose.arm[0][1] = -125;  // fretting hand up on the neck
+    f.pose.arm[1][0] = 20, f.pose.arm[1][1] = -75;    // strumming hand over the sound hole
     f.pose.leg[0][0] = 10, f.pose.leg[1][0] = -10;
     const Joints probe = Skeleton(f);
-    f.pelvis.y = 450 - 0.05 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
-    // microphone stand in front of him
-    const Joints j0 = Skeleton(f);
-    DrawFigure(cr, f);
-    const Joints j = j0;
+    f.pelvis.y = 450 - 0.033 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
+    const Joints j = DrawFigure(cr, f);
     // the guitar across the body
     cairo_save(cr);
     cairo_translate(cr, f.pelvis.x - 6, f.pelvis.y - 40);
-    cairo_rotate(cr, -0.5);
+    cairo_rotate(cr, 0.45);  // neck up to the left
     CapsulePath(cr, {-20, 0}, {-150, 0}, 14, 12);
     InkShape(cr, Hex(0x5A3018), ink, 2.5, 0.3);
     RoundedRect(cr, -166, -10, 24, 20, 4);
@@ -1114,31 +1119,32 @@ void BoomLettering(Canvas& canvas) {
         cairo_close_path(cr);
         InkShape(cr, colour, ink, 5, 0.2);
     };
-    burst(230, 160, 18, Hex(0xE82818));
-    burst(190, 130, 16, Hex(0xFFD020));
+    // kept to the middle so the flying heads and the fireball show around it
+    burst(150, 104, 16, Hex(0xE82818));
+    burst(124, 86, 14, Hex(0xFFD020));
     cairo_save(cr);
     cairo_translate(cr, 320, 240);
     cairo_rotate(cr, -0.12);
-    const std::string big = "DejaVu Sans Bold 110", small = "DejaVu Sans Bold Oblique 40";
+    const std::string big = "DejaVu Sans Bold 74", small = "DejaVu Sans Bold Oblique 28";
     double bw, bh, sw, sh;
     TextExtent(cr, "BOOM!", big, &bw, &bh);
     TextExtent(cr, "ZEMBRA", small, &sw, &sh);
-    for (int k = 8; k >= 1; --k) {
-        TextPath(cr, "BOOM!", big, -bw / 2 + k, -bh / 2 + 18 + k);
+    for (int k = 6; k >= 1; --k) {
+        TextPath(cr, "BOOM!", big, -bw / 2 + k, -bh / 2 + 12 + k);
         SetColour(cr, Hex(0x6A0A10));
         cairo_fill(cr);
     }
-    TextPath(cr, "BOOM!", big, -bw / 2, -bh / 2 + 18);
+    TextPath(cr, "BOOM!", big, -bw / 2, -bh / 2 + 12);
     SetColour(cr, ink);
-    cairo_set_line_width(cr, 9);
+    cairo_set_line_width(cr, 7);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke_preserve(cr);
-    FillPathVertical(cr, -bh / 2 + 40, bh / 2, {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
-    CentredText(cr, "ZEMBRA", small, 0, -bh / 2 - 2, Hex(0xFFFFFF), ink, 4);
+    FillPathVertical(cr, -bh / 2 + 28, bh / 2, {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
+    CentredText(cr, "ZEMBRA", small, 0, -bh / 2 - 2, Hex(0xFFFFFF), ink, 3);
     cairo_restore(cr);
     // debris flying off
     for (int i = 0; i < 14; ++i) {
-        const double a = rnd.Range(0, 2 * kPi), r = rnd.Range(250, 300);
+        const double a = rnd.Range(0, 2 * kPi), r = rnd.Range(170, 210);
         const double x = 320 + std::cos(a) * r * 1.1, y = 240 + std::sin(a) * r * 0.75;
         cairo_save(cr);
         cairo_translate(cr, x, y);

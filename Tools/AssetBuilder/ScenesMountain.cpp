@@ -68,27 +68,39 @@ void MountainShape(cairo_t* cr, bool topless) {
 // Rock, gullies and snow, per pixel over the opaque silhouette: a lit east face right of the
 // central ridge, a shaded west face left of it, streaks down the fall line, snow that thins out
 // lower down.
-void TextureMountain(Canvas& canvas, const MountainPalette& pal) {
+void TextureMountain(Canvas& canvas, const MountainPalette& pal, Rgb haze) {
     const ValueNoise gullies(11), snow(12), grain(13);
+    // the ridge height over every column, for snow that gathers along the crest
+    std::vector<double> crestY(640);
+    const auto& ridge = MountainRidge();
+    for (size_t i = 1; i < ridge.size(); ++i) {
+        for (int x = static_cast<int>(std::ceil(ridge[i - 1].x)); x <= static_cast<int>(ridge[i].x) && x < 640; ++x) {
+            const double t = (x - ridge[i - 1].x) / (ridge[i].x - ridge[i - 1].x);
+            crestY[x] = ridge[i - 1].y + (ridge[i].y - ridge[i - 1].y) * t;
+        }
+    }
     PixelAccess px(canvas);
     for (int y = 0; y < px.height(); ++y) {
         uint32_t* row = px.Row(y);
         const double depth = std::clamp((y - 118) / 362.0, 0.0, 1.0);
         const Rgb rock = Mix(pal.rockTop, pal.rockBottom, depth);
         const double ridgeX = 320 - (y - 118) * 0.14;
+        const double hazeAmount = Smoothstep(230, 345, y) * 0.45;  // the air thickens towards the valley
         for (int x = 0; x < px.width(); ++x) {
             if ((row[x] >> 24) != 0xFF) continue;
             const double lit = Smoothstep(-5, 5, x - ridgeX) * (1 - Smoothstep(300, 380, y));
             const double gain = pal.shadeGain + (pal.litGain - pal.shadeGain) * (0.35 + 0.65 * lit);
             const double g = gullies.Fbm(x * 0.085, y * 0.013, 3);
             const double streak = 0.72 + 0.56 * g;
-            Rgb c = Tint(rock, 0);
-            c = {c.r * gain * streak, c.g * gain * streak, c.b * gain * streak};
-            // snow lies in streaks down the slope and thins out with depth
-            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 - depth * 0.2;
+            Rgb c{rock.r * gain * streak, rock.g * gain * streak, rock.b * gain * streak};
+            // snow lies in streaks down the slope, gathers on the crest and thins out with depth
+            const double crest = 1 - Smoothstep(0, 45, y - crestY[x]);
+            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 - depth * 0.2 +
+                             crest * 0.22;
             const double cover = Smoothstep(0.8, 0.86, s) * (1 - Smoothstep(280, 340, y));
             const Rgb snowColour = Mix(pal.snowShade, pal.snowLit, lit);
             c = Mix(c, Mix(snowColour, Tint(snowColour, -0.25), 1 - streak), cover);
+            c = Mix(c, haze, hazeAmount);
             const double n = (grain.At(x * 0.9, y * 0.9) - 0.5) * 0.06;
             row[x] = Opaque({c.r + n, c.g + n, c.b + n});
         }
@@ -141,8 +153,8 @@ void Foreground(cairo_t* cr, const MountainPalette& pal, Mood mood, Random& rnd)
         }
     }
     // church with its steeple
-    cairo_rectangle(cr, 330, 420, 22, 30);
-    PolygonPath(cr, {{326, 420}, {341, 360}, {356, 420}});
+    cairo_rectangle(cr, 334, 426, 13, 26);
+    PolygonPath(cr, {{332, 427}, {340.5, 396}, {349, 427}});
     InkShape(cr, mood == Mood::Light ? Hex(0xE8E0D0) : Hex(0x4A4A5A), ink, 1.2);
     FillVertical(cr, 0, 462, 640, 18, {{0, Tint(pal.hills, -0.5), 0}, {1, Tint(pal.hills, -0.7)}});
 }
@@ -154,7 +166,7 @@ void DrawMountain(Canvas& canvas, Mood mood) {
     MountainShape(cr, topless);
     SetColour(cr, pal.rockTop);
     cairo_fill(cr);
-    TextureMountain(canvas, pal);
+    TextureMountain(canvas, pal, mood == Mood::Light ? Hex(0xB8B4D0) : mood == Mood::Dark ? Hex(0x262C4A) : Hex(0x3A2434));
     // rim light along the ridge, inside the silhouette only
     cairo_save(cr);
     MountainShape(cr, topless);
@@ -436,18 +448,24 @@ void FrescoScene(cairo_t* cr) {
     cairo_stroke(cr);
     Glow(cr, sx - 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
     Glow(cr, sx + 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
-    // crescent moon
-    cairo_new_path(cr);
+    // crescent moon: a disc with a bite taken out, drawn aside so the bite clears only the moon
+    cairo_push_group(cr);
     cairo_arc(cr, 880, 100, 56, 0, 2 * kPi);
-    cairo_new_sub_path(cr);
+    InkShape(cr, Hex(0xFFF2C0), ink, 2.5, 0.15);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_arc(cr, 906, 86, 50, 0, 2 * kPi);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_fill(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_save(cr);
+    cairo_arc(cr, 880, 100, 56, 0, 2 * kPi);
+    cairo_clip(cr);
+    cairo_arc(cr, 906, 86, 50, 0, 2 * kPi);
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
-    cairo_stroke_preserve(cr);
-    SetColour(cr, Hex(0xFFF2C0));
-    cairo_fill(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    cairo_pop_group_to_source(cr);
+    cairo_paint(cr);
     // the giant floating eye weeping onto the floor
     cairo_save(cr);
     cairo_translate(cr, 660, 270);
@@ -750,8 +768,8 @@ void Villains(Canvas& canvas) {
     boss.outfit.coat = 0.3;
     boss.outfit.face = Face::Smile;
     boss.outfit.skin = Hex(0xD8B088);
-    boss.pose.arm[0][0] = 30, boss.pose.arm[0][1] = -40;  // hands on the hips
-    boss.pose.arm[1][0] = -30, boss.pose.arm[1][1] = 40;
+    boss.pose.arm[0][0] = -38, boss.pose.arm[0][1] = 42;  // hands on the hips, elbows out
+    boss.pose.arm[1][0] = 38, boss.pose.arm[1][1] = -42;
     boss.pose.leg[0][0] = 8, boss.pose.leg[1][0] = -8;
     DrawFigure(cr, boss);
     Figure brute = Person({170, 282}, 390, View::Front);
@@ -772,7 +790,7 @@ void Villains(Canvas& canvas) {
     lady.outfit.shoes = Hex(0xB8142A);
     lady.outfit.face = Face::Smile;
     lady.outfit.sunglasses = true;
-    lady.pose.arm[0][0] = 25, lady.pose.arm[0][1] = -30;
+    lady.pose.arm[0][0] = -28, lady.pose.arm[0][1] = 35;
     lady.pose.arm[1][0] = -150, lady.pose.arm[1][1] = -175;  // a gloved hand raised
     lady.pose.leg[0][0] = 2, lady.pose.leg[1][0] = -2;
     DrawFigure(cr, lady);
@@ -890,7 +908,8 @@ void DivingCar(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     const Rgb ink = Hex(kInk);
     cairo_save(cr);
-    cairo_translate(cr, 122, 106);
+    cairo_translate(cr, 126, 116);
+    cairo_scale(cr, 0.86, 0.86);
     cairo_rotate(cr, -43 * kPi / 180);  // the car faces -x; this turns its nose down-left
     // exhaust flames behind
     for (int k = 0; k < 3; ++k) {
@@ -956,11 +975,11 @@ void DivingCar(Canvas& canvas) {
 void Dancer(Canvas& canvas, bool second) {
     cairo_t* cr = canvas.cr();
     const double w = canvas.width(), h = canvas.height();
-    const double height = second ? 300 : 190;
+    const double height = second ? 300 : 196;
     Figure f = Person({w * 0.5, 0}, height, View::Front);
     f.outfit.top = f.outfit.sleeves = second ? Hex(0x2A3AC8) : Hex(0xD02070);
     f.outfit.skin = Hex(0xF0C0A0);
-    f.outfit.skirt = 0.16;
+    f.outfit.skirt = 0.07;
     f.outfit.shoes = Hex(0xF0C030);
     f.outfit.hat = Hat::Feathers;
     f.outfit.hatColour = second ? Hex(0x50A0F0) : Hex(0xF070B0);
@@ -968,21 +987,56 @@ void Dancer(Canvas& canvas, bool second) {
     f.outfit.face = Face::Smile;
     f.outfit.longHair = !second;
     if (second) {
-        f.pose.arm[0][0] = 120, f.pose.arm[0][1] = 160;
-        f.pose.arm[1][0] = -95, f.pose.arm[1][1] = -60;
-        f.pose.leg[0][0] = 4, f.pose.leg[0][1] = 2;
-        f.pose.leg[1][0] = -100, f.pose.leg[1][1] = -150;
+        // knee kicked up high to the right, one arm up, one out
+        f.pelvis.x = 50;
+        f.pose.arm[0][0] = -178, f.pose.arm[0][1] = 176;
+        f.pose.arm[1][0] = 60, f.pose.arm[1][1] = 110;
+        f.pose.leg[0][0] = -2, f.pose.leg[0][1] = 0;
+        f.pose.leg[1][0] = 95, f.pose.leg[1][1] = 170;
     } else {
-        f.pose.arm[0][0] = 150, f.pose.arm[0][1] = 175;
-        f.pose.arm[1][0] = -150, f.pose.arm[1][1] = -175;
-        f.pose.leg[0][0] = 60, f.pose.leg[0][1] = 5;
-        f.pose.leg[1][0] = -3, f.pose.leg[1][1] = 0;
-        f.pose.lean = -4;
+        // arms up in a V, one knee lifted
+        f.pose.arm[0][0] = -150, f.pose.arm[0][1] = -172;
+        f.pose.arm[1][0] = 150, f.pose.arm[1][1] = 172;
+        f.pose.leg[0][0] = -3, f.pose.leg[0][1] = 0;
+        f.pose.leg[1][0] = 68, f.pose.leg[1][1] = 4;
     }
     // stand the lower supporting foot on the bottom row
     const Joints probe = Skeleton(f);
     const double lowest = std::max(probe.foot[0].y, probe.foot[1].y);
-    f.pelvis.y = h - 3 - 0.035 * height - lowest;
+    f.pelvis.y = h - 0.033 * height - lowest;
+    DrawFigure(cr, f);
+}
+
+// The villain, full length in profile, bare-headed so the helmet can be put on him: his head is
+// centred on x = 105 with its crown near the top, where the helmet's dome lands when it is drawn
+// at the same x, 5 px higher.
+void Villain(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const double height = 436;
+    Figure f = Person({0, 0}, height, View::Right);
+    f.outfit.top = f.outfit.sleeves = Hex(0x4A1E5A);
+    f.outfit.legs = Hex(0x221A2A);
+    f.outfit.shoes = Hex(0x101014);
+    f.outfit.coat = 0.16;
+    f.outfit.hair = Hex(0x18101C);
+    f.outfit.skin = Hex(0xC8A07A);
+    f.outfit.face = Face::Smile;
+    f.outfit.tie = true;
+    f.outfit.tieColour = Hex(0xD0A020);
+    f.pose.lean = 3;
+    f.pose.arm[0][0] = 25, f.pose.arm[0][1] = 75;    // far hand at the chest
+    f.pose.arm[1][0] = 150, f.pose.arm[1][1] = 172;  // near fist raised: the plan
+    f.pose.leg[0][0] = -9, f.pose.leg[1][0] = 11;
+    const Joints probe = Skeleton(f);
+    const double lowest = std::max(probe.foot[0].y, probe.foot[1].y);
+    f.pelvis = {105 - probe.head.x, canvas.height() - 0.033 * height - lowest};
+    const Joints j = Skeleton(f);
+    // a cape behind him, from the shoulders down to the calves, flaring backwards
+    const Point neck = j.neck;
+    const double knee = std::max(j.knee[0].y, j.knee[1].y);
+    PolygonPath(cr, {{neck.x + 16, neck.y}, {neck.x - 22, neck.y + 4}, {neck.x - 58, knee + 40},
+                     {neck.x - 20, knee + 30}, {neck.x + 10, knee + 46}});
+    InkShape(cr, Hex(0x8A1420), Hex(kInk), InkWidth(height));
     DrawFigure(cr, f);
 }
 
@@ -1024,6 +1078,7 @@ void BuildMountainScenes(PictureMap& out) {
         SecondBlastMap(blast2);
         PutGreyJpeg(out, 28, blast2);
     }
+    Keyed(out, 15, 210, 455, Villain);
     Keyed(out, 29, 326, 250, HelpInTheSky);
     Keyed(out, 30, 250, 205, DivingCar);
     Keyed(out, 31, 110, 240, [](Canvas& c) { Dancer(c, false); });

@@ -95,7 +95,7 @@ void Credits(Canvas& canvas) {
     };
     const Line lines[] = {{"code", "Kovrik"},         {"graphics", "Pelmarov"}, {"more graphics", "Sorvanik"},
                           {"music", "Rorozu"},        {"sync", "Zori"},         {"mountain", "played by itself"}};
-    double y = 160;
+    double y = 150;
     for (const Line& l : lines) {
         double w, h;
         TextExtent(cr, l.role, "DejaVu Sans 18", &w, &h);
@@ -104,21 +104,21 @@ void Credits(Canvas& canvas) {
         TextExtent(cr, l.name, "DejaVu Sans Bold 20", &w, &h);
         const double f[3] = {white.r, white.g, white.b};
         DrawOutlinedText(cr, l.name, "DejaVu Sans Bold 20", 330, y - h / 2, f, none, 0);
-        y += 38;
+        y += 34;
     }
     cairo_move_to(cr, 150, y);
     cairo_line_to(cr, 490, y);
     SetColour(cr, gold, 0.6);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
-    CentredText(cr, "greetings to everyone who still watches demos", "DejaVu Sans 15", 320, y + 30, soft, ink, 0);
-    CentredText(cr, "no mountains were harmed in the making", "DejaVu Serif Italic 14", 320, y + 62, Tint(soft, -0.2),
+    CentredText(cr, "greetings to everyone who still watches demos", "DejaVu Sans 15", 320, y + 28, soft, ink, 0);
+    CentredText(cr, "no mountains were harmed in the making", "DejaVu Serif Italic 14", 320, y + 56, Tint(soft, -0.2),
                 ink, 0);
-    // the little mountain logo at the bottom
+    // the studio's mountain as a small emblem at the bottom
     cairo_save(cr);
-    cairo_translate(cr, 320 - 40, 440 - 30);
-    cairo_scale(cr, 80.0 / 640, 60.0 / 480 * 1.3);
-    cairo_translate(cr, 0, -60);
+    const double s = 100.0 / 640;
+    cairo_translate(cr, 270, 476 - 480 * s);
+    cairo_scale(cr, s, s);
     MountainPath(cr);
     cairo_restore(cr);
     SetColour(cr, gold);
@@ -136,8 +136,8 @@ void MovieRooftop(Canvas& canvas) {
     Random rnd(101);
     FillVertical(cr, 0, 0, 640, 480, {{0, Hex(0x060814)}, {0.6, Hex(0x18203C)}, {1, Hex(0x3A3050)}});
     Stars(cr, rnd, 80, 0, 0, 640, 200, 1.2);
-    Glow(cr, 470, 130, 140, Hex(0xA0B0E0), 0.35);
-    cairo_arc(cr, 470, 130, 46, 0, 2 * kPi);
+    Glow(cr, 430, 250, 190, Hex(0xA0B0E0), 0.4);
+    cairo_arc(cr, 430, 250, 72, 0, 2 * kPi);
     SetColour(cr, Hex(0xF0F0E4));
     cairo_fill(cr);
     for (int layer = 0; layer < 2; ++layer) {
@@ -154,7 +154,7 @@ void MovieRooftop(Canvas& canvas) {
     cairo_rectangle(cr, 0, 400, 640, 80);
     SetColour(cr, Hex(0x07070C));
     cairo_fill(cr);
-    Figure spy = Person({250, 330}, 150, View::Right);
+    Figure spy = Person({420, 328}, 150, View::Right);
     spy.outfit.hat = Hat::Fedora;
     spy.outfit.coat = 0.25;
     spy.pose.lean = 10;
@@ -571,7 +571,7 @@ void FinNewspaper(Canvas& canvas) {
     cairo_rectangle(cr, -240, -172, 468, 3);
     SetColour(cr, ink);
     cairo_fill(cr);
-    CentredText(cr, "MOUNTAIN LOSES ITS TOP", "DejaVu Sans Bold 28", -6, -140, ink, ink, 0);
+    CentredText(cr, "MOUNTAIN LOSES ITS TOP", "DejaVu Sans Bold 22", -6, -140, ink, ink, 0);
     CentredText(cr, "casino saved at the last second", "DejaVu Serif Italic 16", -6, -108, ink, ink, 0);
     cairo_rectangle(cr, -240, -88, 230, 170);
     SetColour(cr, Hex(0x8A8A8A));
@@ -633,29 +633,37 @@ void FinBeach(Canvas& canvas) {
         cairo_close_path(cr);
         InkShape(cr, Hex(0x2A8A3A), ink, 2, 0.3);
     }
-    // deck chair and the relaxed worker with his hard hat as a sun hat
-    PolygonPath(cr, {{300, 430}, {360, 350}, {372, 356}, {316, 434}});
-    PolygonPath(cr, {{420, 430}, {380, 380}, {392, 374}, {436, 428}});
-    InkShape(cr, Hex(0x9A6A3A), ink, 2, 0.3);
-    PolygonPath(cr, {{356, 340}, {470, 392}, {450, 410}, {330, 380}});
-    InkShape(cr, Hex(0xE84050), ink, 2.5, 0.3);
-    Figure w = Person({430, 380}, 200, View::Left);
+    // the worker on holiday
+    Figure w = Person({450, 352}, 210, View::Front);
     w.outfit.top = w.outfit.sleeves = Hex(0xF07A20);
-    w.outfit.legs = Hex(0xF0C8A0);
+    w.outfit.legs = Hex(0x3A8AD0);  // swimming shorts
+    w.outfit.shoes = w.outfit.skin;
     w.outfit.hat = Hat::HardHat;
     w.outfit.hatColour = Hex(0xF8D020);
     w.outfit.sunglasses = true;
     w.outfit.face = Face::Smile;
-    w.pose.lean = 60;
-    w.pose.head = -30;
-    w.pose.arm[0][0] = 160, w.pose.arm[0][1] = 120;
-    w.pose.arm[1][0] = 40, w.pose.arm[1][1] = 150;
-    w.pose.leg[0][0] = 80, w.pose.leg[0][1] = 20;
-    w.pose.leg[1][0] = 85, w.pose.leg[1][1] = 30;
+    w.pose.arm[0][0] = -120, w.pose.arm[0][1] = -165;  // waving
+    w.pose.arm[1][0] = 25, w.pose.arm[1][1] = -60;     // the cocktail held up
     const Joints j = DrawFigure(cr, w);
-    // cocktail in hand
-    PolygonPath(cr, {{j.hand[1].x - 10, j.hand[1].y - 26}, {j.hand[1].x + 10, j.hand[1].y - 26}, {j.hand[1].x, j.hand[1].y - 8}});
+    PolygonPath(cr, {{j.hand[1].x - 12, j.hand[1].y - 30}, {j.hand[1].x + 12, j.hand[1].y - 30}, {j.hand[1].x, j.hand[1].y - 8}});
     InkShape(cr, Hex(0xF08AB0), ink, 1.5, 0.3);
+    cairo_move_to(cr, j.hand[1].x + 4, j.hand[1].y - 28);
+    cairo_line_to(cr, j.hand[1].x + 14, j.hand[1].y - 44);
+    SetColour(cr, ink);
+    cairo_set_line_width(cr, 2);
+    cairo_stroke(cr);
+    // a striped parasol stuck in the sand beside him
+    cairo_move_to(cr, 330, 440);
+    cairo_line_to(cr, 350, 250);
+    cairo_set_line_width(cr, 5);
+    cairo_stroke(cr);
+    for (int k = 0; k < 6; ++k) {
+        const double a0 = kPi + k * kPi / 6, a1 = a0 + kPi / 6;
+        cairo_move_to(cr, 350, 250);
+        cairo_arc(cr, 350, 262, 110, a0, a1);
+        cairo_close_path(cr);
+        InkShape(cr, k % 2 ? Hex(0xF8F0E0) : Hex(0xE03040), ink, 2, 0.2);
+    }
     StillFinish(canvas, 130);
 }
 
@@ -703,13 +711,20 @@ void FinMeadow(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     FillVertical(cr, 0, 0, 640, 480, {{0, Hex(0x3A80D0)}, {0.5, Hex(0x9AD0F0)}, {1, Hex(0xD0F0FF)}});
     Random rnd(133);
-    for (int k = 0; k < 5; ++k) Glow(cr, rnd.Range(0, 640), rnd.Range(30, 110), rnd.Range(40, 70), {1, 1, 1}, 0.6, false);
+    for (int k = 0; k < 4; ++k) {
+        const double cx = 60 + k * 170 + rnd.Range(-30, 30), cy = rnd.Range(40, 100);
+        for (int b = 0; b < 6; ++b) {
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, cx + (b - 2.5) * 18, cy - (b % 3 == 1 ? 14 : 0) - (b == 2 ? 10 : 0), rnd.Range(16, 26), 0, 2 * kPi);
+        }
+        FillShaded(cr, Hex(0xF4F8FF), 0.08);
+        cairo_new_path(cr);
+    }
     cairo_save(cr);
-    cairo_translate(cr, 60, 30);
-    cairo_scale(cr, 0.85, 0.85);
+    cairo_translate(cr, 0, 40);
     MountainPath(cr);
     cairo_restore(cr);
-    FillPathVertical(cr, 120, 400, {{0, Hex(0xF8F8FF)}, {0.25, Hex(0xA09AB0)}, {1, Hex(0x5A6A7A)}});
+    FillPathVertical(cr, 158, 400, {{0, Hex(0xFFFFFF)}, {0.22, Hex(0xE0E4F0)}, {0.4, Hex(0x9A94AA)}, {1, Hex(0x5A6A7A)}});
     cairo_move_to(cr, 0, 480);
     for (int x = 0; x <= 640; x += 8) cairo_line_to(cr, x, 330 + 20 * std::sin(x * 0.01 + 1));
     cairo_line_to(cr, 640, 480);
