@@ -7,8 +7,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <deque>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #if defined(__SSE__)
 #include <xmmintrin.h>
@@ -135,9 +140,11 @@ public:
         body_.Set(5200.0f, 0.3f);
         air_.Set(2500.0f, 0.0f);
         top_.Set(7500.0f, 0.0f);
-        ring_[0].SetHz(5150.0f);
-        ring_[1].SetHz(5870.0f);
-        ring_[2].SetHz(6640.0f);
+        const float ringHz[3] = {5150.0f, 5870.0f, 6640.0f};
+        for (int k = 0; k < 3; ++k) {
+            ringStep_[k][0] = std::cos(2.0f * kPi * ringHz[k] * kSampleTime);
+            ringStep_[k][1] = std::sin(2.0f * kPi * ringHz[k] * kSampleTime);
+        }
     }
     bool Render(float* left, float* right, int count) override {
         for (int i = 0; i < count; ++i, ++age_) {
@@ -152,7 +159,15 @@ public:
             // Kept under 7.5 kHz: what lies above adds to the peak level but nothing to the beat.
             const float crack = top_.Low(air_.High(n) * 0.8f + body_.Band(n) * 1.2f);
             // The wires' ring: three faint inharmonic partials high up, where the beat bands listen.
-            const float ring = (ring_[0].Sine() + ring_[1].Sine() + ring_[2].Sine()) * ringEnv_;
+            float ring = 0.0f;
+            for (int k = 0; k < 3; ++k) {
+                // A fixed sine by rotating a unit vector: a multiply-add instead of a sin() call.
+                const float c = ringPhase_[k][0], sn = ringPhase_[k][1];
+                ringPhase_[k][0] = c * ringStep_[k][0] - sn * ringStep_[k][1];
+                ringPhase_[k][1] = sn * ringStep_[k][0] + c * ringStep_[k][1];
+                ring += sn;
+            }
+            ring *= ringEnv_;
             ringEnv_ *= kRingFall;
             const float x = (tone * 0.3f + crack * noiseEnv_ * 1.1f + ring * 0.2f) * event_.velocity;
             noiseEnv_ *= kNoiseFall;
@@ -168,7 +183,9 @@ private:
     static inline const float kNoiseFall = std::exp(-kSampleTime / 0.11f);
     static inline const float kRingFall = std::exp(-kSampleTime / 0.07f);
     Noise noise_;
-    Oscillator tone1_, tone2_, ring_[3];
+    Oscillator tone1_, tone2_;
+    float ringStep_[3][2];
+    float ringPhase_[3][2] = {{1.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 0.0f}};
     Svf body_, air_, top_;
     float bend_ = 1.0f, toneEnv_ = 1.0f, noiseEnv_ = 1.0f, ringEnv_ = 1.0f;
 };
@@ -178,13 +195,13 @@ public:
     explicit ClapVoice(const NoteEvent& e) : Voice(e), noise_(SeedOf(e)) { band_.Set(1500.0f, 0.45f); }
     bool Render(float* left, float* right, int count) override {
         for (int i = 0; i < count; ++i, ++age_) {
-            const float t = Seconds();
-            // Three hands a few milliseconds apart, then the room's tail.
-            float env = 0.0f;
-            for (float at : {0.0f, 0.009f, 0.019f}) {
-                if (t >= at) env = std::max(env, std::exp(-(t - at) / 0.004f));
-            }
-            if (t >= 0.026f) env = std::max(env, 0.55f * std::exp(-(t - 0.026f) / 0.09f));
+            // Three hands a few milliseconds apart, then the room's tail: each restarts the fast
+            // envelope, the tail takes over once it is the louder.
+            if (age_ == kHands[1] || age_ == kHands[2]) hand_ = 1.0f;
+            if (age_ == kTailStart) tail_ = 0.55f;
+            const float env = std::max(hand_, tail_);
+            hand_ *= kHandFall;
+            tail_ *= kTailFall;
             const float x = band_.Band(noise_.Next()) * env * 2.2f * event_.velocity;
             left[i] += x * 0.9f;
             right[i] += x;
@@ -193,8 +210,13 @@ public:
     }
 
 private:
+    static constexpr long kHands[3] = {0, 397, 838};  // 0, 9 and 19 ms
+    static constexpr long kTailStart = 1147;          // 26 ms
+    static inline const float kHandFall = std::exp(-kSampleTime / 0.004f);
+    static inline const float kTailFall = std::exp(-kSampleTime / 0.09f);
     Noise noise_;
     Svf band_;
+    float hand_ = 1.0f, tail_ = 0.0f;
 };
 
 class HatVoice final : public Voice {
@@ -319,7 +341,7 @@ public:
     ChordVoice(const NoteEvent& e, bool stab)
         : Voice(e),
           stab_(stab),
-          envelope_(stab ? Envelope(0.002f, 0.13f, 0.0f, 0.08f) : Envelope(0.5f, 1.5f, 0.8f, 0.45f)) {
+          envelope_(stab ? Envelope(0.002f, 0.13f, 0.0f, 0.08f) : Envelope(0.5f, 1.5f, 0.8f, 0.32f)) {
         const float hz = NoteHz(e.note);
         const uint32_t seed = SeedOf(e);
         saws_[0].SetHz(hz * 0.9942f);
@@ -640,9 +662,9 @@ private:
 #endif
 };
 
-// Mixes every voice of the score into `frames` stereo float frames, interleaved.
-std::vector<float> Mix(const Score& score, long frames) {
-    std::vector<float> master(size_t(frames) * 2, 0.0f);
+// Mixes every voice of the score into `frames` stereo frames at `master` (interleaved, zeroed by
+// the caller). Tells `progress` how many frames are finished every few blocks and at the end.
+void Mix(const Score& score, long frames, float* master, const std::function<void(long)>& progress) {
     std::vector<std::unique_ptr<Voice>> voices;
     PingPongDelay echo(3 * kSamplesPerSixteenth, 0.38f, 3500.0f);
     Reverb room(0.84f, 0.3f);
@@ -692,7 +714,7 @@ std::vector<float> Mix(const Score& score, long frames) {
         voices.resize(kept);
 
         const float depth = DuckDepthAt(int(blockStart / kSamplesPerBar));
-        float* out = master.data() + 2 * blockStart;
+        float* out = master + 2 * blockStart;
         for (int i = 0; i < n; ++i) {
             const long sample = blockStart + i;
             while (nextKick < kicks.size() && kicks[nextKick] <= sample) {
@@ -708,71 +730,156 @@ std::vector<float> Mix(const Score& score, long frames) {
             out[2 * i] = l;
             out[2 * i + 1] = r;
         }
+        if ((blockStart / kBlock) % 64 == 63) progress(blockStart + n);
     }
-    return master;
+    progress(frames);
 }
 
-// Holds every sample at or under `ceiling`: the gain needed at each frame is looked for `kLook`
-// frames ahead, only allowed to recover slowly, then smoothed over the look-ahead window; since the
-// smoothing averages values that are all at most the gain a peak needs, the peak itself is always
-// brought under the ceiling.
+// The last stage, frame by frame in order, so that it can follow the mix while it is rendered: the
+// fade at the end, the master gain, then a look-ahead limiter that holds every sample at or under
+// the ceiling. The gain a frame needs is looked for kLook frames ahead, allowed to recover only
+// slowly, then averaged over the look-ahead window; every value in that average is at most what
+// the peak needs, so the peak itself always ends under the ceiling.
+class Mastering {
+public:
+    using Output = std::function<void(long frame, float left, float right)>;
+    Mastering(long frames, float gain, long fadeStart, long fadeEnd, float ceiling)
+        : frames_(frames), gain_(gain), fadeStart_(fadeStart), fadeEnd_(fadeEnd), ceiling_(ceiling) {}
+
+    // Takes the frames of `mix` up to `available` and hands every frame it can finish to `out`;
+    // the last kLook frames wait for the frames after them, or for `available` to reach the end.
+    void Run(const float* mix, long available, const Output& out) {
+        for (; pushed_ < available; ++pushed_) {
+            const long j = pushed_;
+            const float peak = std::max(std::fabs(Level(mix, j, 0)), std::fabs(Level(mix, j, 1)));
+            need_[j % kRing] = peak > ceiling_ ? ceiling_ / peak : 1.0f;
+            // Candidates for the window's minimum, their needs increasing from the front.
+            while (!queue_.empty() && need_[queue_.back() % kRing] >= need_[j % kRing]) queue_.pop_back();
+            queue_.push_back(j);
+            if (j >= kLook) Emit(mix, j - kLook, out);
+        }
+        if (available == frames_) {
+            while (emitted_ < frames_) Emit(mix, emitted_, out);
+        }
+    }
+
+private:
+    static constexpr long kLook = 96;
+    static constexpr long kRing = 256;
+
+    float Level(const float* mix, long frame, int channel) const {
+        float value = mix[2 * frame + channel];
+        if (frame >= fadeStart_) {
+            // Half a cosine from full level to silence over the fade.
+            value *=
+                frame >= fadeEnd_
+                    ? 0.0f
+                    : 0.5f + 0.5f * std::cos(kPi * float(frame - fadeStart_) / float(fadeEnd_ - fadeStart_));
+        }
+        return value * gain_;
+    }
+    void Emit(const float* mix, long i, const Output& out) {
+        while (queue_.front() < i) queue_.pop_front();
+        const float ahead = need_[queue_.front() % kRing];
+        held_ = std::min(ahead, held_ + (1.0f - held_) * kRecover);
+        heldRing_[i % kRing] = held_;
+        sum_ += held_;
+        if (i >= kLook) sum_ -= heldRing_[(i - kLook) % kRing];
+        const float smooth = float(sum_ / double(std::min(i + 1, kLook)));
+        out(i, Level(mix, i, 0) * smooth, Level(mix, i, 1) * smooth);
+        emitted_ = i + 1;
+    }
+
+    // About 50 ms to recover once a peak has passed.
+    static inline const float kRecover = 1.0f - std::exp(-kSampleTime / 0.05f);
+    long frames_;
+    float gain_;
+    long fadeStart_, fadeEnd_;
+    float ceiling_;
+    long pushed_ = 0, emitted_ = 0;
+    float need_[kRing] = {};
+    float heldRing_[kRing] = {};
+    std::deque<long> queue_;
+    float held_ = 1.0f;
+    double sum_ = 0.0;
+};
+
+int16_t ToPcm(float value) {
+    return int16_t(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+}
+
+Mastering TrackMastering(long frames) {
+    // Past the end of the run the track fades out over four bars.
+    return Mastering(frames, kMasterGain, BarSample(127), BarSample(131), kMasterCeiling);
+}
+
 }  // namespace
 
 void LimitPeaks(std::vector<float>& samples, float ceiling) {
-    constexpr int kLook = 96;
     const long frames = long(samples.size() / 2);
-    std::vector<float> need(static_cast<size_t>(frames));
-    for (long i = 0; i < frames; ++i) {
-        const float peak = std::max(std::fabs(samples[2 * i]), std::fabs(samples[2 * i + 1]));
-        need[i] = peak > ceiling ? ceiling / peak : 1.0f;
-    }
-    // Minimum over the frames ahead, with a recovery of about 50 ms once a peak has passed.
-    std::vector<float> gain(static_cast<size_t>(frames));
-    const float recover = 1.0f - std::exp(-kSampleTime / 0.05f);
-    float held = 1.0f;
-    // Sliding minimum over [i, i + kLook], with a queue of candidate frames whose needs increase.
-    std::vector<float> ahead(static_cast<size_t>(frames));
-    std::deque<long> queue;
-    for (long i = frames - 1; i >= 0; --i) {
-        while (!queue.empty() && need[queue.back()] >= need[i]) queue.pop_back();
-        queue.push_back(i);
-        while (queue.front() > i + kLook) queue.pop_front();
-        ahead[i] = need[queue.front()];
-    }
-    for (long i = 0; i < frames; ++i) {
-        held = std::min(ahead[i], held + (1.0f - held) * recover);
-        gain[i] = held;
-    }
-    double sum = 0.0;
-    for (long i = 0; i < frames; ++i) {
-        sum += gain[i];
-        if (i >= kLook) sum -= gain[i - kLook];
-        const float smooth = float(sum / double(std::min<long>(i + 1, kLook)));
-        samples[2 * i] *= smooth;
-        samples[2 * i + 1] *= smooth;
-    }
+    const std::vector<float> input = samples;
+    Mastering limiter(frames, 1.0f, frames, frames, ceiling);
+    limiter.Run(input.data(), frames, [&samples](long frame, float left, float right) {
+        samples[size_t(2 * frame)] = left;
+        samples[size_t(2 * frame + 1)] = right;
+    });
 }
 
 std::vector<int16_t> RenderMusic(long frames) {
     ScopedFlushDenormals flush;
     const Score score = ComposeScore();
-    std::vector<float> mix = Mix(score, frames);
-    // Past the end of the run the track fades out over four bars.
-    const long fadeStart = BarSample(127), fadeEnd = BarSample(131);
-    for (long i = fadeStart; i < frames; ++i) {
-        const float k = i >= fadeEnd
-                            ? 0.0f
-                            : 0.5f + 0.5f * std::cos(kPi * float(i - fadeStart) / float(fadeEnd - fadeStart));
-        mix[2 * i] *= k;
-        mix[2 * i + 1] *= k;
-    }
-    for (float& s : mix) s *= kMasterGain;
-    LimitPeaks(mix, kMasterCeiling);
+    std::vector<float> mix(size_t(frames) * 2, 0.0f);
+    Mix(score, frames, mix.data(), [](long) {});
     std::vector<int16_t> out(mix.size());
-    for (size_t i = 0; i < mix.size(); ++i) {
-        out[i] = int16_t(std::lround(std::clamp(mix[i], -1.0f, 1.0f) * 32767.0f));
-    }
+    TrackMastering(frames).Run(mix.data(), frames, [&out](long frame, float left, float right) {
+        out[size_t(2 * frame)] = ToPcm(left);
+        out[size_t(2 * frame + 1)] = ToPcm(right);
+    });
     return out;
+}
+
+std::vector<uint8_t> RenderAndEncodeMp3(long frames) {
+    const Score score = ComposeScore();
+    std::vector<float> mix(size_t(frames) * 2, 0.0f);
+    // The mix is rendered on a thread of its own while this one masters and encodes what is done.
+    std::mutex mutex;
+    std::condition_variable changed;
+    long rendered = 0;
+    std::exception_ptr failure;
+    std::jthread mixer([&] {
+        ScopedFlushDenormals flush;
+        try {
+            Mix(score, frames, mix.data(), [&](long done) {
+                std::lock_guard<std::mutex> lock(mutex);
+                rendered = done;
+                changed.notify_one();
+            });
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(mutex);
+            failure = std::current_exception();
+            rendered = frames;
+            changed.notify_one();
+        }
+    });
+    Mp3Encoder encoder;
+    Mastering mastering = TrackMastering(frames);
+    std::vector<int16_t> chunk;
+    long taken = 0;
+    while (taken < frames) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return rendered > taken; });
+            taken = rendered;
+            if (failure) std::rethrow_exception(failure);
+        }
+        mastering.Run(mix.data(), taken, [&chunk](long, float left, float right) {
+            chunk.push_back(ToPcm(left));
+            chunk.push_back(ToPcm(right));
+        });
+        encoder.Encode(chunk.data(), chunk.size() / 2);
+        chunk.clear();
+    }
+    return encoder.Finish();
 }
 
 }  // namespace assets

@@ -7,6 +7,7 @@
 #include "AssetBuilder/TempoMap.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace assets {
@@ -22,10 +23,32 @@ std::vector<int16_t> RenderMusic(long frames = kTrackSamples);
 // falls just before a peak and recovers over about 50 ms; material under the ceiling is untouched.
 void LimitPeaks(std::vector<float>& interleaved, float ceiling);
 
-// Encodes interleaved 44.1 kHz stereo as 192 kbit/s CBR mp3 with a LAME tag in the first frame.
+// Encodes interleaved 44.1 kHz stereo as 192 kbit/s CBR mp3 with a LAME tag in the first frame,
+// fed in pieces as they come.
+class Mp3Encoder {
+public:
+    Mp3Encoder();
+    ~Mp3Encoder();
+    Mp3Encoder(const Mp3Encoder&) = delete;
+    Mp3Encoder& operator=(const Mp3Encoder&) = delete;
+
+    void Encode(const int16_t* interleaved, size_t frames);
+    // Flushes the last frames and puts the finished tag at the start. The encoder is spent after it.
+    std::vector<uint8_t> Finish();
+
+private:
+    struct Lame;
+    std::unique_ptr<Lame> lame_;
+    std::vector<uint8_t> out_;
+};
+
 std::vector<uint8_t> EncodeMp3(const std::vector<int16_t>& interleaved);
 
-// RenderMusic then EncodeMp3, as the archive member.
+// The same bytes as EncodeMp3(RenderMusic(frames)), in less time: the mix renders on a second
+// thread while this one masters and encodes the part already rendered.
+std::vector<uint8_t> RenderAndEncodeMp3(long frames = kTrackSamples);
+
+// The music as its archive member.
 ArchiveMember BuildMusic();
 
 }  // namespace assets
