@@ -24,7 +24,7 @@ build: configure
 
 ifeq ($(DATA_DIR),)
 run: build
-	cd $(BUILD)/assets && ../zembravale
+	cd $(BUILD)/assets && "$(CURDIR)/$(BUILD)/zembravale"
 else
 run: build
 	cd "$(DATA_DIR)" && "$(CURDIR)/$(BUILD)/zembravale"
