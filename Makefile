@@ -3,11 +3,11 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # The demo reads tarnos.zip from its working directory: DATA_DIR picks that folder. Left empty,
-# the demo runs here on the archive the asset builder generates.
+# the demo runs in $(BUILD)/assets, on the archive the asset builder generates there.
 DATA_DIR   ?=
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench test-sanitize assets clean
+.PHONY: all deps configure build run test bench test-sanitize clean
 
 all: build
 
@@ -22,13 +22,9 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Generates tarnos.zip with the asset builder when it is missing or older than the builder.
-assets: build
-	@bash scripts/make-assets.sh $(BUILD) tarnos.zip
-
 ifeq ($(DATA_DIR),)
-run: assets
-	./$(BUILD)/zembravale
+run: build
+	cd $(BUILD)/assets && "$(CURDIR)/$(BUILD)/zembravale"
 else
 run: build
 	cd "$(DATA_DIR)" && "$(CURDIR)/$(BUILD)/zembravale"

@@ -324,6 +324,7 @@ std::array<int, 4> InkBox(const assets::Canvas& canvas) {
 
 TEST(SpriteKit, LetteringFillsItsBoxWithoutSpillingOutlineOrShadow) {
     const assets::LetterStyle heavy{"DejaVu Sans Bold", 0xFFFFFF, 0xFFFFFF, 0, 6.0, 0x808080, 8, 6};
+    const assets::LetterStyle plain{"DejaVu Sans Bold", 0xFFFFFF, 0xFFFFFF, 0, 0.0, 0, 0, 0};
     const assets::LetterStyle leftShadow{
         "DejaVu Serif Bold Italic", 0xFFFFFF, 0xFFFFFF, 0, 2.0, 0x808080, -7, -5};
     struct Case {
@@ -334,11 +335,14 @@ TEST(SpriteKit, LetteringFillsItsBoxWithoutSpillingOutlineOrShadow) {
                  {"Tall\nthree\nlines", &heavy, 160, 220, 0},
                  {"Leaning", &leftShadow, 260, 90, 0},
                  {"Tilted!", &heavy, 280, 140, -9},
-                 {"<span size=\"50%\">small</span> Big", &leftShadow, 240, 70, 12}};
+                 {"<span size=\"50%\">small</span> Big", &leftShadow, 240, 70, 12},
+                 // long lines at a small size: hinting widens them beyond what the full-size outline measures
+                 {"This production contains flashing lights, loud music,\nfalling bombs and cows of uncertain origin.",
+                  &plain, 580, 48, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.markup);
         // the box sits inside a larger canvas so that anything spilling out of it shows
-        assets::Canvas canvas(400, 300);
+        assets::Canvas canvas(700, 300);
         const double x = 50, y = 40;
         assets::DrawLettering(canvas.cr(), c.markup, *c.style, x, y, c.w, c.h, assets::Align::kCentre,
                               c.degrees);

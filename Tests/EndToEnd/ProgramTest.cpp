@@ -103,6 +103,17 @@ TEST(Program, PlaysTheWholeProductionToTheEndAndExitsZero) {
     EXPECT_GE(std::filesystem::file_size(audio), 245ull * 44100 * 4);
 }
 
+TEST(Program, PlaysTheGeneratedArchiveWithoutABox) {
+    const std::filesystem::path generated = ZV_BINARY_DIR "/assets/tarnos.zip";
+    if (!std::filesystem::exists(generated)) GTEST_SKIP() << "the build did not generate " << generated;
+    TempDir dir;
+    std::filesystem::copy_file(generated, dir.File("tarnos.zip"));
+    const ProcessResult run = RunProcess({kProgram}, dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Boxes(run.err), "");
+}
+
 TEST(Program, WithoutAnArchiveShowsTheArchiveBoxesThenCannotPlay) {
     TempDir dir;
     const ProcessResult run = RunProcess({kProgram}, dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);

@@ -242,14 +242,31 @@ double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& 
     };
     // Measure at 1:1, then scale so the tighter side is filled: a tilted line of glyphs fills its box
     // better than its tilted ink rectangle would.
-    build(1.0, 0.0, 0.0);
-    const double scale = std::min(innerW / (extent[2] - extent[0]), innerH / (extent[3] - extent[1]));
-    double dx = x + padLeft - extent[0] * scale, dy = y + padTop - extent[1] * scale;
-    if (align == Align::kCentre) {
-        dx += (innerW - (extent[2] - extent[0]) * scale) / 2;
-        dy += (innerH - (extent[3] - extent[1]) * scale) / 2;
-    }
+    // Glyph outlines are hinted for the size they are drawn at, so the extent does not scale exactly
+    // with the type: measure again where it lands and correct until it sits inside its box.
+    double scale = 1.0, dx = 0.0, dy = 0.0;
     build(scale, dx, dy);
+    for (int pass = 0; pass < 4; ++pass) {
+        const double width = extent[2] - extent[0], height = extent[3] - extent[1];
+        const double fit = std::min(innerW / width, innerH / height);
+        // place the measured extent at the box's top-left (or centre), scaled by `fit` about its corner
+        const double left = dx + (extent[0] - dx) * fit, top = dy + (extent[1] - dy) * fit;
+        double targetLeft = x + padLeft, targetTop = y + padTop;
+        if (align == Align::kCentre) {
+            targetLeft += (innerW - width * fit) / 2;
+            targetTop += (innerH - height * fit) / 2;
+        }
+        scale *= fit;
+        dx += targetLeft - left;
+        dy += targetTop - top;
+        build(scale, dx, dy);
+        if (extent[0] >= x + padLeft - 0.5 && extent[2] <= x + padLeft + innerW + 0.5 &&
+            extent[1] >= y + padTop - 0.5 && extent[3] <= y + padTop + innerH + 0.5) {
+            break;
+        }
+        scale *= 0.995;  // hinting made it a little wider than measured: shrink a touch and try again
+        build(scale, dx, dy);
+    }
     PathPtr glyphs(cairo_copy_path(cr));
     const double y0 = extent[1], y1 = extent[3];
     cairo_new_path(cr);
