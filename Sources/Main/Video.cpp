@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -20,6 +21,9 @@ SDL_Surface* VideoFailure(const char* caption) {
 }  // namespace
 
 SDL_Surface* InitVideo() {
+    // The loop has no frame cap of its own: the display's vsync paces it where one is offered. The
+    // full-screen 640 x 480 picture is scaled keeping its shape (pillarboxed on wide screens).
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) == -1) return VideoFailure("SDL_Init Error");
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     if (info == nullptr) return VideoFailure("SDL_GetVideoInfo Error");
