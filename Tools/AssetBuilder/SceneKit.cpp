@@ -111,6 +111,31 @@ void TextPath(cairo_t* cr, const std::string& text, const std::string& font, dou
     g_object_unref(layout);
 }
 
+void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry) {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
+    cairo_restore(cr);
+}
+
+void ToplessMountainPath(cairo_t* cr) {
+    const auto& ridge = MountainRidge();
+    const auto& broken = BrokenRidge();
+    std::vector<Point> pts;
+    for (const Point& p : ridge) {
+        if (p.x < broken.front().x) pts.push_back(p);
+    }
+    pts.insert(pts.end(), broken.begin(), broken.end());
+    for (const Point& p : ridge) {
+        if (p.x > broken.back().x) pts.push_back(p);
+    }
+    pts.push_back({640, 480});
+    pts.push_back({0, 480});
+    PolygonPath(cr, pts);
+}
+
 void PolygonPath(cairo_t* cr, const std::vector<Point>& points) {
     if (points.empty()) return;
     // Every shape is wound the same way (clockwise on screen) so that shapes combined into one
@@ -577,14 +602,7 @@ void DrawHead(cairo_t* cr, const Figure& f, const Joints& j, const Pose& p) {
     cairo_rotate(cr, Rad(p.lean + p.head));
     cairo_scale(cr, facing * 1.16, 1.16);  // features below are laid out for a head of 0.056 x 0.068
     const double rx = 0.056 * H, ry = 0.068 * H;
-    auto ellipse = [&](double cx, double cy, double ex, double ey) {
-        cairo_save(cr);
-        cairo_translate(cr, cx, cy);
-        cairo_scale(cr, ex, ey);
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
-        cairo_restore(cr);
-    };
+    auto ellipse = [&](double cx, double cy, double ex, double ey) { EllipsePath(cr, cx, cy, ex, ey); };
     if (f.view == View::Back) {
         ellipse(-rx, 0.005 * H, 0.012 * H, 0.02 * H);
         ellipse(rx, 0.005 * H, 0.012 * H, 0.02 * H);

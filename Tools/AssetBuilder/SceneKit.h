@@ -57,6 +57,8 @@ void InkShape(cairo_t* cr, Rgb fill, Rgb ink, double width, double contrast = 0.
 // top-left at (x, y) to the current path; the size of that box comes from TextExtent.
 void TextPath(cairo_t* cr, const std::string& text, const std::string& font, double x, double y);
 void PolygonPath(cairo_t* cr, const std::vector<Point>& points);
+// An ellipse centred on (cx, cy) as a new sub-path.
+void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry);
 // A limb: circles of diameter wa at a and wb at b joined by their common tangents.
 void CapsulePath(cairo_t* cr, Point a, Point b, double wa, double wb);
 // Small stars of random size and brightness inside the rectangle.
@@ -115,6 +117,8 @@ void MountainPath(cairo_t* cr);
 // Where the topless peak breaks: the jagged top edge of what is left, left to right, starting and
 // ending on the ridge.
 const std::vector<Point>& BrokenRidge();
+// The mountain with its summit blown off: the ridge with the broken edge in place of the top.
+void ToplessMountainPath(cairo_t* cr);
 
 // Stylised people. Angles are in degrees, 0 pointing straight down, 90 towards +x, 180 up.
 enum class View { Front, Back, Right, Left };

@@ -13,15 +13,7 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-
-void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) {
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
-    cairo_restore(cr);
-}
+void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) { EllipsePath(cr, cx, cy, rx, ry); }
 
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_new_sub_path(cr);

@@ -50,19 +50,7 @@ void MountainShape(cairo_t* cr, bool topless) {
         MountainPath(cr);
         return;
     }
-    const auto& ridge = MountainRidge();
-    const auto& broken = BrokenRidge();
-    std::vector<Point> pts;
-    for (const Point& p : ridge) {
-        if (p.x < broken.front().x) pts.push_back(p);
-    }
-    pts.insert(pts.end(), broken.begin(), broken.end());
-    for (const Point& p : ridge) {
-        if (p.x > broken.back().x) pts.push_back(p);
-    }
-    pts.push_back({640, 480});
-    pts.push_back({0, 480});
-    PolygonPath(cr, pts);
+    ToplessMountainPath(cr);
 }
 
 // Rock, gullies and snow, per pixel over the opaque silhouette: a lit east face right of the

@@ -11,14 +11,7 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) {
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
-    cairo_restore(cr);
-}
+void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) { EllipsePath(cr, cx, cy, rx, ry); }
 
 void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
                  Rgb outline, double outlineWidth) {
@@ -455,19 +448,7 @@ void FinDawn(Canvas& canvas) {
         Glow(cr, 310 + t * 300 + rnd.Range(-10, 10), 180 - t * 140 + rnd.Range(-10, 10), 30 + t * 50, Hex(0x6A5A70),
              0.5 * (1 - t * 0.6), false);
     }
-    std::vector<Point> pts;
-    const auto& ridge = MountainRidge();
-    const auto& broken = BrokenRidge();
-    for (const Point& p : ridge) {
-        if (p.x < broken.front().x) pts.push_back(p);
-    }
-    pts.insert(pts.end(), broken.begin(), broken.end());
-    for (const Point& p : ridge) {
-        if (p.x > broken.back().x) pts.push_back(p);
-    }
-    pts.push_back({640, 480});
-    pts.push_back({0, 480});
-    PolygonPath(cr, pts);
+    ToplessMountainPath(cr);
     FillPathVertical(cr, 180, 480, {{0, Hex(0x5A3A5A)}, {1, Hex(0x1A1426)}});
     Glow(cr, 310, 196, 60, Hex(0xFF9040), 0.4);
     cairo_move_to(cr, 0, 480);
