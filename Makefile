@@ -36,10 +36,12 @@ test: build
 bench: build
 	./$(BUILD)/zembravale-bench
 
+# The build runs the asset builder too, so the suppressions apply to it as well as to the tests.
+test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/scripts/lsan.supp
 test-sanitize: deps
 	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
-	cd $(BUILD)-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize
