@@ -7,7 +7,7 @@
 
 #include "Render/PixelOps.h"
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(ZV_SCALAR)  // ZV_SCALAR builds the plain loops only, for testing them
 #include <emmintrin.h>
 #define ZV_SSE2 1
 #endif
@@ -71,7 +71,7 @@ inline __m128i MultiplyLow(__m128i a, __m128i b) {
 void CopyColour(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             const __m128i key = Splat(kKeyMask);
             Store(d + i, _mm_or_si128(_mm_and_si128(Load(d + i), key), _mm_andnot_si128(key, Load(s + i))));
@@ -83,7 +83,7 @@ void CopyColour(uint32_t* d, const uint32_t* s, int32_t n) {
 void CopyUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             const __m128i src = Load(s + i);
             Store(d + i, Select(KeyIs(src, 0xFF), Load(d + i), src));
@@ -97,7 +97,7 @@ void CopyUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
 void CopyOpaque(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             const __m128i src = Load(s + i);
             Store(d + i, Select(KeyIs(src, 0), src, Load(d + i)));
@@ -111,7 +111,7 @@ void CopyOpaque(uint32_t* d, const uint32_t* s, int32_t n) {
 void CopyOpaqueReversed(uint32_t* d, const uint32_t* last, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             // Words last[-i-3] .. last[-i], turned around.
             const __m128i src = _mm_shuffle_epi32(Load(last - i - 3), _MM_SHUFFLE(0, 1, 2, 3));
@@ -126,7 +126,7 @@ void CopyOpaqueReversed(uint32_t* d, const uint32_t* last, int32_t n) {
 void AddColour(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             // Clearing the source's key byte makes the saturating byte add keep the target's.
             Store(d + i, _mm_adds_epu8(Load(d + i), _mm_andnot_si128(Splat(kKeyMask), Load(s + i))));
@@ -138,7 +138,7 @@ void AddColour(uint32_t* d, const uint32_t* s, int32_t n) {
 void AddUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             Store(d + i, _mm_adds_epu8(Load(d + i), ColourUnlessTransparent(Load(s + i))));
 #endif
@@ -151,7 +151,7 @@ void AddUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
 void SubtractUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             Store(d + i, _mm_subs_epu8(Load(d + i), ColourUnlessTransparent(Load(s + i))));
 #endif
@@ -164,7 +164,7 @@ void SubtractUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
 void AddBlueAsGrey(uint32_t* d, const uint32_t* s, int32_t n) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             const __m128i blue = Splat(0xFF);
             const __m128i target = Load(d + i);
@@ -181,7 +181,7 @@ void AddBlueAsGrey(uint32_t* d, const uint32_t* s, int32_t n) {
 void AddGreyShifted(uint32_t* d, const uint32_t* s, int32_t n, int32_t shift) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             const __m128i g =
                 _mm_srl_epi32(_mm_and_si128(Load(s + i), Splat(0xFF)), _mm_cvtsi32_si128(shift));
@@ -195,7 +195,7 @@ void AddLevel(uint32_t* d, int32_t n, uint32_t amount) {
     const uint32_t add = Grey(amount);
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             Store(d + i, _mm_adds_epu8(Load(d + i), Splat(add)));
 #endif
@@ -207,7 +207,7 @@ void SubtractLevel(uint32_t* d, int32_t n, uint32_t amount) {
     const uint32_t sub = Grey(amount);
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             Store(d + i, _mm_subs_epu8(Load(d + i), Splat(sub)));
 #endif
@@ -298,7 +298,7 @@ void BlendUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n, float t) 
 void Threshold(uint32_t* d, int32_t n, int32_t level, uint32_t colour) {
     Run(
         n,
-        [&](int32_t i) {
+        [&]([[maybe_unused]] int32_t i) {
 #if ZV_SSE2
             const __m128i p = Load(d + i);
             const __m128i byte = Splat(0xFF);
