@@ -16,6 +16,8 @@ void CopyOpaque(uint32_t* d, const uint32_t* s, int32_t n);
 // d[i] := last[-i] where that word's key byte is 0 (a row read right to left)
 void CopyOpaqueReversed(uint32_t* d, const uint32_t* last, int32_t n);
 
+// d = min(255, d + s) per colour channel where s's key byte is 0, key kept
+void AddOpaque(uint32_t* d, const uint32_t* s, int32_t n);
 // d = min(255, d + s) per colour channel, key kept
 void AddColour(uint32_t* d, const uint32_t* s, int32_t n);
 // as AddColour where s's key byte is not 255
