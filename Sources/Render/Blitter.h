@@ -5,9 +5,9 @@
 // the order in which its overlapping pixels are read and written.
 #pragma once
 
-#include <cstdint>
-
 #include "Render/Bitmap.h"
+
+#include <cstdint>
 
 class Blitter {
 public:

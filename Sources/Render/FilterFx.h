@@ -2,9 +2,9 @@
 // brightness threshold, grey light maps and word-wise combinations of two pictures.
 #pragma once
 
-#include <cstdint>
-
 #include "Render/Bitmap.h"
+
+#include <cstdint>
 
 enum CombineOp : int32_t {
     CombineXor = 0,       // x = a ^ b

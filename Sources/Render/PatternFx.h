@@ -2,9 +2,9 @@
 // window copies out of larger pictures.
 #pragma once
 
-#include <cstdint>
-
 #include "Render/Bitmap.h"
+
+#include <cstdint>
 
 class PatternFx {
 public:
