@@ -70,7 +70,7 @@ void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t
 
 void Blitter::Clear(uint32_t value) {
     if (!Usable(target)) return;
-    std::fill_n(target->pixels, target->size, value);
+    spans::Fill(target->pixels, target->size, value);
 }
 
 void Blitter::CopyKeyed(const Bitmap* src) {
