@@ -3,6 +3,7 @@
 // INT_MAX, levels and shifts at and around their thresholds. The results must be identical.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <tuple>
 
@@ -136,9 +137,9 @@ TEST(MatchesReference, EveryOperation) {
               [](Random& r, const Bitmap&, const Bitmap*) {
                   const int32_t top = r.Chance(80) ? r.Between(-5, 480) : r.Position(480);
                   const bool wide = r.Chance(30);
-                  const int32_t bottom = wide           ? top + r.Between(0, 8)
-                                         : r.Chance(80) ? r.Between(top, 490)
-                                                        : r.Position(480);
+                  const int32_t near =
+                      static_cast<int32_t>(std::min<int64_t>(int64_t{top} + r.Between(0, 8), INT_MAX));
+                  const int32_t bottom = wide ? near : r.Chance(80) ? r.Between(top, 490) : r.Position(480);
                   return tuple(top, bottom,
                                wide ? r.OneOf<int32_t>({639, 640, 1000, INT_MAX, r.Between(100, 700)})
                                     : r.OneOf<int32_t>({0, 1, 30, -7, INT_MIN, r.Between(0, 60)}));
