@@ -88,9 +88,8 @@ void Blitter::Draw(const Bitmap* src, int32_t x, int32_t y) {
     const SpriteClip clip = ClipSprite(*target, x, y, src->width, src->height);
     if (clip.Empty()) return;
     for (int32_t r = clip.firstRow; r < clip.endRow; ++r) {
-        const uint32_t* s = src->Row(r);
-        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        spans::CopyOpaque(d + clip.firstColumn, s + clip.firstColumn, clip.endColumn - clip.firstColumn);
+        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + (int64_t{x} + clip.firstColumn);
+        spans::CopyOpaque(d, src->Row(r) + clip.firstColumn, clip.endColumn - clip.firstColumn);
     }
 }
 
@@ -101,9 +100,8 @@ void Blitter::DrawMirrored(const Bitmap* src, int32_t x, int32_t y) {
     // Target column x + c shows source column width - 1 - c.
     const int32_t last = src->width - 1;
     for (int32_t r = clip.firstRow; r < clip.endRow; ++r) {
-        const uint32_t* s = src->Row(r);
-        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        spans::CopyOpaqueReversed(d + clip.firstColumn, s + (last - clip.firstColumn),
+        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + (int64_t{x} + clip.firstColumn);
+        spans::CopyOpaqueReversed(d, src->Row(r) + (last - clip.firstColumn),
                                   clip.endColumn - clip.firstColumn);
     }
 }
