@@ -82,7 +82,6 @@ struct Operation {
 
 std::vector<Operation> Operations() {
     Frames& f = Data();
-    static const reference::Tables tables;
     const auto blit = [](Bitmap& t) {
         Blitter b;
         b.target = &t;
@@ -146,9 +145,9 @@ std::vector<Operation> Operations() {
         {"Rings", 6, [=](Bitmap& t) { pattern(t)->Rings(320, 240, ink, 10); },
          [](Bitmap& t) { reference::Rings(t, 320, 240, ink, 10); }},
         {"WarpedRings", 6, [=](Bitmap& t) { pattern(t)->WarpedRings(320, 240, ink, 10, 77, 10, 10); },
-         [](Bitmap& t) { reference::WarpedRings(t, tables, 320, 240, ink, 10, 77, 10, 10); }},
+         [](Bitmap& t) { reference::WarpedRings(t, 320, 240, ink, 10, 77, 10, 10); }},
         {"WarpedRings2", 6, [=](Bitmap& t) { pattern(t)->WarpedRings2(320, 240, ink, 10, 77, 1, 1, 10, 10); },
-         [](Bitmap& t) { reference::WarpedRings2(t, tables, 320, 240, ink, 10, 77, 1, 1, 10, 10); }},
+         [](Bitmap& t) { reference::WarpedRings2(t, 320, 240, ink, 10, 77, 1, 1, 10, 10); }},
         {"WaveBlur (-1, 480, 30)", 20, [=](Bitmap& t) { filter(t).WaveBlur(-1, 480, 30); },
          [](Bitmap& t) { reference::WaveBlur(t, -1, 480, 30); }},
         {"RotateRows", 2.5, [=](Bitmap& t) { filter(t).RotateRows(123); },

@@ -32,34 +32,36 @@ SpriteClip ClipSprite(const Bitmap& target, int32_t x, int32_t y, int32_t w, int
 
 // Nearest-neighbour sampling shared by DrawScaled and DrawScaledAdditive. The step is a float;
 // each index is the double product truncated, then held inside the source, since for sizes
-// beyond 2^24 the rounded step could reach one past the edge. The source column of each visible
-// target column is worked out once, not on every row.
-template <class Put>
-void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t w, int32_t h, Put put) {
+// beyond 2^24 the rounded step could reach one past the edge. The visible part of each output
+// row is gathered into a small buffer (once per distinct source row), then drawn with `draw`.
+template <class DrawSpan>
+void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t w, int32_t h,
+                DrawSpan draw) {
     if (w <= 0 || h <= 0 || src.Empty()) return;
     const SpriteClip clip = ClipSprite(target, x, y, w, h);
     if (clip.Empty()) return;
     const float stepX = static_cast<float>(static_cast<double>(src.width) / w);
     const float stepY = static_cast<float>(static_cast<double>(src.height) / h);
     const auto sourceColumn = [&](int32_t k) {
-        return static_cast<int32_t>(
-            std::min<int64_t>(static_cast<int64_t>(k * static_cast<double>(stepX)), src.width - 1));
+        return std::min<int64_t>(static_cast<int64_t>(k * static_cast<double>(stepX)), src.width - 1);
     };
-    constexpr int32_t kMaxColumns = 1024;
-    int32_t columns[kMaxColumns];
-    const int32_t span = clip.endColumn - clip.firstColumn;
-    const bool tabled = span <= kMaxColumns;
-    if (tabled) {
-        for (int32_t c = 0; c < span; ++c) columns[c] = sourceColumn(clip.firstColumn + c);
-    }
-    for (int32_t i = clip.firstRow; i < clip.endRow; ++i) {
-        const int64_t sourceRow =
-            std::min<int64_t>(static_cast<int64_t>(i * static_cast<double>(stepY)), src.height - 1);
-        const uint32_t* s = src.Row(static_cast<int32_t>(sourceRow));
-        uint32_t* d = target.Row(static_cast<int32_t>(int64_t{y} + i)) + (int64_t{x} + clip.firstColumn);
-        for (int32_t c = 0; c < span; ++c) {
-            const uint32_t pixel = s[tabled ? columns[c] : sourceColumn(clip.firstColumn + c)];
-            if ((pixel >> 24) == 0) d[c] = put(d[c], pixel);
+    constexpr int32_t kChunk = 1024;
+    int32_t columns[kChunk];
+    uint32_t gathered[kChunk];
+    for (int32_t first = clip.firstColumn; first < clip.endColumn; first += kChunk) {
+        const int32_t count = std::min(kChunk, clip.endColumn - first);
+        for (int32_t c = 0; c < count; ++c) columns[c] = static_cast<int32_t>(sourceColumn(first + c));
+        int64_t gatheredRow = -1;
+        for (int32_t i = clip.firstRow; i < clip.endRow; ++i) {
+            const int64_t sourceRow =
+                std::min<int64_t>(static_cast<int64_t>(i * static_cast<double>(stepY)), src.height - 1);
+            uint32_t* d = target.Row(static_cast<int32_t>(int64_t{y} + i)) + (int64_t{x} + first);
+            if (sourceRow != gatheredRow) {
+                const uint32_t* s = src.Row(static_cast<int32_t>(sourceRow));
+                for (int32_t c = 0; c < count; ++c) gathered[c] = s[columns[c]];
+                gatheredRow = sourceRow;
+            }
+            draw(d, gathered, count);
         }
     }
 }
@@ -68,7 +70,7 @@ void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t
 
 void Blitter::Clear(uint32_t value) {
     if (!Usable(target)) return;
-    std::fill_n(target->pixels, target->size, value);
+    spans::Fill(target->pixels, target->size, value);
 }
 
 void Blitter::CopyKeyed(const Bitmap* src) {
@@ -86,9 +88,8 @@ void Blitter::Draw(const Bitmap* src, int32_t x, int32_t y) {
     const SpriteClip clip = ClipSprite(*target, x, y, src->width, src->height);
     if (clip.Empty()) return;
     for (int32_t r = clip.firstRow; r < clip.endRow; ++r) {
-        const uint32_t* s = src->Row(r);
-        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        spans::CopyOpaque(d + clip.firstColumn, s + clip.firstColumn, clip.endColumn - clip.firstColumn);
+        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + (int64_t{x} + clip.firstColumn);
+        spans::CopyOpaque(d, src->Row(r) + clip.firstColumn, clip.endColumn - clip.firstColumn);
     }
 }
 
@@ -99,16 +100,15 @@ void Blitter::DrawMirrored(const Bitmap* src, int32_t x, int32_t y) {
     // Target column x + c shows source column width - 1 - c.
     const int32_t last = src->width - 1;
     for (int32_t r = clip.firstRow; r < clip.endRow; ++r) {
-        const uint32_t* s = src->Row(r);
-        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        spans::CopyOpaqueReversed(d + clip.firstColumn, s + (last - clip.firstColumn),
+        uint32_t* d = target->Row(static_cast<int32_t>(int64_t{y} + r)) + (int64_t{x} + clip.firstColumn);
+        spans::CopyOpaqueReversed(d, src->Row(r) + (last - clip.firstColumn),
                                   clip.endColumn - clip.firstColumn);
     }
 }
 
 void Blitter::DrawScaled(const Bitmap* src, int32_t x, int32_t y, int32_t w, int32_t h) {
     if (!Usable(target) || !Usable(src)) return;
-    ScaledBlit(*target, *src, x, y, w, h, [](uint32_t, uint32_t s) { return s; });
+    ScaledBlit(*target, *src, x, y, w, h, spans::CopyOpaque);
 }
 
 void Blitter::BlendKeyed(const Bitmap* src, float t) {
@@ -149,5 +149,5 @@ void Blitter::AddScreenMono(const Bitmap* src) {
 
 void Blitter::DrawScaledAdditive(const Bitmap* src, int32_t x, int32_t y, int32_t w, int32_t h) {
     if (!Usable(target) || !Usable(src)) return;
-    ScaledBlit(*target, *src, x, y, w, h, [](uint32_t d, uint32_t s) { return AddSaturated(d, s); });
+    ScaledBlit(*target, *src, x, y, w, h, spans::AddOpaque);
 }

@@ -1,6 +1,8 @@
 // The Blitter puts pictures on the target: clears, whole-frame copies, clipped sprites, and the
 // saturating blends. Pixels are 0xKKRRGGBB (see Bitmap.h). Operations never allocate, report
-// nothing, and a null source is a no-op.
+// nothing, and a null source is a no-op. Sizes are never trusted: each operation reads and writes
+// only what its bitmaps hold. A sprite drawn from the target onto itself gets no promise about
+// the order in which its overlapping pixels are read and written.
 #pragma once
 
 #include "Render/Bitmap.h"

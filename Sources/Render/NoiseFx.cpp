@@ -48,7 +48,7 @@ void NoiseFx::Bars(float amount) {
     int32_t row = 0;
     do {
         const uint32_t grey = static_cast<uint32_t>(platform::Rand()) & 0xFF;
-        std::fill_n(target->Row(row), target->pitch, grey * 0x010101u);
+        spans::Fill(target->Row(row), target->pitch, grey * 0x010101u);
         ++row;
     } while (row < target->rows && n > row);
 }

@@ -99,9 +99,8 @@ void PatternFx::CopyWindow(const Bitmap* src, int32_t x, int32_t y) {
     const int32_t endColumn =
         static_cast<int32_t>(std::clamp<int64_t>(int64_t{src->width} - x, 0, target->width));
     for (int32_t r = firstRow; r < endRow; ++r) {
-        const uint32_t* s = src->Row(static_cast<int32_t>(int64_t{y} + r)) + int64_t{x};
-        std::memmove(target->Row(r) + firstColumn, s + firstColumn,
-                     sizeof(uint32_t) * (endColumn - firstColumn));
+        const uint32_t* s = src->Row(static_cast<int32_t>(int64_t{y} + r)) + (int64_t{x} + firstColumn);
+        std::memmove(target->Row(r) + firstColumn, s, sizeof(uint32_t) * (endColumn - firstColumn));
     }
 }
 

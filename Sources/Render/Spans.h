@@ -7,6 +7,8 @@
 
 namespace spans {
 
+// d := value
+void Fill(uint32_t* d, int32_t n, uint32_t value);
 // d := (d & key) | (s & colour)
 void CopyColour(uint32_t* d, const uint32_t* s, int32_t n);
 // d := s where s's key byte is not 255
@@ -16,6 +18,8 @@ void CopyOpaque(uint32_t* d, const uint32_t* s, int32_t n);
 // d[i] := last[-i] where that word's key byte is 0 (a row read right to left)
 void CopyOpaqueReversed(uint32_t* d, const uint32_t* last, int32_t n);
 
+// d = min(255, d + s) per colour channel where s's key byte is 0, key kept
+void AddOpaque(uint32_t* d, const uint32_t* s, int32_t n);
 // d = min(255, d + s) per colour channel, key kept
 void AddColour(uint32_t* d, const uint32_t* s, int32_t n);
 // as AddColour where s's key byte is not 255
@@ -32,7 +36,7 @@ void AddLevel(uint32_t* d, int32_t n, uint32_t amount);
 void SubtractLevel(uint32_t* d, int32_t n, uint32_t amount);
 // d = clamp(trunc((1 - t) * s + t * d)) per colour channel where s's key byte is not 255, key kept
 void BlendUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n, float t);
-// d := colour where (2 * blue + green + red) >> 2 > level
+// d := colour where (2 * blue + green + red) >> 2 > level; any level
 void Threshold(uint32_t* d, int32_t n, int32_t level, uint32_t colour);
 
 // Word-wise d := a op b, wrapping modulo 2^32; d may be a or b.

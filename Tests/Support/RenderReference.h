@@ -304,8 +304,14 @@ inline void Rings(Bitmap& t, int32_t cx, int32_t cy, uint32_t colour, int32_t ph
     }
 }
 
-inline void WarpedRings(Bitmap& t, const Tables& tb, int32_t cx, int32_t cy, uint32_t colour, int32_t phase,
-                        int32_t d, int32_t shiftX, int32_t shiftY) {
+inline const Tables& SharedTables() {
+    static const Tables tables;
+    return tables;
+}
+
+inline void WarpedRings(Bitmap& t, int32_t cx, int32_t cy, uint32_t colour, int32_t phase, int32_t d,
+                        int32_t shiftX, int32_t shiftY) {
+    const Tables& tb = SharedTables();
     for (int64_t j = 0; j < kFrameHeight; ++j) {
         const int32_t b0 = Add32(j, -int64_t{cy});
         const int32_t b = Add32(Sar32(tb.cosine[Add32(d, b0) & 255], shiftY), b0);
@@ -317,8 +323,9 @@ inline void WarpedRings(Bitmap& t, const Tables& tb, int32_t cx, int32_t cy, uin
     }
 }
 
-inline void WarpedRings2(Bitmap& t, const Tables& tb, int32_t cx, int32_t cy, uint32_t colour, int32_t phase,
-                         int32_t d, int32_t rowStep, int32_t colStep, int32_t colShift, int32_t rowShift) {
+inline void WarpedRings2(Bitmap& t, int32_t cx, int32_t cy, uint32_t colour, int32_t phase, int32_t d,
+                         int32_t rowStep, int32_t colStep, int32_t colShift, int32_t rowShift) {
+    const Tables& tb = SharedTables();
     for (int64_t j = 0; j < kFrameHeight; ++j) {
         const int32_t o = Sar32(tb.sine[Shl32(Add32(d, j), rowStep) & 255], rowShift);
         for (int64_t i = 0; i < kFrameWidth; ++i) {
@@ -394,7 +401,7 @@ inline void AddGrey(Bitmap& t, const Bitmap* s) {
     AddGreyShifted(t, s, 0);
 }
 
-inline void Combine(Bitmap& t, const Bitmap* a, const Bitmap* b, int32_t op) {
+inline void Combine(Bitmap& t, const Bitmap* a, const Bitmap* b, CombineOp op) {
     if (!Holds(a) || !Holds(b)) return;
     for (int64_t i = 0; i < t.size; ++i) {
         if (i >= a->size || i >= b->size) break;
