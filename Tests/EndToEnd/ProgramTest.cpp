@@ -188,10 +188,12 @@ TEST(Program, EscapeEndsTheRunInARealWindow) {
     WriteArchive(dir, ShortMusic());
     VirtualDisplay x(dir);
     ASSERT_FALSE(x.display.empty());
-    // Music at its real pace: without Escape the run would last four minutes.
+    // Music at its real pace: without Escape the run would last four minutes. The X11 and session
+    // bus client libraries SDL loads keep objects to the end of the process, so a sanitized build
+    // checks leaks in the headless runs, not here.
     ChildProcess demo({kProgram}, dir.Path().string(),
                       {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
-                       "SDL_DISKAUDIOFILE=/dev/null"});
+                       "SDL_DISKAUDIOFILE=/dev/null", "ASAN_OPTIONS=detect_leaks=0"});
     const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
     bool found = false;
     for (int attempt = 0; attempt < 100 && demo.Running() && !found; ++attempt) {
@@ -206,7 +208,7 @@ TEST(Program, EscapeEndsTheRunInARealWindow) {
                dir.Path().string(), xdotoolEnv, 10);
     const ProcessResult run = demo.Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
 }
 
 }  // namespace
