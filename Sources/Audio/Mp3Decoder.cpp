@@ -114,8 +114,8 @@ bool Mp3Decoder::Open(const char* data, size_t length, std::string* error) {
     const off_t samples = mpg123_length(handle);
     if (samples <= 0) return refuse("no mp3 frames in the data");
 
-    // Reading the format decodes the first frame header and fixes the conversion, so later reads
-    // do not allocate; a rate or channel count the library cannot convert fails here.
+    // Reading the format parses the first frame and sets up the conversion: a rate or channel
+    // count the library cannot convert fails here, before anything plays.
     long rate = 0;
     int channels = 0;
     int encoding = 0;

@@ -43,7 +43,7 @@ public:
     int64_t LengthFrames() const { return lengthFrames; }
     // Decodes up to `frames` frames into `out` (2 * frames values). Returns how many were written;
     // fewer than asked only at the end of the stream or on a decoding error, after which it
-    // returns 0. Allocates nothing once Open has decoded the first frame.
+    // returns 0.
     size_t Read(int16_t* out, size_t frames);
     bool AtEnd() const { return ended; }
 
