@@ -55,7 +55,7 @@ void DrawColon(Canvas& canvas) {
 
 // A screw head: a shaded disc with a cross slot.
 void Screw(cairo_t* cr, double x, double y, double r, double turn) {
-    Ellipse(cr, x, y, r, r);
+    EllipsePath(cr, x, y, r, r);
     SetRadial(cr, x - r * 0.35, y - r * 0.35, r * 1.4, {0xE4E8EC, 0x8A9098, 0x30343A});
     FillAndOutline(cr, 0x121416, 1.2);
     cairo_save(cr);
@@ -232,14 +232,14 @@ void DrawLamp(cairo_t* cr) {
     const double x = 548, y = 92;
     // its red light spilling onto the casing
     Glow(cr, x, y, 160, 0xFF3010, 0.45);
-    Ellipse(cr, x, y, 54, 54);
+    EllipsePath(cr, x, y, 54, 54);
     SetLinear(cr, x - 54, y - 54, x + 54, y + 54, {0xF4F6F8, 0x7A8088, 0x2A2E34});
     FillAndOutline(cr, 0x0C0C0E, 2.0);
-    Ellipse(cr, x, y, 42, 42);
+    EllipsePath(cr, x, y, 42, 42);
     SetRadial(cr, x - 6, y - 8, 44, {0xFFFFF0, 0xFFB070, 0xF02A10, 0x780800});
     FillAndOutline(cr, 0x300000, 2.0);
     // a glint on the dome
-    Ellipse(cr, x - 16, y - 20, 10, 6);
+    EllipsePath(cr, x - 16, y - 20, 10, 6);
     SetHex(cr, 0xFFFFFF, 0.6);
     cairo_fill(cr);
 }
@@ -247,10 +247,10 @@ void DrawLamp(cairo_t* cr) {
 // A pressure gauge right of the display, its needle deep in the red.
 void DrawGauge(cairo_t* cr) {
     const double x = 532, y = 338, r = 62;
-    Ellipse(cr, x, y, r + 10, r + 10);
+    EllipsePath(cr, x, y, r + 10, r + 10);
     SetLinear(cr, x - r, y - r, x + r, y + r, {0xE8ECF0, 0x6A7078, 0x22262C});
     FillAndOutline(cr, 0x0C0C0E, 2.0);
-    Ellipse(cr, x, y, r, r);
+    EllipsePath(cr, x, y, r, r);
     SetRadial(cr, x, y - 20, r * 1.2, {0xF4F0E0, 0xC8C0A8});
     FillAndOutline(cr, 0x202020, 1.5);
     // the red sector near the end of the scale

@@ -5,6 +5,7 @@
 #include <png.h>
 #include <pango/pangocairo.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -186,6 +187,15 @@ std::vector<uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality) {
     std::vector<uint8_t> rgba = StraightRgba(canvas);
     KeyTransparent(rgba);
     return JpegFromRgb(rgba, canvas.width(), canvas.height(), quality, false);
+}
+
+void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry) {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
 }
 
 uint32_t Random::Next() {

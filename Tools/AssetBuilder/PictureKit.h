@@ -47,6 +47,9 @@ std::vector<uint8_t> EncodeJpeg(const Canvas& canvas, int quality, bool grey = f
 // A JPEG of a keyed picture: key green where transparent, like EncodeKeyedPng, then JPEG-coded.
 std::vector<uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality);
 
+// An ellipse centred on (cx, cy) as a new sub-path of the current path.
+void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry);
+
 // Deterministic random numbers for the pictures (xorshift; never the clock).
 class Random {
 public:

@@ -111,13 +111,12 @@ void TextPath(cairo_t* cr, const std::string& text, const std::string& font, dou
     g_object_unref(layout);
 }
 
-void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry) {
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
-    cairo_restore(cr);
+void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
+                 Rgb outline, double outlineWidth) {
+    double w, h;
+    TextExtent(cr, text, font, &w, &h);
+    const double f[3] = {fill.r, fill.g, fill.b}, o[3] = {outline.r, outline.g, outline.b};
+    DrawOutlinedText(cr, text, font, cx - w / 2, cy - h / 2, f, o, outlineWidth);
 }
 
 void ToplessMountainPath(cairo_t* cr) {

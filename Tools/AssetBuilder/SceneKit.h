@@ -57,8 +57,9 @@ void InkShape(cairo_t* cr, Rgb fill, Rgb ink, double width, double contrast = 0.
 // top-left at (x, y) to the current path; the size of that box comes from TextExtent.
 void TextPath(cairo_t* cr, const std::string& text, const std::string& font, double x, double y);
 void PolygonPath(cairo_t* cr, const std::vector<Point>& points);
-// An ellipse centred on (cx, cy) as a new sub-path.
-void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry);
+// Outlined text centred on (cx, cy).
+void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
+                 Rgb outline, double outlineWidth);
 // A limb: circles of diameter wa at a and wb at b joined by their common tangents.
 void CapsulePath(cairo_t* cr, Point a, Point b, double wa, double wb);
 // Small stars of random size and brightness inside the rectangle.

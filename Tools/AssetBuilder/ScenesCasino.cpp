@@ -13,8 +13,6 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) { EllipsePath(cr, cx, cy, rx, ry); }
-
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
@@ -22,14 +20,6 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) 
     cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
     cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
     cairo_close_path(cr);
-}
-
-void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
-                 Rgb outline, double outlineWidth) {
-    double w, h;
-    TextExtent(cr, text, font, &w, &h);
-    const double f[3] = {fill.r, fill.g, fill.b}, o[3] = {outline.r, outline.g, outline.b};
-    DrawOutlinedText(cr, text, font, cx - w / 2, cy - h / 2, f, o, outlineWidth);
 }
 
 // Light from a source reflected on rippling water: short dashes down a wobbling column.
@@ -349,7 +339,7 @@ void Banknote(cairo_t* cr, double x, double y, double angle, double scale) {
     SetColour(cr, Hex(0x2E5A34));
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
-    Ellipse(cr, 0, 0, 10, 11);
+    EllipsePath(cr, 0, 0, 10, 11);
     SetColour(cr, Hex(0xC8E0B8));
     cairo_fill(cr);
     CentredText(cr, "$", "DejaVu Serif Bold 12", 0, 0, Hex(0x1E4A26), Hex(0x1E4A26), 0);
@@ -392,7 +382,7 @@ void Lady(Canvas& canvas) {
     cairo_save(cr);
     cairo_translate(cr, j.head.x, j.head.y);
     cairo_rotate(cr, (lady.pose.lean + lady.pose.head) * kPi / 180);
-    Ellipse(cr, 0, 0.04 * H, 0.018 * H, 0.009 * H);
+    EllipsePath(cr, 0, 0.04 * H, 0.018 * H, 0.009 * H);
     SetColour(cr, Hex(0xD01838));
     cairo_fill(cr);
     cairo_set_line_width(cr, 2.5);
@@ -498,12 +488,12 @@ void CasinoView(Canvas& canvas) {
         Glow(cr, x, y, rnd.Range(4, 12), Mix(Hex(0xFFD070), Hex(0xFF60A0), rnd.Uniform()), 0.6);
     }
     // the card table in front, with chips
-    Ellipse(cr, 320, 470, 250, 70);
+    EllipsePath(cr, 320, 470, 250, 70);
     InkShape(cr, Hex(0x5A2A14), Hex(0x1A0A06), 2, 0.3);
-    Ellipse(cr, 320, 474, 226, 58);
+    EllipsePath(cr, 320, 474, 226, 58);
     SetColour(cr, Hex(0x1E6A3A));
     cairo_fill(cr);
-    Ellipse(cr, 320, 474, 180, 40);
+    EllipsePath(cr, 320, 474, 180, 40);
     SetColour(cr, Hex(0xE0D8B0), 0.5);
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
@@ -511,7 +501,7 @@ void CasinoView(Canvas& canvas) {
         const double x = rnd.Range(170, 470), y = rnd.Range(440, 478);
         const uint32_t colours[] = {0xD02030, 0x2040C0, 0xF0F0F0, 0x101010};
         for (int k = 0; k < 1 + static_cast<int>(rnd.Next() % 4); ++k) {
-            Ellipse(cr, x, y - k * 3, 9, 4);
+            EllipsePath(cr, x, y - k * 3, 9, 4);
             InkShape(cr, Hex(colours[i % 4]), Hex(0x101010), 0.8, 0.3);
         }
     }
@@ -871,7 +861,7 @@ void WesternSet(Canvas& canvas) {
     FillVertical(cr, 0, 322, 640, 158, {{0, Hex(0xB06A40)}, {0.5, Hex(0x7A4428)}, {1, Hex(0x3A2014)}});
     for (int i = 0; i < 120; ++i) {
         const double x = rnd.Range(0, 640), y = rnd.Range(330, 480);
-        Ellipse(cr, x, y, rnd.Range(2, 6) * (y - 300) / 80, rnd.Range(1, 2));
+        EllipsePath(cr, x, y, rnd.Range(2, 6) * (y - 300) / 80, rnd.Range(1, 2));
         SetColour(cr, Hex(0x2A1410), rnd.Range(0.1, 0.3));
         cairo_fill(cr);
     }
@@ -984,8 +974,8 @@ void Crooner(Canvas& canvas) {
     InkShape(cr, Hex(0x5A3018), ink, 2.5, 0.3);
     RoundedRect(cr, -166, -10, 24, 20, 4);
     InkShape(cr, Hex(0x3A1E10), ink, 2, 0.3);
-    Ellipse(cr, 30, 0, 44, 34);
-    Ellipse(cr, -10, 0, 34, 26);
+    EllipsePath(cr, 30, 0, 44, 34);
+    EllipsePath(cr, -10, 0, 34, 26);
     InkShape(cr, Hex(0xD8882A), ink, 3, 0.35);
     cairo_arc(cr, 0, 0, 10, 0, 2 * kPi);
     SetColour(cr, Hex(0x2A1408));
@@ -1023,14 +1013,14 @@ void Crooner(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
     cairo_stroke(cr);
-    Ellipse(cr, 420, 452, 30, 7);
+    EllipsePath(cr, 420, 452, 30, 7);
     InkShape(cr, Hex(0x303038), ink, 2);
-    Ellipse(cr, j.head.x + 40, j.head.y + 36, 12, 9);
+    EllipsePath(cr, j.head.x + 40, j.head.y + 36, 12, 9);
     InkShape(cr, Hex(0xB8B8C8), ink, 2, 0.4);
     // notes floating out of his song
     const Point notes[] = {{150, 120}, {110, 70}, {190, 50}, {90, 170}};
     for (const Point& n : notes) {
-        Ellipse(cr, n.x, n.y, 10, 7.5);
+        EllipsePath(cr, n.x, n.y, 10, 7.5);
         InkShape(cr, Hex(0xFFE8A0), ink, 2.5, 0.2);
         cairo_rectangle(cr, n.x + 7, n.y - 34, 4, 34);
         cairo_rectangle(cr, n.x + 7, n.y - 34, 14, 6);

@@ -11,16 +11,6 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) { EllipsePath(cr, cx, cy, rx, ry); }
-
-void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
-                 Rgb outline, double outlineWidth) {
-    double w, h;
-    TextExtent(cr, text, font, &w, &h);
-    const double f[3] = {fill.r, fill.g, fill.b}, o[3] = {outline.r, outline.g, outline.b};
-    DrawOutlinedText(cr, text, font, cx - w / 2, cy - h / 2, f, o, outlineWidth);
-}
-
 // Grain, a soft vignette and the wide-screen bars of a frame from a film.
 void FilmFinish(Canvas& canvas, uint64_t seed) {
     Blur(canvas, 1, 1);
@@ -227,7 +217,7 @@ void MovieDuel(Canvas& canvas) {
         g.pose.arm[1][0] = -10, g.pose.arm[1][1] = 20;
         g.pose.leg[0][0] = 12, g.pose.leg[1][0] = -12;
         Silhouette(cr, g, Hex(0x2A1A10));
-        Ellipse(cr, g.pelvis.x, 404, 60, 6);
+        EllipsePath(cr, g.pelvis.x, 404, 60, 6);
         SetColour(cr, Hex(0x5A3A20), 0.5);
         cairo_fill(cr);
     }
@@ -256,7 +246,7 @@ void MovieRocket(Canvas& canvas) {
     cairo_save(cr);
     cairo_translate(cr, 160, 330);
     cairo_rotate(cr, -0.3);
-    Ellipse(cr, 0, 0, 260, 50);
+    EllipsePath(cr, 0, 0, 260, 50);
     SetColour(cr, Hex(0xD8B080), 0.8);
     cairo_set_line_width(cr, 14);
     cairo_stroke(cr);
@@ -359,7 +349,7 @@ void MovieUnderwater(Canvas& canvas) {
         cairo_line_to(cr, -40, -12);
         cairo_line_to(cr, -40, 12);
         cairo_close_path(cr);
-        Ellipse(cr, 0, 0, 28, 13);
+        EllipsePath(cr, 0, 0, 28, 13);
         InkShape(cr, i % 3 ? Hex(0xF0A020) : Hex(0xF05A80), ink, 1.5, 0.35);
         cairo_restore(cr);
     }
@@ -579,10 +569,10 @@ void FinNewspaper(Canvas& canvas) {
     cairo_fill(cr);
     cairo_restore(cr);
     // a coffee cup on the corner
-    Ellipse(cr, 560, 420, 52, 22);
+    EllipsePath(cr, 560, 420, 52, 22);
     SetColour(cr, Hex(0xF0F0F0));
     cairo_fill(cr);
-    Ellipse(cr, 560, 416, 40, 15);
+    EllipsePath(cr, 560, 416, 40, 15);
     SetColour(cr, Hex(0x3A2010));
     cairo_fill(cr);
     StillFinish(canvas, 128);
@@ -681,7 +671,7 @@ void FinRoulette(Canvas& canvas) {
     // her gloved hand and a stack of chips
     Random rnd(131);
     for (int k = 0; k < 8; ++k) {
-        Ellipse(cr, 560, 430 - k * 7, 34, 12);
+        EllipsePath(cr, 560, 430 - k * 7, 34, 12);
         InkShape(cr, k % 2 ? Hex(0xD02030) : Hex(0xF0F0F0), ink, 1.5, 0.3);
     }
     StillFinish(canvas, 132);
@@ -724,20 +714,20 @@ void FinMeadow(Canvas& canvas) {
         CapsulePath(cr, {lx, 380}, {lx, 430}, 18, 14);
         InkShape(cr, Hex(0xF4F0E8), ink, 2.5, 0.25);
     }
-    Ellipse(cr, 318, 365, 92, 46);
+    EllipsePath(cr, 318, 365, 92, 46);
     InkShape(cr, Hex(0xF4F0E8), ink, 3, 0.25);
     cairo_save(cr);
-    Ellipse(cr, 318, 365, 92, 46);
+    EllipsePath(cr, 318, 365, 92, 46);
     cairo_clip(cr);
     for (const Point& p : {Point{290, 350}, Point{350, 380}, Point{380, 340}}) {
-        Ellipse(cr, p.x, p.y, 22, 16);
+        EllipsePath(cr, p.x, p.y, 22, 16);
         SetColour(cr, Hex(0x3A2A22));
         cairo_fill(cr);
     }
     cairo_restore(cr);
-    Ellipse(cr, 222, 372, 30, 34);
+    EllipsePath(cr, 222, 372, 30, 34);
     InkShape(cr, Hex(0xF4F0E8), ink, 3, 0.25);
-    Ellipse(cr, 212, 396, 24, 16);
+    EllipsePath(cr, 212, 396, 24, 16);
     InkShape(cr, Hex(0xF0B0A0), ink, 2.5, 0.25);
     cairo_arc(cr, 214, 364, 4, 0, 2 * kPi);
     cairo_arc(cr, 236, 364, 4, 0, 2 * kPi);

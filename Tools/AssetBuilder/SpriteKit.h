@@ -41,7 +41,6 @@ void Vignette(cairo_t* cr, double w, double h, double strength);
 
 // Path helpers: they only add to the current path.
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
-void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry);
 // A band along the cubic Bezier p0..p3 whose width runs from w0 at p0 to w1 at p3 (trunks, cords).
 void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1);
 

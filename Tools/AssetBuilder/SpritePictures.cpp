@@ -99,7 +99,7 @@ void DrawBomber(Canvas& canvas) {
     FillAndOutline(cr, kInk, rim);
     // glazed nose: dark glass panes in a frame
     cairo_save(cr);
-    Ellipse(cr, 18, 42, 15, 11);
+    EllipsePath(cr, 18, 42, 15, 11);
     cairo_clip(cr);
     SetLinear(cr, 0, 30, 0, 54, {0x9AC8F0, 0x2A4C78, 0x142440});
     cairo_paint(cr);
@@ -117,7 +117,7 @@ void DrawBomber(Canvas& canvas) {
     RoundedRect(cr, 36, 32, 16, 6, 2);
     SetHex(cr, 0x203650);
     cairo_fill(cr);
-    for (int i = 0; i < 3; ++i) Ellipse(cr, 150 + i * 9, 38, 2.5, 2.5);
+    for (int i = 0; i < 3; ++i) EllipsePath(cr, 150 + i * 9, 38, 2.5, 2.5);
     SetHex(cr, 0x203650);
     cairo_fill(cr);
     // tailplane, seen edge-on
@@ -142,15 +142,15 @@ void DrawBomber(Canvas& canvas) {
         SetLinear(cr, 0, 46, 0, 60, {0xE8ECF0, 0x9098A0, 0x50585F});
         FillAndOutline(cr, kInk, rim);
         // spinning propeller: a grey blur disc seen edge-on, and its hub
-        Ellipse(cr, x - 2, 53, 3.5, 17);
+        EllipsePath(cr, x - 2, 53, 3.5, 17);
         SetHex(cr, 0x707880, 0.75);
         cairo_fill(cr);
-        Ellipse(cr, x - 1, 53, 3, 3);
+        EllipsePath(cr, x - 1, 53, 3, 3);
         SetHex(cr, 0x30343A);
         cairo_fill(cr);
     }
     // insignia on the rear fuselage: the villain's V in a white roundel
-    Ellipse(cr, 176, 42, 8, 8);
+    EllipsePath(cr, 176, 42, 8, 8);
     SetHex(cr, 0xF4F4F4);
     FillAndOutline(cr, 0x202060, 2.0);
     cairo_move_to(cr, 171.5, 37.5);
@@ -219,7 +219,7 @@ void DrawParachute(Canvas& canvas) {
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke(cr);
     // the knot: a small steel ring just above the cow's harness
-    Ellipse(cr, kHarnessX, kParachuteKnotY + 2, 3.5, 3.5);
+    EllipsePath(cr, kHarnessX, kParachuteKnotY + 2, 3.5, 3.5);
     SetHex(cr, 0xC8CCD0);
     FillAndOutline(cr, kInk, 1.5);
 }
@@ -253,7 +253,7 @@ void DrawCow(Canvas& canvas) {
     SetHex(cr, kInk);
     cairo_set_line_width(cr, 2.5);
     cairo_stroke(cr);
-    Ellipse(cr, 112, 79, 3.5, 5);
+    EllipsePath(cr, 112, 79, 3.5, 5);
     SetHex(cr, 0x3A2A1A);
     FillAndOutline(cr, kInk, 1.5);
     // body: white with black patches
@@ -265,7 +265,7 @@ void DrawCow(Canvas& canvas) {
     cairo_clip(cr);
     for (auto [x, y, rx, ry] :
          {std::tuple{52.0, 44.0, 9.0, 6.0}, {76.0, 62.0, 10.0, 6.0}, {100.0, 42.0, 6.0, 8.0}}) {
-        Ellipse(cr, x, y, rx, ry);
+        EllipsePath(cr, x, y, rx, ry);
     }
     SetHex(cr, 0x18181C);
     cairo_fill(cr);
@@ -275,7 +275,7 @@ void DrawCow(Canvas& canvas) {
     cairo_set_line_width(cr, rim);
     cairo_stroke(cr);
     // udder
-    Ellipse(cr, 84, 70, 8, 5);
+    EllipsePath(cr, 84, 70, 8, 5);
     SetHex(cr, 0xF4A8B0);
     FillAndOutline(cr, kInk, rim);
     // girth bands of the harness
@@ -295,8 +295,8 @@ void DrawCow(Canvas& canvas) {
     SetHex(cr, 0xF0E6C8);
     cairo_set_line_width(cr, 4);
     cairo_stroke(cr);
-    Ellipse(cr, 8, 30, 6, 3.5);
-    Ellipse(cr, 34, 30, 6, 3.5);
+    EllipsePath(cr, 8, 30, 6, 3.5);
+    EllipsePath(cr, 34, 30, 6, 3.5);
     SetHex(cr, 0xE8E0D8);
     FillAndOutline(cr, kInk, rim);
     RoundedRect(cr, 10, 20, 22, 34, 9);
@@ -306,14 +306,14 @@ void DrawCow(Canvas& canvas) {
     SetHex(cr, 0xF4B4B8);
     FillAndOutline(cr, kInk, rim);
     for (double x : {16.0, 26.0}) {
-        Ellipse(cr, x, 50, 1.6, 2.2);
-        Ellipse(cr, x, 31, 3.6, 4.2);
+        EllipsePath(cr, x, 50, 1.6, 2.2);
+        EllipsePath(cr, x, 31, 3.6, 4.2);
     }
     SetHex(cr, 0xFFFFFF);
     cairo_fill(cr);
     for (double x : {16.0, 26.0}) {
-        Ellipse(cr, x, 50, 1.6, 2.2);
-        Ellipse(cr, x + 0.8, 32, 1.8, 2.2);
+        EllipsePath(cr, x, 50, 1.6, 2.2);
+        EllipsePath(cr, x + 0.8, 32, 1.8, 2.2);
     }
     SetHex(cr, kInk);
     cairo_fill(cr);
@@ -326,7 +326,7 @@ void DrawCow(Canvas& canvas) {
     SetLinear(cr, 14, 0, 28, 0, {0xFFE890, 0xC89010});
     FillAndOutline(cr, kInk, 1.5);
     // the harness ring, where the parachute's cords meet
-    Ellipse(cr, kHarnessX, kCowRingY, 4.0, 4.0);
+    EllipsePath(cr, kHarnessX, kCowRingY, 4.0, 4.0);
     cairo_set_line_width(cr, 2.5);
     SetHex(cr, 0xB8BCC0);
     cairo_stroke(cr);
@@ -373,7 +373,7 @@ void DrawHelmet(Canvas& canvas) {
     RoundedRect(cr, cx - 54, 56, 108, 14, 4);
     SetLinear(cr, 0, 56, 0, 70, {0xC8A040, 0x8A6A18, 0x5A4408});
     FillAndOutline(cr, kInk, rim);
-    for (int i = -4; i <= 4; ++i) Ellipse(cr, cx + i * 11.5, 63, 2.2, 2.2);
+    for (int i = -4; i <= 4; ++i) EllipsePath(cr, cx + i * 11.5, 63, 2.2, 2.2);
     SetHex(cr, 0xFFF0B0);
     cairo_fill(cr);
 }
@@ -396,7 +396,7 @@ void DrawElephant(Canvas& canvas) {
     SetLinear(cr, 0, 2, 0, 40, {0xFFF4B0, 0xF0C030, 0xA07010});
     FillAndOutline(cr, kInk, rim);
     for (auto [x, y] : {std::pair{cx - 30, 8.0}, {cx, 5.0}, {cx + 30, 8.0}, {cx, 30.0}})
-        Ellipse(cr, x, y, 4, 4);
+        EllipsePath(cr, x, y, 4, 4);
     SetHex(cr, 0xE01830);
     FillAndOutline(cr, kInk, 1.5);
     // ears: big fans behind the head, pink inside
@@ -454,10 +454,10 @@ void DrawElephant(Canvas& canvas) {
     }
     // eyes with a glint
     for (double side : {-1.0, 1.0}) {
-        Ellipse(cr, cx + side * 14, 70, 5, 6);
+        EllipsePath(cr, cx + side * 14, 70, 5, 6);
         SetHex(cr, 0xFFFFFF);
         FillAndOutline(cr, kInk, 1.5);
-        Ellipse(cr, cx + side * 13, 71, 2.6, 3.2);
+        EllipsePath(cr, cx + side * 13, 71, 2.6, 3.2);
         SetHex(cr, kInk);
         cairo_fill(cr);
     }
@@ -477,7 +477,7 @@ void DrawBanknote(Canvas& canvas) {
     SetHex(cr, 0x2A5A2A);
     cairo_set_line_width(cr, 1.2);
     cairo_stroke(cr);
-    Ellipse(cr, 0, 0, 8, 9);
+    EllipsePath(cr, 0, 0, 8, 9);
     SetHex(cr, 0xE4F4D8);
     FillAndOutline(cr, 0x2A5A2A, 1.5);
     const LetterStyle ink{"DejaVu Sans Bold", 0x1E4A1E, 0x1E4A1E, 0x1E4A1E, 0.0, 0, 0, 0};
@@ -488,10 +488,10 @@ void DrawBanknote(Canvas& canvas) {
 
 void DrawCoin(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
-    Ellipse(cr, 32, 32, 28, 28);
+    EllipsePath(cr, 32, 32, 28, 28);
     SetRadial(cr, 24, 22, 40, {0xFFF8C0, 0xF0C030, 0xA07010});
     FillAndOutline(cr, 0x3A2800, 2.5);
-    Ellipse(cr, 32, 32, 22, 22);
+    EllipsePath(cr, 32, 32, 22, 22);
     SetHex(cr, 0x8A6008);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
@@ -557,7 +557,7 @@ void DrawCoinStack(Canvas& canvas) {
             cairo_line_to(cr, px, py + thick - 1);
         }
         cairo_stroke(cr);
-        Ellipse(cr, x, y, rx, ry);
+        EllipsePath(cr, x, y, rx, ry);
         SetRadial(cr, x - 6, y - 3, 24, {0xFFF8C0, 0xF0C030, 0xB08018});
         FillAndOutline(cr, 0x3A2800, 1.6);
     }
@@ -601,10 +601,10 @@ void Eyes(cairo_t* cr, Mood mood, double y) {
             continue;
         }
         const double r = mood == Mood::kShout ? 7.0 : 5.5;
-        Ellipse(cr, x, y, r, r + 1);
+        EllipsePath(cr, x, y, r, r + 1);
         SetHex(cr, 0xFFFFFF);
         FillAndOutline(cr, kInk, 1.6);
-        Ellipse(cr, x + 1, y + 1, mood == Mood::kShout ? 2.0 : 2.8, mood == Mood::kShout ? 2.0 : 3.2);
+        EllipsePath(cr, x + 1, y + 1, mood == Mood::kShout ? 2.0 : 2.8, mood == Mood::kShout ? 2.0 : 3.2);
         SetHex(cr, kInk);
         cairo_fill(cr);
     }
@@ -612,10 +612,10 @@ void Eyes(cairo_t* cr, Mood mood, double y) {
 
 void Mouth(cairo_t* cr, Mood mood, bool grin) {
     if (mood == Mood::kShout) {
-        Ellipse(cr, 40, 66, 9, 8);
+        EllipsePath(cr, 40, 66, 9, 8);
         SetHex(cr, 0x5A0A10);
         FillAndOutline(cr, kInk, 2);
-        Ellipse(cr, 40, 70, 5, 3);
+        EllipsePath(cr, 40, 70, 5, 3);
         SetHex(cr, 0xE05060);
         cairo_fill(cr);
         return;
@@ -640,7 +640,7 @@ void Soot(cairo_t* cr, Random& random) {
     HeadShape(cr);
     cairo_clip(cr);
     for (int i = 0; i < 7; ++i) {
-        Ellipse(cr, random.Range(14, 66), random.Range(18, 86), random.Range(5, 11), random.Range(4, 8));
+        EllipsePath(cr, random.Range(14, 66), random.Range(18, 86), random.Range(5, 11), random.Range(4, 8));
     }
     SetHex(cr, 0x2A2624, 0.55);
     cairo_fill(cr);
@@ -655,14 +655,14 @@ void DrawHeadA(Canvas& canvas, Mood mood) {
         // hair blown into a smoking frizz
         for (int i = 0; i < 12; ++i) {
             const double a = M_PI + i * M_PI / 11;
-            Ellipse(cr, 40 + 30 * std::cos(a), 34 + 26 * std::sin(a), 9, 9);
+            EllipsePath(cr, 40 + 30 * std::cos(a), 34 + 26 * std::sin(a), 9, 9);
         }
         SetHex(cr, 0x3A3A3A);
         FillAndOutline(cr, kInk, 2.0);
     }
     // ears
-    Ellipse(cr, 11, 50, 5, 8);
-    Ellipse(cr, 69, 50, 5, 8);
+    EllipsePath(cr, 11, 50, 5, 8);
+    EllipsePath(cr, 69, 50, 5, 8);
     SetHex(cr, 0xE8BC98);
     FillAndOutline(cr, kInk, 2);
     HeadShape(cr);
@@ -692,7 +692,7 @@ void DrawHeadA(Canvas& canvas, Mood mood) {
     Eyes(cr, mood, 47);
     // monocle over the right eye, on a chain
     if (mood != Mood::kSinged) {
-        Ellipse(cr, 50, 47, 9, 9);
+        EllipsePath(cr, 50, 47, 9, 9);
         SetHex(cr, 0xD8B040);
         cairo_set_line_width(cr, 2.2);
         cairo_stroke(cr);
@@ -724,8 +724,8 @@ void DrawHeadA(Canvas& canvas, Mood mood) {
 void DrawHeadB(Canvas& canvas, Mood mood) {
     cairo_t* cr = canvas.cr();
     Random random(84 + static_cast<int>(mood));
-    Ellipse(cr, 11, 50, 5, 8);
-    Ellipse(cr, 69, 50, 5, 8);
+    EllipsePath(cr, 11, 50, 5, 8);
+    EllipsePath(cr, 69, 50, 5, 8);
     SetHex(cr, 0xD09868);
     FillAndOutline(cr, kInk, 2);
     HeadShape(cr);
@@ -816,11 +816,11 @@ void DrawChain(Canvas& canvas) {
         const double x = 16 + i * 26;
         if (i % 2 == 0) {
             // a link seen flat: an open oval ring
-            Ellipse(cr, x, 20, 17, 11);
+            EllipsePath(cr, x, 20, 17, 11);
             SetHex(cr, kInk);
             cairo_set_line_width(cr, 8);
             cairo_stroke(cr);
-            Ellipse(cr, x, 20, 17, 11);
+            EllipsePath(cr, x, 20, 17, 11);
             SetLinear(cr, 0, 8, 0, 32, {0xE0E4E8, 0x8A9098, 0x4A5058});
             cairo_set_line_width(cr, 5);
             cairo_stroke(cr);
