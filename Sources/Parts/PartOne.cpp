@@ -13,11 +13,6 @@ const int32_t zoomJumpTable[20] = {
     192, 210, 169, 270, 327, 272, 146, 353, 308, 355,  // Zoom4 corners
 };
 
-namespace {
-// A fresh random fraction, rand * 1/32767 held as a float.
-float RandomFraction() { return static_cast<float>(platform::Rand()) * platform::kRandScale; }
-}  // namespace
-
 PartOne::PartOne() {
     SpawnBombs(20, 40, 1.0f, 2.0f);
     offscreen = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);

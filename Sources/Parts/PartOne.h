@@ -3,6 +3,7 @@
 // the bombers and the parachuting cows of act three, all pulsing with the first two beat bands.
 #pragma once
 
+#include "Parts/ZoomJump.h"
 #include "Render/Blitter.h"
 #include "Render/FilterFx.h"
 #include "Render/NoiseFx.h"
@@ -19,16 +20,6 @@ struct BombParticle {
     float vx = 0.0f;
     float vy = 0.0f;
 };
-
-// One zoom jump sequence: the magnifier jumps at most four times a wall second.
-struct JumpTimer {
-    float lastJump = 0.0f;  // wall seconds of the last jump
-    int32_t index = 0;      // 0, 2, 4, 6 or 8: the corner pair in zoomJumpTable
-    int32_t count = 0;      // jumps so far; odd counts zoom the title composition
-};
-
-// Five (x, y) window corners for Zoom8, then five for Zoom4.
-extern const int32_t zoomJumpTable[20];
 
 class PartOne final : public DemoPart {
 public:

@@ -9,10 +9,6 @@
 
 #include <cmath>
 
-namespace {
-float RandomFraction() { return static_cast<float>(platform::Rand()) * platform::kRandScale; }
-}  // namespace
-
 // The mountain over a panning fresco, bombs, the rising logo, captions and light flashes.
 // b0 and b1 are read afresh at each use; ms is the wall clock, read afresh for each coordinate.
 void PartOne::DrawActOne(float fx) {

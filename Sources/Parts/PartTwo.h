@@ -1,11 +1,71 @@
-// Part two: the casino, the evil machine, the western set and the finale. Its scenes are drawn by
-// a later stage of the production; for now it keeps its place in the loop: it loads its script
-// (registering its beat bands), owns its window and sends the debug time line inside it.
+// Part two: the casino, the evil machine, the wire, the western set and the finale, over effect
+// time 0 to 810. Four block lists run in order every frame, each a timeline of guarded steps:
+// the opening (0-150), the casino (150-300), the machine (300-520) and the finale (520-810).
+// Every block reads the frame's wall seconds and beat levels, taken once before the first block.
 #pragma once
 
+#include "Parts/ZoomJump.h"
+#include "Render/Blitter.h"
+#include "Render/FilterFx.h"
+#include "Render/NoiseFx.h"
+#include "Render/PatternFx.h"
 #include "Sync/DemoPart.h"
+
+#include <cstdint>
+#include <memory>
+
+inline constexpr int kPartTwoTableSize = 256;
+
+// The random magnifier of the opening: a jump timer that picks its corners from the random sequence.
+struct RandomJumpTimer {
+    float lastJump = 0.0f;  // wall seconds of the last jump
+    int32_t count = 0;      // jumps so far; odd counts zoom, even ones show the whole picture
+    int32_t x = 0;          // the Zoom4 corner drawn at the last jump
+    int32_t y = 0;
+};
 
 class PartTwo final : public DemoPart {
 public:
+    // Composes the title picture, then fills the sprite and burst tables from the shared random
+    // sequence (after part one's draws).
+    PartTwo();
+
     void Render(Bitmap* canvas, float musicTime) override;
+
+    // Reads s, b0, b1, b2 once, then runs the four block lists in order.
+    void DrawScenes(Bitmap* canvas, float t);
+    // The machine's counter a:b along its slanting line; each argument is clamped into 0..99.
+    void DrawCounter(int32_t a, int32_t b);
+    // One burst of forty flying heads when t0 <= t < t1; sprite indices base + 40 to base + 79.
+    void HeadBurst(float t0, float t1, int32_t base, float t);
+
+    // The four block lists, in the order DrawScenes runs them.
+    void DrawOpening(float t);  // 0-150: magnifier, rings, the figure and its captions, sweeps
+    void DrawCasino(float t);   // 150-300: lighthouse, flashes, slot machines, swirl, dollar rain
+    void DrawMachine(float t);  // 300-520: the machine, the counter, the wire, the western set
+    void DrawFinale(float t);   // 520-810: stills, final countdown, head bursts, closing pictures
+
+private:
+    // Declared before the offscreen picture, so the picture is released first.
+    Blitter blitter;
+    NoiseFx noise;
+    PatternFx pattern;
+    FilterFx filter;
+
+public:
+    std::unique_ptr<Bitmap> offscreen;  // the title composition, a zoom source of the opening
+    int32_t spritePos[2][kPartTwoTableSize] = {};     // dollar start positions: x[i], then y[i]
+    float spriteJitter[2][kPartTwoTableSize] = {};    // dollar beat directions u[i], v[i], in [-1, 1]
+    float burstDir[2][kPartTwoTableSize] = {};        // head flight directions dx[i], dy[i]
+    int32_t burstHead[kPartTwoTableSize] = {};        // which of three head pictures: 0, 1 or 2
+
+    // The zoom timers: zero at start, kept for the whole run, advanced only while their block runs.
+    JumpTimer firstJump;          // block 1
+    RandomJumpTimer secondJump;   // block 14
+
+    // The frame's values, read once by DrawScenes before any block.
+    float s = 0.0f;   // wall seconds
+    float b0 = 0.0f;  // beat levels of the part's first three bands
+    float b1 = 0.0f;
+    float b2 = 0.0f;
 };

@@ -1,6 +1,8 @@
 // Small helpers the scenes share for turning computed real values into drawing arguments.
 #pragma once
 
+#include "Utils/Platform.h"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -16,3 +18,6 @@ inline int32_t Trunc(double value) {
 
 // fx in [from, to): the half-open effect-time ranges of the schedules.
 inline bool During(float fx, double from, double to) { return fx >= from && fx < to; }
+
+// A fresh random fraction from the shared sequence: rand * 1/32767 held as a float.
+inline float RandomFraction() { return static_cast<float>(platform::Rand()) * platform::kRandScale; }
