@@ -1,8 +1,8 @@
 // Writing the archive: the program's own archive reader finds every member with its bytes, the
 // bytes of the file are the same on every run, and the two slow builders run side by side.
-#include "AssetBuilder/ArchiveBuild.h"
-#include "AssetBuilder/Music.h"
-#include "AssetBuilder/ZipWriter.h"
+#include "AssetBuilder/Archive/ArchiveBuild.h"
+#include "AssetBuilder/Music/Music.h"
+#include "AssetBuilder/Archive/ZipWriter.h"
 #include "Data/DataFile.h"
 #include "Utils/Platform.h"
 

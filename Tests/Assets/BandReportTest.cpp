@@ -4,7 +4,7 @@
 // sits high on steady material.
 #include "TrackFixture.h"
 
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // whole track, sample-aligned, under the ceiling, with the arrangement's quiet and loud sections.
 #include "TrackFixture.h"
 
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The scene pictures' drawing vocabulary: pixel passes against plain references, the encoders'
 // keying, the mountain outline and the figure skeleton.
-#include "AssetBuilder/SceneGroups.h"
-#include "AssetBuilder/SceneKit.h"
+#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The scene pictures as the scenes will see them: decoded from their encoded bytes, checked for
 // size, keying, light-map greyness and the alignments the scenes rely on.
-#include "AssetBuilder/Pictures.h"
+#include "AssetBuilder/Pictures/Pictures.h"
 
 #include <gtest/gtest.h>
 

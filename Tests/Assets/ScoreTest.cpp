@@ -1,9 +1,9 @@
 // The score and the limiter, checked without rendering the track: the drums keep a steady tempo on
 // the sixteenth grid, every pitched note belongs to the harmony of its bar, and the limiter keeps
 // any signal under its ceiling.
-#include "AssetBuilder/Music.h"
-#include "AssetBuilder/MusicScore.h"
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Music/Music.h"
+#include "AssetBuilder/Music/MusicScore.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The sync scripts as the program reads them: they pass its validation, their windows follow one
 // another from 0 to the end of the run, and the scene changes fall on the music's bar lines.
-#include "AssetBuilder/Scripts.h"
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Archive/Scripts.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <gtest/gtest.h>
 

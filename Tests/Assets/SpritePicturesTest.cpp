@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "AssetBuilder/Pictures.h"
-#include "AssetBuilder/SpriteKit.h"
+#include "AssetBuilder/Pictures/Pictures.h"
+#include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace {
 

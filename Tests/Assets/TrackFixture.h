@@ -3,10 +3,10 @@
 // Synthesizing four minutes of music is the expensive part, so every test shares this one copy.
 #pragma once
 
-#include "AssetBuilder/BandReport.h"
-#include "AssetBuilder/Music.h"
-#include "AssetBuilder/MusicScore.h"
-#include "AssetBuilder/Scripts.h"
+#include "AssetBuilder/Music/BandReport.h"
+#include "AssetBuilder/Music/Music.h"
+#include "AssetBuilder/Music/MusicScore.h"
+#include "AssetBuilder/Archive/Scripts.h"
 #include "Audio/Mp3Decoder.h"
 
 #include <string>

@@ -1,11 +1,11 @@
 // zembravale-assets: writes tarnos.zip (every picture, the three sync scripts and the music, all
 // generated from code), optionally its members as plain files, and a report of how the scripts'
 // beat bands follow the music.
-#include "AssetBuilder/ArchiveBuild.h"
-#include "AssetBuilder/BandReport.h"
-#include "AssetBuilder/Music.h"
-#include "AssetBuilder/Scripts.h"
-#include "AssetBuilder/ZipWriter.h"
+#include "AssetBuilder/Archive/ArchiveBuild.h"
+#include "AssetBuilder/Music/BandReport.h"
+#include "AssetBuilder/Music/Music.h"
+#include "AssetBuilder/Archive/Scripts.h"
+#include "AssetBuilder/Archive/ZipWriter.h"
 
 #include <cstdio>
 #include <cstring>

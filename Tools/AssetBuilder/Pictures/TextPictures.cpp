@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "AssetBuilder/SpriteKit.h"
+#include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
 

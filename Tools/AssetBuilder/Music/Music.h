@@ -3,8 +3,8 @@
 // decoders trim the encoder's delay and padding and the decoded track starts on sample 0.
 #pragma once
 
-#include "AssetBuilder/Archive.h"
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Archive/Archive.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <cstdint>
 #include <memory>

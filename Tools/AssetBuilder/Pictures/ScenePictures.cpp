@@ -1,6 +1,6 @@
 // Entry point of the scene pictures and the encoders shared by their groups.
-#include "AssetBuilder/Pictures.h"
-#include "AssetBuilder/SceneGroups.h"
+#include "AssetBuilder/Pictures/Pictures.h"
+#include "AssetBuilder/Pictures/SceneGroups.h"
 
 namespace assets {
 

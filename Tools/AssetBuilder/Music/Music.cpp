@@ -1,9 +1,9 @@
 // The synthesizer: one voice per score event, rendered in blocks into four buses (dry, ducked under
 // the kick, echo send, room send), then mixed, limited to the master ceiling and faded at the end.
-#include "AssetBuilder/Music.h"
+#include "AssetBuilder/Music/Music.h"
 
-#include "AssetBuilder/MusicDsp.h"
-#include "AssetBuilder/MusicScore.h"
+#include "AssetBuilder/Music/MusicDsp.h"
+#include "AssetBuilder/Music/MusicScore.h"
 
 #include <algorithm>
 #include <cmath>

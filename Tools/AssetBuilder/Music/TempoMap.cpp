@@ -1,6 +1,6 @@
 // The timeline: where each scene's effect time sits on the bars of the track, and the music's
 // sections on the same bars.
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // fixed timestamp, no extra fields, pictures and music stored as they are, text deflated.
 #pragma once
 
-#include "AssetBuilder/Archive.h"
+#include "AssetBuilder/Archive/Archive.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // on two threads at once while the scripts are written.
 #pragma once
 
-#include "AssetBuilder/Archive.h"
+#include "AssetBuilder/Archive/Archive.h"
 
 #include <functional>
 #include <vector>

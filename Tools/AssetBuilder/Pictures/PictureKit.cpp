@@ -1,5 +1,5 @@
 // Drawing and encoding tools for the asset builder's pictures.
-#include "AssetBuilder/PictureKit.h"
+#include "AssetBuilder/Pictures/PictureKit.h"
 
 #include <jpeglib.h>
 #include <png.h>

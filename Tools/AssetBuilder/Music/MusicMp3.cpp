@@ -1,5 +1,5 @@
 // Mp3 encoding with libmp3lame.
-#include "AssetBuilder/Music.h"
+#include "AssetBuilder/Music/Music.h"
 
 #include <lame/lame.h>
 

@@ -1,5 +1,5 @@
 // The shared delay and reverb of the synthesizer.
-#include "AssetBuilder/MusicDsp.h"
+#include "AssetBuilder/Music/MusicDsp.h"
 
 namespace assets::dsp {
 

@@ -2,8 +2,8 @@
 // encoders here pick the file format each catalogue member needs.
 #pragma once
 
-#include "AssetBuilder/PictureKit.h"
-#include "AssetBuilder/Pictures.h"
+#include "AssetBuilder/Pictures/PictureKit.h"
+#include "AssetBuilder/Pictures/Pictures.h"
 
 namespace assets::scene {
 

@@ -4,7 +4,7 @@
 // slope down to the right by 26 degrees while verticals stay vertical, exactly like the digits.
 #include <cmath>
 
-#include "AssetBuilder/SpriteKit.h"
+#include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
 

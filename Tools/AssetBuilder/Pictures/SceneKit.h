@@ -4,7 +4,7 @@
 // deterministic: randomness comes only from a seeded Random passed in.
 #pragma once
 
-#include "AssetBuilder/PictureKit.h"
+#include "AssetBuilder/Pictures/PictureKit.h"
 
 #include <cairo.h>
 

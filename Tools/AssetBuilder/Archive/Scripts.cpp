@@ -1,6 +1,6 @@
 // Writing the sync scripts. The keys are written with enough digits that the reader's atof lands on
 // the same float for the end of one window and the start of the next, so the windows touch exactly.
-#include "AssetBuilder/Scripts.h"
+#include "AssetBuilder/Archive/Scripts.h"
 
 #include "Audio/SpectrumAnalyser.h"
 #include "Data/DataFile.h"

@@ -1,5 +1,5 @@
 // The shared drawing vocabulary of the scene pictures (see SceneKit.h).
-#include "AssetBuilder/SceneKit.h"
+#include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <pango/pangocairo.h>
 

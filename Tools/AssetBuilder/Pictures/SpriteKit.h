@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
-#include "AssetBuilder/PictureKit.h"
-#include "AssetBuilder/Pictures.h"
+#include "AssetBuilder/Pictures/PictureKit.h"
+#include "AssetBuilder/Pictures/Pictures.h"
 
 namespace assets {
 

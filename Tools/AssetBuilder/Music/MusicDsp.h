@@ -3,7 +3,7 @@
 // floats: no clock, no unseeded randomness, so the same code renders the same samples every time.
 #pragma once
 
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <cmath>
 #include <cstdint>

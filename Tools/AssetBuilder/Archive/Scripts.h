@@ -2,8 +2,8 @@
 // timing keys that put its effect time on the bars of the music.
 #pragma once
 
-#include "AssetBuilder/Archive.h"
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Archive/Archive.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 // The offline band report.
-#include "AssetBuilder/BandReport.h"
+#include "AssetBuilder/Music/BandReport.h"
 
-#include "AssetBuilder/Scripts.h"
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Archive/Scripts.h"
+#include "AssetBuilder/Music/TempoMap.h"
 #include "Audio/Mp3Decoder.h"
 #include "Audio/Spectrum.h"
 #include "Audio/SpectrumAnalyser.h"

@@ -4,7 +4,7 @@
 // never pure green in opaque pixels), a plain picture (composited over black), or a JPEG.
 #pragma once
 
-#include "AssetBuilder/Archive.h"
+#include "AssetBuilder/Archive/Archive.h"
 
 #include <cairo.h>
 

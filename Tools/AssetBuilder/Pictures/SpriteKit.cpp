@@ -1,5 +1,5 @@
 // Drawing helpers for the captions, the counter and the small sprites.
-#include "AssetBuilder/SpriteKit.h"
+#include "AssetBuilder/Pictures/SpriteKit.h"
 
 #include <pango/pangocairo.h>
 

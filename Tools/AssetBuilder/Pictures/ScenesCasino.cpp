@@ -2,8 +2,8 @@
 // beam, the casino sign, the lady with the banknotes, the casino floor, one slot machine, the
 // walking figure, the evil machine with its worker and the pliers, the western set and its
 // crooner, the explosion and its lettering.
-#include "AssetBuilder/SceneGroups.h"
-#include "AssetBuilder/SceneKit.h"
+#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Building the members on two threads.
-#include "AssetBuilder/ArchiveBuild.h"
+#include "AssetBuilder/Archive/ArchiveBuild.h"
 
-#include "AssetBuilder/Scripts.h"
+#include "AssetBuilder/Archive/Scripts.h"
 
 #include <chrono>
 #include <future>

@@ -1,5 +1,5 @@
 // Zip writing with minizip.
-#include "AssetBuilder/ZipWriter.h"
+#include "AssetBuilder/Archive/ZipWriter.h"
 
 #include <zip.h>
 

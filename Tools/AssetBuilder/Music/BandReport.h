@@ -3,7 +3,7 @@
 // band updates of every live frame (Feed, then UpdateBands) and the music clock at the frame's time.
 #pragma once
 
-#include "AssetBuilder/Archive.h"
+#include "AssetBuilder/Archive/Archive.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // Puts the two picture families together in the catalogue's order.
-#include "AssetBuilder/Archive.h"
-#include "AssetBuilder/Pictures.h"
+#include "AssetBuilder/Archive/Archive.h"
+#include "AssetBuilder/Pictures/Pictures.h"
 #include "Data/Catalogue.h"
 
 #include <stdexcept>

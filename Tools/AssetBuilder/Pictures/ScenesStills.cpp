@@ -1,7 +1,7 @@
 // Stills: the credits page, six frames from imaginary movies shown before the explosion, and the
 // closing pictures (seven full-frame stills and two framed pictures on black).
-#include "AssetBuilder/SceneGroups.h"
-#include "AssetBuilder/SceneKit.h"
+#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // The mountain story's pictures: the studio mountain in three moods with its four light maps, the
 // title lettering, the strange fresco behind the mountain, the agent, the villains, the figure
 // crying for help, the diving car and the two dancers.
-#include "AssetBuilder/SceneGroups.h"
-#include "AssetBuilder/SceneKit.h"
+#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
 #include <cmath>

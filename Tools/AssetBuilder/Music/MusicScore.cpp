@@ -1,9 +1,9 @@
 // The composer: A minor at 125 bpm. The main progression is Am-F-C-G, one chord a bar; the machine
 // turns to Dm-Bb-E, the western set to Am-Dm-E-Am, the closing to F-G-Em-Am. Two melodies (A and B)
 // carry the grooves, a whistle the western set, a slow melody and bells the closing.
-#include "AssetBuilder/MusicScore.h"
+#include "AssetBuilder/Music/MusicScore.h"
 
-#include "AssetBuilder/TempoMap.h"
+#include "AssetBuilder/Music/TempoMap.h"
 
 #include <algorithm>
 #include <cmath>

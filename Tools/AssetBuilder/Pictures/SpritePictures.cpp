@@ -4,7 +4,7 @@
 // any background and keys without a fringe. Also the family's entry point.
 #include <cmath>
 
-#include "AssetBuilder/SpriteKit.h"
+#include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
 
