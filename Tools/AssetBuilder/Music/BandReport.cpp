@@ -229,7 +229,7 @@ std::string FormatBandReport(const std::vector<BandTrace>& traces) {
         report += line;
     }
 
-    report += "\nhits from the score (velocity 0.8 and up, a roll counts once) against the band's rises\n";
+    report += "\nhits from the score (velocity 0.6 and up, a roll counts once) against the band's rises\n";
     report +=
         "script                   band  follows  hits   >0.1   >0.25  >0.3   >0.5   >0.8   released  rises "
         "on "

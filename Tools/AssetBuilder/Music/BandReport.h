@@ -23,7 +23,7 @@ inline constexpr float kFallLevel = 0.25f;
 // A hit is a stroke the score plays at kHitVelocity or louder; the strokes of a roll closer than
 // kRollGapSeconds count as one hit. A band catches a hit when its level goes above a level within
 // kHitWindowSeconds of the stroke (the spectrum's window needs a few frames to fill).
-inline constexpr float kHitVelocity = 0.8f;
+inline constexpr float kHitVelocity = 0.6f;
 inline constexpr double kRollGapSeconds = 0.2;
 inline constexpr double kHitWindowSeconds = 0.12;
 // The scenes' effect time is reported in stretches this long.

@@ -27,7 +27,7 @@ using namespace dsp;
 
 constexpr int kBlock = 256;
 // Level of the mix into the limiter; most of the track stays under the ceiling untouched.
-constexpr float kMasterGain = 0.5f;
+constexpr float kMasterGain = 0.45f;
 
 // Where a voice's output goes.
 struct Routing {
@@ -40,9 +40,9 @@ struct Routing {
 Routing RoutingOf(Instrument instrument) {
     switch (instrument) {
         case Instrument::Kick:
-            return {0.95f, false, 0.0f, 0.02f};
+            return {1.55f, false, 0.0f, 0.02f};
         case Instrument::Snare:
-            return {0.9f, false, 0.05f, 0.25f};
+            return {1.0f, false, 0.05f, 0.25f};
         case Instrument::Clap:
             return {0.35f, false, 0.0f, 0.35f};
         case Instrument::ClosedHat:
@@ -70,7 +70,7 @@ Routing RoutingOf(Instrument instrument) {
         case Instrument::Riser:
             return {0.1f, false, 0.1f, 0.3f};
         case Instrument::Impact:
-            return {0.9f, false, 0.0f, 0.4f};
+            return {1.5f, false, 0.0f, 0.4f};
     }
     return {0.0f, false, 0.0f, 0.0f};
 }
@@ -105,7 +105,7 @@ public:
         for (int i = 0; i < count; ++i, ++age_) {
             const float t = Seconds();
             // The pitch falls from about 160 Hz to 44 Hz in the first few tens of milliseconds.
-            const float hz = 44.0f + 116.0f * pitch_;
+            const float hz = 62.0f + 150.0f * pitch_;
             pitch_ *= kPitchFall;
             phase_ += hz * kSampleTime;
             if (phase_ >= 1.0f) phase_ -= 1.0f;
@@ -117,7 +117,7 @@ public:
             float x = std::sin(2.0f * kPi * phase_) * amp;
             x += click_.Process(noise_.Next()) * clickEnv_ * 0.6f;
             clickEnv_ *= kClickFall;
-            x = std::tanh(1.4f * x) * (event_.velocity / 0.885f);
+            x = std::tanh(3.0f * x) * (event_.velocity / 0.885f);
             left[i] += x;
             right[i] += x;
         }
@@ -136,7 +136,13 @@ private:
 
 class SnareVoice final : public Voice {
 public:
-    explicit SnareVoice(const NoteEvent& e) : Voice(e), noise_(SeedOf(e)) {
+    // `param` 1 is a roll's stroke: dampened, so its noise and ring die before the next stroke and
+    // the beat bands see each stroke rather than one long swell.
+    explicit SnareVoice(const NoteEvent& e)
+        : Voice(e),
+          noise_(SeedOf(e)),
+          noiseFall_(std::exp(-kSampleTime / (e.param > 0.0f ? 0.045f : 0.11f))),
+          ringFall_(std::exp(-kSampleTime / (e.param > 0.0f ? 0.03f : 0.07f))) {
         body_.Set(5200.0f, 0.3f);
         air_.Set(2500.0f, 0.0f);
         top_.Set(7500.0f, 0.0f);
@@ -168,9 +174,9 @@ public:
                 ring += sn;
             }
             ring *= ringEnv_;
-            ringEnv_ *= kRingFall;
-            const float x = (tone * 0.3f + crack * noiseEnv_ * 1.1f + ring * 0.2f) * event_.velocity;
-            noiseEnv_ *= kNoiseFall;
+            ringEnv_ *= ringFall_;
+            const float x = (tone * 0.3f + crack * noiseEnv_ * 1.1f + ring * 0.65f) * event_.velocity;
+            noiseEnv_ *= noiseFall_;
             left[i] += x;
             right[i] += x;
         }
@@ -180,9 +186,8 @@ public:
 private:
     static inline const float kBendFall = std::exp(-kSampleTime / 0.015f);
     static inline const float kToneFall = std::exp(-kSampleTime / 0.055f);
-    static inline const float kNoiseFall = std::exp(-kSampleTime / 0.11f);
-    static inline const float kRingFall = std::exp(-kSampleTime / 0.07f);
     Noise noise_;
+    float noiseFall_, ringFall_;
     Oscillator tone1_, tone2_;
     float ringStep_[3][2];
     float ringPhase_[3][2] = {{1.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 0.0f}};

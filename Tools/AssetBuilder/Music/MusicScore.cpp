@@ -60,6 +60,10 @@ const std::vector<PhraseNote> kClosing = {
 
 // Fraction of a sixteenth by which the off-beat sixteenths lag: a light shuffle.
 constexpr double kSwing = 0.14;
+// A snare's `param` for the dampened strokes of a roll.
+constexpr float kRollStroke = 1.0f;
+// Velocity of the unaccented kicks and snares against the bar's accented ones.
+constexpr float kOffDownbeat = 0.85f;
 
 class Composer {
 public:
@@ -79,8 +83,24 @@ private:
         score_.events.push_back({start, length, instrument, note, velocity, param});
     }
 
+    // The steady drum pattern of a bar; a velocity of 0 leaves that part out.
+    struct Groove {
+        float kick = 0.0f;   // four on the floor
+        float snare = 0.0f;  // backbeat on two and four
+        bool clap = false;   // doubles the backbeat
+        float hats = 0.0f;
+        int hatStride = 2;  // 1: sixteenths, 2: eighths
+        bool openHats = false;
+    };
+
     static Chord ChordAt(int bar);
+    // A bar's drums: the section's groove, then its fills, pickups and one-off hits.
     void Drums(int bar, Section section);
+    static Groove GrooveOf(int bar, Section section);
+    void FourOnTheFloor(int bar, float velocity);
+    void Backbeat(int bar, float velocity, bool clap);
+    void Hats(int bar, float velocity, int stride, bool openOffbeats);
+    void DrumFills(int bar, Section section);
     void BassLine(int bar, Section section, const Chord& chord);
     void Harmony(int bar, Section section, const Chord& chord);
     void Melodies(int bar, Section section);
@@ -138,40 +158,88 @@ Chord Composer::ChordAt(int bar) {
 void Composer::Roll(int bar, int fromStep, int toStep, int stride, float fromVelocity, float toVelocity) {
     for (int step = fromStep; step < toStep; step += stride) {
         const float k = float(step - fromStep) / float(std::max(1, toStep - fromStep - 1));
-        Add(Instrument::Snare, bar, step, 1, 0, fromVelocity + (toVelocity - fromVelocity) * k);
+        Add(Instrument::Snare, bar, step, 1, 0, fromVelocity + (toVelocity - fromVelocity) * k, kRollStroke);
     }
 }
 
-void Composer::Drums(int bar, Section section) {
-    const bool lastOfFour = (bar % 4) == 3;
-    auto fourOnFloor = [&](float velocity) {
-        for (int beat = 0; beat < 4; ++beat) Add(Instrument::Kick, bar, beat * 4, 4, 0, velocity);
-    };
-    auto backbeat = [&](float velocity, bool clap) {
-        Add(Instrument::Snare, bar, 4, 1, 0, velocity);
-        Add(Instrument::Snare, bar, 12, 1, 0, velocity);
-        if (clap) {
-            Add(Instrument::Clap, bar, 4, 1, 0, velocity * 0.8f);
-            Add(Instrument::Clap, bar, 12, 1, 0, velocity * 0.8f);
-        }
-    };
-    // Sixteenth hats with the accent on the off-beat eighth; `density` 2 plays eighths only.
-    auto hats = [&](float velocity, int density, bool openOffbeats) {
-        for (int step = 0; step < 16; step += density) {
-            if (openOffbeats && step % 4 == 2) {
-                Add(Instrument::OpenHat, bar, step, 2, 0, velocity * 0.8f, 0, true);
-                continue;
-            }
-            const float accent = step % 4 == 2 ? 1.0f : (step % 2 == 1 ? 0.55f : 0.7f);
-            Add(Instrument::ClosedHat, bar, step, 1, 0, velocity * accent, 0, true);
-        }
-    };
+Composer::Groove Composer::GrooveOf(int bar, Section section) {
     switch (section) {
-        case Section::Opening:
-            break;
         case Section::RiseOne:
-            fourOnFloor(0.85f);
-            if (bar >= 10) hats(0.55f, 2, false);
+            return {0.85f, 0.0f, false, bar >= 10 ? 0.55f : 0.0f, 2, false};
+        case Section::DropOne:
+        case Section::TitleOne:
+        case Section::DropThree:
+            return {1.0f, 1.0f, false, 0.75f, 1, section != Section::DropOne};
+        case Section::BreakTwo:
+            // No kick: the explosion rings out, the groove comes back at act two's rings.
+            return {0.0f, 0.0f, false, bar >= 22 ? 0.45f : 0.0f, 2, false};
+        case Section::GrooveTwo:
+            return {1.0f, 1.0f, false, 0.7f, 1, bar >= 28};
+        case Section::FloatThree:
+            return {0.9f, 0.9f, false, 0.5f, 2, false};
+        case Section::MainTwo:
+        case Section::Lighthouse:
+        case Section::Casino:
+        case Section::Movies:
+        case Section::Explosion:
+            return {1.0f, 1.0f, true, 0.85f, 1, true};
+        case Section::Machine:
+            return {1.0f, 1.0f, false, 0.7f, 1, false};
+        case Section::Countdown:
+            // The counter runs wild in bar 80: its roll takes the backbeat's place.
+            return {1.0f, bar == 80 ? 0.0f : 0.9f, false, bar == 80 ? 0.0f : 0.5f, 2, false};
+        case Section::Western:
+            // Half time: the kick and snare are the section's own, only the hats are shared.
+            return {0.0f, 0.0f, false, 0.4f, 2, false};
+        case Section::Resume:
+            // The snap at the bar's start, then the counter picture burns out: kick alone.
+            return {1.0f, bar == 94 ? 0.9f : 0.0f, false, bar == 94 ? 0.5f : 0.0f, 1, false};
+        case Section::FinalCountdown:
+            return {1.0f, 0.0f, false, 0.5f + 0.1f * float(bar - 102), 2, false};
+        case Section::Closing:
+            if (bar < 121) return {0.85f, 0.8f, false, 0.5f, bar < 119 ? 1 : 2, false};
+            return {0.0f, 0.0f, false, bar == 121 ? 0.35f : 0.0f, 2, false};
+        case Section::Opening:
+        case Section::Choice:
+        case Section::Credits:
+        case Section::Fade:
+            break;
+    }
+    return {};
+}
+
+void Composer::FourOnTheFloor(int bar, float velocity) {
+    // The downbeat at full velocity, the other beats a little softer, so the bar line is felt.
+    for (int beat = 0; beat < 4; ++beat) {
+        Add(Instrument::Kick, bar, beat * 4, 4, 0, beat == 0 ? velocity : velocity * kOffDownbeat);
+    }
+}
+
+void Composer::Backbeat(int bar, float velocity, bool clap) {
+    // Beat four answers the bar's downbeat and carries the accent.
+    Add(Instrument::Snare, bar, 4, 1, 0, velocity * kOffDownbeat);
+    Add(Instrument::Snare, bar, 12, 1, 0, velocity);
+    if (clap) {
+        Add(Instrument::Clap, bar, 4, 1, 0, velocity * 0.8f);
+        Add(Instrument::Clap, bar, 12, 1, 0, velocity * 0.8f);
+    }
+}
+
+void Composer::Hats(int bar, float velocity, int stride, bool openOffbeats) {
+    // Sixteenths (stride 1) or eighths (stride 2), the off-beat eighth accented or played open.
+    for (int step = 0; step < 16; step += stride) {
+        if (openOffbeats && step % 4 == 2) {
+            Add(Instrument::OpenHat, bar, step, 2, 0, velocity * 0.8f, 0, true);
+            continue;
+        }
+        const float accent = step % 4 == 2 ? 1.0f : (step % 2 == 1 ? 0.55f : 0.7f);
+        Add(Instrument::ClosedHat, bar, step, 1, 0, velocity * accent, 0, true);
+    }
+}
+
+void Composer::DrumFills(int bar, Section section) {
+    switch (section) {
+        case Section::RiseOne:
             if (bar == 11) {
                 Add(Instrument::Snare, bar, 4, 1, 0, 0.8f);
                 Roll(bar, 8, 16, 2, 0.6f, 1.0f);
@@ -180,30 +248,19 @@ void Composer::Drums(int bar, Section section) {
         case Section::DropOne:
         case Section::TitleOne:
         case Section::DropThree:
-            fourOnFloor(1.0f);
-            backbeat(1.0f, false);
-            hats(0.75f, 1, section != Section::DropOne);
             if (bar == 19 || bar == 38) Roll(bar, 8, 16, 2, 0.5f, 0.9f);
             break;
         case Section::BreakTwo:
-            // No kick: the explosion rings out, the groove comes back at act two's rings.
-            if (bar >= 22) hats(0.45f, 2, false);
             if (bar == 23) {
                 Roll(bar, 0, 8, 2, 0.35f, 0.6f);
                 Roll(bar, 8, 16, 1, 0.6f, 1.0f);
             }
             break;
         case Section::GrooveTwo:
-            fourOnFloor(1.0f);
-            backbeat(1.0f, false);
-            hats(0.7f, 1, bar >= 28);
             if (bar == 27) Add(Instrument::Snare, bar, 14, 1, 0, 0.55f);
             if (bar == 31) Roll(bar, 8, 16, 1, 0.45f, 1.0f);
             break;
         case Section::FloatThree:
-            fourOnFloor(0.9f);
-            backbeat(0.9f, false);
-            hats(0.5f, 2, false);
             if (bar == 43) Roll(bar, 8, 16, 1, 0.4f, 1.0f);
             break;
         case Section::MainTwo:
@@ -211,71 +268,52 @@ void Composer::Drums(int bar, Section section) {
         case Section::Casino:
         case Section::Movies:
         case Section::Explosion:
-            fourOnFloor(1.0f);
-            backbeat(1.0f, true);
-            hats(0.85f, 1, true);
             if (section == Section::Casino && bar % 2 == 1) Add(Instrument::Kick, bar, 14, 2, 0, 0.7f);
-            if (lastOfFour && section != Section::Explosion) Add(Instrument::Snare, bar, 15, 1, 0, 0.5f);
+            if (bar % 4 == 3 && section != Section::Explosion) Add(Instrument::Snare, bar, 15, 1, 0, 0.5f);
             if (bar == 58 || bar == 101) Roll(bar, 8, 16, 1, 0.5f, 1.0f);
             break;
         case Section::Machine:
-            fourOnFloor(1.0f);
-            backbeat(1.0f, false);
-            hats(0.7f, 1, false);
             if (bar == 78) Roll(bar, 8, 16, 2, 0.6f, 1.0f);
             break;
         case Section::Countdown:
-            fourOnFloor(1.0f);
-            if (bar == 80) {
-                // The counter runs wild: a snare roll over the whole bar.
-                Roll(bar, 0, 16, 1, 0.5f, 1.0f);
-            } else {
-                backbeat(0.9f, false);
-                hats(0.5f, 2, false);
-            }
+            if (bar == 80) Roll(bar, 0, 16, 1, 0.5f, 1.0f);
             break;
         case Section::Choice:
+            // Holding its breath: a slow heartbeat, one soft double thump a bar.
+            Add(Instrument::Kick, bar, 0, 2, 0, 0.7f);
+            Add(Instrument::Kick, bar, 1, 2, 0, 0.4f);
             break;
         case Section::Western:
-            // Half time: kick on one, snare on three.
             Add(Instrument::Kick, bar, 0, 4, 0, 0.9f);
             Add(Instrument::Kick, bar, 10, 2, 0, 0.6f);
             Add(Instrument::Snare, bar, 8, 1, 0, 0.85f);
-            hats(0.4f, 2, false);
             break;
         case Section::Resume:
-            fourOnFloor(1.0f);
-            if (bar == 94) {
-                backbeat(0.9f, false);
-                hats(0.5f, 1, false);
-            } else {
-                // The snap at the bar's start, then the counter picture burns out: kick alone.
-                Add(Instrument::Clap, bar, 0, 1, 0, 1.0f);
-            }
+            if (bar != 94) Add(Instrument::Clap, bar, 0, 1, 0, 1.0f);
             break;
         case Section::FinalCountdown: {
-            fourOnFloor(1.0f);
-            const int i = bar - 102;
             // The roll speeds up bar by bar: quarters, eighths, sixteenths, and a crescendo.
+            const int i = bar - 102;
             const int stride = i == 0 ? 4 : (i == 1 ? 2 : 1);
-            Roll(bar, 0, 16, stride, 0.45f + 0.15f * i, 0.6f + 0.13f * i);
-            hats(0.5f + 0.1f * i, 2, false);
+            Roll(bar, 0, 16, stride, 0.45f + 0.15f * float(i), 0.6f + 0.13f * float(i));
             break;
         }
         case Section::Closing:
-            if (bar < 121) {
-                fourOnFloor(0.85f);
-                backbeat(0.8f, false);
-                hats(0.5f, bar < 119 ? 1 : 2, false);
-            } else if (bar == 121) {
-                Add(Instrument::Kick, bar, 0, 4, 0, 0.8f);
-                hats(0.35f, 2, false);
-            }
+            if (bar == 121) Add(Instrument::Kick, bar, 0, 4, 0, 0.8f);
             break;
+        case Section::Opening:
         case Section::Credits:
         case Section::Fade:
             break;
     }
+}
+
+void Composer::Drums(int bar, Section section) {
+    const Groove groove = GrooveOf(bar, section);
+    if (groove.kick > 0.0f) FourOnTheFloor(bar, groove.kick);
+    if (groove.snare > 0.0f) Backbeat(bar, groove.snare, groove.clap);
+    if (groove.hats > 0.0f) Hats(bar, groove.hats, groove.hatStride, groove.openHats);
+    DrumFills(bar, section);
 }
 
 void Composer::BassLine(int bar, Section section, const Chord& chord) {

@@ -20,9 +20,9 @@ namespace {
 // 4.7-7.2 kHz, where the snare's noise and the ring of its wires sit above the filtered chords and
 // below the hats; bins 128-160 about 0.95-1.15 kHz, the bomb timer's beeps at 1047 Hz.
 // Gravity 260 lets a level fall by 0.07 a frame, from a hit's 0.4-0.6 to under 0.25 well within a beat.
-const BandSetting kKickBand{0, 8, 0.25f, 260.0f, "kick"};
-const BandSetting kSnareBand{640, 1000, 0.25f, 260.0f, "snare"};
-const BandSetting kBeepBand{128, 160, 0.3f, 260.0f, "beeps"};
+const BandSetting kKickBand{12, 24, 0.25f, 260.0f, "kick"};
+const BandSetting kSnareBand{640, 1000, 0.25f, 400.0f, "snare"};
+const BandSetting kBeepBand{128, 160, 0.3f, 120.0f, "beeps"};
 
 std::vector<ScenePlan> MakePlans() {
     std::vector<ScenePlan> plans;
