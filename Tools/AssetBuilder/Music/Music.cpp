@@ -26,7 +26,9 @@ namespace {
 using namespace dsp;
 
 constexpr int kBlock = 256;
-// Level of the mix into the limiter; most of the track stays under the ceiling untouched.
+// Level of the mix into the limiter; most of the track stays under the ceiling untouched. An accented
+// kick alone comes to just under the ceiling: the beat bands need it that loud, and the rest of the
+// mix sits low enough that the limiter seldom has to pull a downbeat down.
 constexpr float kMasterGain = 0.45f;
 
 // Where a voice's output goes.
@@ -104,7 +106,8 @@ public:
     bool Render(float* left, float* right, int count) override {
         for (int i = 0; i < count; ++i, ++age_) {
             const float t = Seconds();
-            // The pitch falls from about 160 Hz to 44 Hz in the first few tens of milliseconds.
+            // The pitch falls from about 210 Hz to 62 Hz in the first few tens of milliseconds; the
+            // drive squares the body off, so it keeps its level (and its overtones) while it rings.
             const float hz = 62.0f + 150.0f * pitch_;
             pitch_ *= kPitchFall;
             phase_ += hz * kSampleTime;

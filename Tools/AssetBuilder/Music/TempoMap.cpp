@@ -15,11 +15,16 @@ namespace {
 
 // The beat bands, read by position: the kick first, then the snare, then (part two) the countdown's
 // beeps. Bins are those of the analyser's smoothed spectrum: smoothed bin i looks at raw FFT bin
-// trunc(0.33 * i) (21.5 Hz each) tilted by sqrt(0.33 * i), shifted down by one 4-bin block. So bins
-// 0-7 hold about 20-90 Hz, the kick's body under the bass's lowest notes; bins 640-1000 about
-// 4.7-7.2 kHz, where the snare's noise and the ring of its wires sit above the filtered chords and
-// below the hats; bins 128-160 about 0.95-1.15 kHz, the bomb timer's beeps at 1047 Hz.
-// Gravity 260 lets a level fall by 0.07 a frame, from a hit's 0.4-0.6 to under 0.25 well within a beat.
+// trunc(0.33 * i) (21.5 Hz each) tilted by sqrt(0.33 * i), shifted down by one 4-bin block. The tilt
+// is what the kick band is placed for: even a kick at the master ceiling peaks at about 0.5 in the
+// raw spectrum, so its band sits on bins 12-23 (about 110-190 Hz, tilted 2.3 to 3 times), where the
+// first frames of the driven kick's falling pitch and its overtones land above the ducked bass;
+// downbeats reach 0.8 there, the other beats 0.45-0.75. Bins 640-1000 are about 4.7-7.2 kHz, where
+// the snare's noise and the ring of its wires sit above the filtered chords and below the hats,
+// tilted fifteen times; bins 128-160 about 0.95-1.15 kHz, the bomb timer's beeps at 1047 Hz.
+// Gravity 260 lets the kick's level fall by 0.07 a frame, from a downbeat's 0.85 to under 0.25 in
+// a sixth of a second; the snare's 400 (0.11 a frame) lets go between the strokes of a roll; the
+// beeps' 120 holds each beep's flash for a fifth of a second, then lets it die before the next one.
 const BandSetting kKickBand{12, 24, 0.25f, 260.0f, "kick"};
 const BandSetting kSnareBand{640, 1000, 0.25f, 400.0f, "snare"};
 const BandSetting kBeepBand{128, 160, 0.3f, 120.0f, "beeps"};
