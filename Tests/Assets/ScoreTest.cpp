@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
 
@@ -35,6 +37,42 @@ TEST(Score, DrumsKeepASteadyTempoAndEveryEventFitsTheTrack) {
     }
     // Four on the floor almost everywhere the kick plays.
     EXPECT_GT(kicksOnBeats, kicks * 9 / 10);
+}
+
+TEST(Score, DownbeatsCarryTheAccentAndRollsAreStruckDampened) {
+    // Per bar, the velocity of the kick on each beat (0 where none).
+    std::vector<std::array<float, 4>> kicks(kTrackBars, std::array<float, 4>{});
+    std::vector<NoteEvent> snares;
+    for (const NoteEvent& e : ComposeScore().events) {
+        if (e.instrument == Instrument::Kick && e.start % kSamplesPerBeat == 0) {
+            kicks[size_t(e.start / kSamplesPerBar)][size_t(e.start % kSamplesPerBar / kSamplesPerBeat)] =
+                e.velocity;
+        }
+        if (e.instrument == Instrument::Snare) snares.push_back(e);
+    }
+    int accented = 0, grooveBars = 0;
+    for (const std::array<float, 4>& bar : kicks) {
+        if (std::find(bar.begin(), bar.end(), 0.0f) != bar.end()) continue;
+        ++grooveBars;
+        accented += bar[0] > bar[1] && bar[0] > bar[2] && bar[0] > bar[3];
+    }
+    // Four on the floor plays through most of the track, the downbeat always the loudest.
+    EXPECT_GT(grooveBars, 80);
+    EXPECT_EQ(accented, grooveBars);
+
+    // A stroke a sixteenth after the last one is part of a roll and dampened (where a backbeat
+    // stroke falls on a roll's stroke, the two share the sample and either may come first).
+    int rollStrokes = 0, ringing = 0;
+    for (size_t i = 1; i < snares.size(); ++i) {
+        ringing += snares[i].param == 0.0f;
+        const bool shared = snares[i - 1].start == snares[i].start ||
+                            (i + 1 < snares.size() && snares[i + 1].start == snares[i].start);
+        if (shared || snares[i].start - snares[i - 1].start != kSamplesPerSixteenth) continue;
+        EXPECT_GT(snares[i].param, 0.0f) << "snare at sample " << snares[i].start;
+        ++rollStrokes;
+    }
+    EXPECT_GT(rollStrokes, 50);
+    EXPECT_GT(ringing, 150);
 }
 
 TEST(Score, PitchedNotesBelongToTheHarmonyOfTheirBar) {
