@@ -1,9 +1,12 @@
 // Part two's casino scenes as a viewer sees them (effect time 150 to 300): the lighthouse beams,
 // the two flashes, the slot machines and the dollar rain.
 #include "Parts/PartTwoTesting.h"
+#include "Parts/SceneMath.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -68,7 +71,7 @@ TEST_F(PartTwoCasinoTest, CasinoThenLadyFlashWithTheBeat) {
           Case{170, 0.09f, SubtractSaturated(photo, casino), SubtractSaturated(photo, casino)},
           Case{180, 0.2f, AddSaturated(photo, casino), ladyColour},
           Case{180, 0.05f, SubtractSaturated(photo, casino), ladyColour}, Case{185, 0.05f, photo, ladyColour},
-          Case{199.99f, 0.2f, photo, ladyColour},
+          Case{199.99f, 0.15f, photo, ladyColour},
           Case{199.99f, 0.05f, photo, SubtractSaturated(photo, ladyColour)},
           Case{200, 0.05f, interior, interior}}) {
         SCOPED_TRACE(::testing::Message() << "t " << c.t << ", b0 " << c.b0);
@@ -112,23 +115,30 @@ TEST_F(PartTwoCasinoTest, SlotMachinesRiseThenPumpEachOverItsOwnDraw) {
 }
 
 TEST_F(PartTwoCasinoTest, DollarRainSwellsToTwoHundredAtTwoNinetyAndEbbs) {
-    SetBeats(0.0f, 0.0f);  // no shaking: each dollar's top-left corner is its table position
     const uint32_t dollars[5] = {ColourOf(spriteDollar01Guid), ColourOf(spriteDollar02Guid),
                                  ColourOf(spriteDollar03Guid), ColourOf(spriteDollar04Guid),
                                  ColourOf(spriteDollar05Guid)};
     const auto isDollar = [&](uint32_t word) { return std::find(dollars, dollars + 5, word) != dollars + 5; };
     const auto onScreen = [](int32_t x, int32_t y) { return x >= 0 && x < 640 && y >= 0 && y < 480; };
     struct Case {
-        float t;
+        float t, b1;
         int count;
     };
-    for (const Case& c : {Case{250, 0}, Case{270, 100}, Case{289.99f, 199}, Case{290, 200}, Case{295, 100},
-                          Case{299.99f, 0}}) {
-        SCOPED_TRACE(c.t);
+    // The second beat shakes each dollar by up to 120 b1 pixels along its (u, v).
+    for (const Case& c :
+         {Case{250, 0, 0}, Case{270, 0, 100}, Case{289.99f, 0, 199}, Case{290, 0, 200}, Case{295, 0, 100},
+          Case{299.99f, 0, 0}, Case{270, 0.5f, 100}, Case{295, 1.0f, 100}}) {
+        SCOPED_TRACE(::testing::Message() << "t " << c.t << ", b1 " << c.b1);
+        SetBeats(0.0f, c.b1);
         RenderAt(c.t);
+        std::vector<std::pair<int32_t, int32_t>> corners;
+        for (int i = 0; i < kPartTwoTableSize; ++i) {
+            corners.emplace_back(Trunc(part->spritePos[0][i] + 120.0 * c.b1 * part->spriteJitter[0][i]),
+                                 Trunc(part->spritePos[1][i] + 120.0 * c.b1 * part->spriteJitter[1][i]));
+        }
         int drawnCorners = 0, clearCorners = 0;
         for (int i = 0; i < kPartTwoTableSize; ++i) {
-            const int32_t x = part->spritePos[0][i], y = part->spritePos[1][i];
+            const auto [x, y] = corners[i];
             if (!onScreen(x, y)) continue;
             if (i < c.count) {
                 // A drawn dollar's corner shows it, or a later dollar over it.
@@ -140,8 +150,8 @@ TEST_F(PartTwoCasinoTest, DollarRainSwellsToTwoHundredAtTwoNinetyAndEbbs) {
             // shows no dollar.
             bool nearDrawn = false;
             for (int j = 0; j < c.count; ++j) {
-                nearDrawn = nearDrawn || (x >= part->spritePos[0][j] && x < part->spritePos[0][j] + 96 &&
-                                          y >= part->spritePos[1][j] && y < part->spritePos[1][j] + 96);
+                nearDrawn = nearDrawn || (x >= corners[j].first && x < corners[j].first + 96 &&
+                                          y >= corners[j].second && y < corners[j].second + 96);
             }
             if (nearDrawn) continue;
             EXPECT_FALSE(isDollar(scene.At(x, y))) << i;
@@ -155,6 +165,47 @@ TEST_F(PartTwoCasinoTest, DollarRainSwellsToTwoHundredAtTwoNinetyAndEbbs) {
                       0);
         }
     }
+    // Above 0.25 the rain ends with a brightness cut at 128 + 100 b0 to black: the fourth dollar
+    // (brightness 174) goes black at 0.26 (cut at 154), the interior (110) stays.
+    const uint32_t brightDollar = ColourOf(spriteDollar04Guid);
+    SetBeats(0.25f, 0.0f);
+    RenderAt(270.0f);
+    EXPECT_GT(scene.Count(brightDollar), 0);
+    SetBeats(0.26f, 0.0f);
+    RenderAt(270.0f);
+    EXPECT_EQ(scene.Count(brightDollar), 0);
+    EXPECT_GT(scene.Count(0x000000), 0);
+    EXPECT_GT(scene.Count(ColourOf(casinoviewGuid)), 10000);
+}
+
+TEST_F(PartTwoCasinoTest, SwirlRingsShowOnlyFromTwoNinetyToThreeHundred) {
+    SetBeats(0.0f, 0.0f);
+    for (float t : {289.99f, 290.0f, 295.0f, 299.99f}) {
+        RenderAt(t);
+        EXPECT_EQ(scene.Count(0xFF9C01) > 1000, t >= 290.0f) << t;
+    }
+}
+
+TEST_F(PartTwoCasinoTest, WaveBandsBlurFiveRandomBandsWithTheBeatAsTheirAmplitude) {
+    // Below 0.25 nothing else touches the photograph, so the frame is the photograph blurred in
+    // five bands whose rows come from the next five random values (870, 1892, 1818, 788, 837
+    // from this state): top 400 r b0, bottom 50 more, amplitude 30 b0.
+    PaintCoordinates(tajPhareFullscreenCasinoGuid);
+    const float b0 = 0.2f;
+    SetBeats(b0, 0.0f);
+    platform::ResetRand(kBandsOnTop);
+    RenderAt(155.0f);
+    Bitmap expected(640, 480);
+    std::copy_n(GetBitmap(tajPhareFullscreenCasinoGuid)->pixels, 640 * 480, expected.pixels);
+    FilterFx filter;
+    filter.target = &expected;
+    for (int value : {870, 1892, 1818, 788, 837}) {
+        const double q = static_cast<double>(value * platform::kRandScale) * b0;
+        filter.WaveBlur(static_cast<int32_t>(400 * q), static_cast<int32_t>(400 * q + 50), 6);
+    }
+    EXPECT_TRUE(std::equal(expected.pixels, expected.pixels + expected.size, scene.Canvas()->pixels));
+    EXPECT_FALSE(std::equal(expected.pixels, expected.pixels + expected.size,
+                            GetBitmap(tajPhareFullscreenCasinoGuid)->pixels));
 }
 
 }  // namespace

@@ -152,10 +152,12 @@ TEST_F(PartTwoOpeningTest, FigureRisesThenEchoesFromTwentyWhileTheEchoesCloseIn)
         int32_t x, y;
         bool shown;
     };
-    for (const Case& c : {Case{19.9f, 40, 92, true}, Case{19.9f, 40, 91, false}, Case{19.9f, 639, 470, false},
-                          Case{20, 40, 91, true}, Case{20, 639, 470, true}, Case{20, 39, 470, false},
-                          Case{39.99f, 600, 470, false}, Case{39.99f, 40, 91, true}, Case{0, 40, 479, false},
-                          Case{95, 40, 284, false}, Case{95, 40, 285, true}}) {
+    for (const Case& c :
+         {Case{19.9f, 40, 92, true}, Case{19.9f, 40, 91, false}, Case{19.9f, 639, 470, false},
+          Case{20, 40, 91, true}, Case{20, 639, 470, true}, Case{20, 39, 470, false}, Case{35, 130, 52, true},
+          Case{35, 129, 60, false}, Case{35, 130, 51, false}, Case{35, 107, 68, true},
+          Case{35, 107, 67, false}, Case{39.99f, 600, 470, false}, Case{39.99f, 40, 91, true},
+          Case{0, 40, 479, false}, Case{95, 40, 284, false}, Case{95, 40, 285, true}}) {
         SCOPED_TRACE(::testing::Message() << "t " << c.t << " at " << c.x << "," << c.y);
         RenderAt(c.t);
         EXPECT_EQ(scene.At(c.x, c.y) == figure, c.shown);
