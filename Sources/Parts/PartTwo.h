@@ -46,6 +46,9 @@ public:
     void DrawFinale(float t);   // 520-810: stills, final countdown, head bursts, closing pictures
 
 private:
+    // The casino's last block, 250-300: the dollar rain over the swirl.
+    void DrawDollarRain(float t);
+
     // Declared before the offscreen picture, so the picture is released first.
     Blitter blitter;
     NoiseFx noise;

@@ -40,6 +40,8 @@ inline std::pair<int, int> PictureSize(int guid) {
         case 19: return {470, 64};
         case 20: return {300, 150};
         case 21: return {590, 40};
+        case 22: return {416, 131};  // texts/vostel1.png
+        case 23: return {311, 129};  // texts/vostel2.png
         case 25: return {80, 40};
         case 26: return {40, 20};
         case 29: return {326, 250};
@@ -47,9 +49,12 @@ inline std::pair<int, int> PictureSize(int guid) {
         case 31: return {110, 240};
         case 32: return {160, 360};
         case 33: return {240, 80};
+        case 34: return {464, 88};   // sorvanik/phare.png
         case 35: return {120, 100};
         case 36: return {120, 120};
         case 37: return {210, 90};
+        case 39: return {364, 389};  // pelmarov/vostel_alone.png
+        case 46: return {213, 320};  // pelmarov/casino_machine_a_sou.png
         case 98: return {640, 152};
         case 99: return {290, 68};
         default: break;

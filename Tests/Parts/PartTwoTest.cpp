@@ -1,0 +1,143 @@
+// Part two's scene object: the counter display, the random tables it fills when made, its window,
+// the debug time line, and pictures of any size.
+#include "Parts/PartTwoTesting.h"
+#include "Support/CapturingSinks.h"
+
+#include <cmath>
+
+namespace {
+
+using namespace parttwo_testing;
+
+class PartTwoTest : public PartTwoSceneTest {};
+
+TEST_F(PartTwoTest, CounterShowsTwoDigitsAColonAndTwoMoreAlongItsSlant) {
+    RenderAt(850.0f);  // past the last block: binds the drawing objects to the canvas, draws nothing
+    ASSERT_TRUE(scene.Untouched());
+    struct Case {
+        int32_t a, b;
+        int tens;  // digit at (71, 85), or -1 for none
+        int units, bTens, bUnits;
+    };
+    // Values outside 0..99 are taken as the nearest end of the range.
+    for (const Case& c :
+         {Case{7, 5, -1, 7, 0, 5}, Case{24, 5, 2, 4, 0, 5}, Case{99, 99, 9, 9, 9, 9}, Case{10, 0, 1, 0, 0, 0},
+          Case{-3, -1, -1, 0, 0, 0}, Case{123, 100, 9, 9, 9, 9}, Case{9, 31, -1, 9, 3, 1}}) {
+        SCOPED_TRACE(::testing::Message() << c.a << ":" << c.b);
+        scene.Fill(SceneFixture::kUntouched);
+        part->DrawCounter(c.a, c.b);
+        const uint32_t tens = c.tens < 0 ? SceneFixture::kUntouched : ColourOf(digitSmallGuids[c.tens]);
+        EXPECT_EQ(scene.At(71, 85), tens);
+        EXPECT_EQ(scene.At(140, 119), ColourOf(digitSmallGuids[c.units]));
+        EXPECT_EQ(scene.At(193, 149), ColourOf(digitSmallPointsGuid));
+        EXPECT_EQ(scene.At(258, 178), ColourOf(digitSmallGuids[c.bTens]));
+        EXPECT_EQ(scene.At(334, 214), ColourOf(digitSmallGuids[c.bUnits]));
+    }
+}
+
+TEST_F(PartTwoTest, TablesFollowTheRuntimeSequenceFromItsFirstValue) {
+    // The fixture starts the generator afresh, so the part's draws are the sequence's first:
+    // 41, 18467, 6334, 26500 for the first dollar, and values 1024 to 1026 (17124, 23941, 32745)
+    // for the first head.
+    EXPECT_EQ(part->spritePos[0][0], 41 % 840 - 100);
+    EXPECT_EQ(part->spritePos[1][0], 18467 % 680 - 100);
+    EXPECT_FLOAT_EQ(part->spriteJitter[0][0], -0.6133915185928345f);
+    EXPECT_FLOAT_EQ(part->spriteJitter[1][0], 0.617480993270874f);
+    EXPECT_FLOAT_EQ(part->burstDir[0][0], 0.09751515835523605f);
+    EXPECT_FLOAT_EQ(part->burstDir[1][0], 0.9952340126037598f);
+    EXPECT_EQ(part->burstHead[0], 32745 % 3);
+    // Every head direction is of unit length, and all three heads are used.
+    int heads[3] = {};
+    for (int i = 0; i < kPartTwoTableSize; ++i) {
+        EXPECT_NEAR(std::hypot(part->burstDir[0][i], part->burstDir[1][i]), 1.0, 1e-6) << i;
+        ASSERT_GE(part->burstHead[i], 0);
+        ASSERT_LE(part->burstHead[i], 2);
+        ++heads[part->burstHead[i]];
+    }
+    EXPECT_GT(heads[0] * heads[1] * heads[2], 0);
+}
+
+TEST_F(PartTwoTest, DrawsOnlyInsideItsWindowAndBetweenEffectTimeZeroAndEightTen) {
+    part->timingKeys = {{0.0f, -10.0f}, {10.0f, 0.0f}, {20.0f, 810.0f}, {30.0f, 900.0f}};
+    part->windowStart = 1.0f;
+    part->windowEnd = 30.0f;
+    // Music 0.5 is before the window; 5 maps to fx -5; 20 and 25 to fx 810 and 855.
+    for (float t : {0.5f, 5.0f, 9.99f, 20.0f, 25.0f, 30.0f}) {
+        RenderAt(t);
+        EXPECT_TRUE(scene.Untouched()) << t;
+    }
+    RenderAt(10.0f);  // fx 0: the magnifier covers the frame
+    EXPECT_EQ(scene.Count(SceneFixture::kUntouched), 0);
+}
+
+TEST_F(PartTwoTest, OutsideItsWindowLeavesTheDrawingObjectsAlone) {
+    part->windowEnd = 100.0f;
+    RenderAt(150.0f);  // outside: the blitter still points at the title picture
+    part->DrawCounter(7, 5);
+    EXPECT_TRUE(scene.Untouched());
+    part->windowEnd = 900.0f;
+    RenderAt(850.0f);
+    part->DrawCounter(7, 5);
+    EXPECT_EQ(scene.At(140, 119), ColourOf(digitSmallGuids[7]));
+}
+
+TEST_F(PartTwoTest, SendsOneDebugLinePerFrameBeforeDrawing) {
+    struct HeldSpace : platform::Keyboard {
+        bool SpaceHeld() override { return held; }
+        bool held = false;
+    } keyboard;
+    platform::ScopedKeyboard keys(&keyboard);
+    // Records whether the frame was still untouched when each line arrived.
+    struct WatchingSink : platform::DebugSink {
+        explicit WatchingSink(SceneFixture& s) : scene(s) {}
+        void Write(const std::string& line) override {
+            lines.push_back(line);
+            untouchedAtWrite.push_back(scene.Untouched());
+        }
+        SceneFixture& scene;
+        std::vector<std::string> lines;
+        std::vector<bool> untouchedAtWrite;
+    } sink(scene);
+    platform::ScopedDebugSink debug(&sink);
+
+    RenderAt(50.0f);
+    EXPECT_TRUE(sink.lines.empty());
+    keyboard.held = true;
+    scene.Fill(SceneFixture::kUntouched);
+    RenderAt(50.0f);
+    RenderAt(850.0f);  // inside the window where no block draws: a line all the same
+    part->windowEnd = 40.0f;
+    RenderAt(50.0f);  // outside the window: none
+    ASSERT_EQ(sink.lines.size(), 2u);
+    EXPECT_EQ(sink.lines[0].rfind("Mp3 Time : ", 0), 0u);
+    EXPECT_NE(sink.lines[0].find("FxTime : 50.000000\n"), std::string::npos);
+    EXPECT_NE(sink.lines[1].find("FxTime : 850.000000\n"), std::string::npos);
+    EXPECT_TRUE(sink.untouchedAtWrite[0]) << "the line goes out before the frame is drawn";
+}
+
+TEST_F(PartTwoTest, TinyAndEmptyPicturesAreNeverReadOutsideTheirPixels) {
+    // A user's own archive may hold any size, or nothing, under every name: each picture of the
+    // catalogue becomes 1 x 1, then 0 x 0, and every block of the first half runs with its beat
+    // tests on both sides. Run under the sanitizers, this finds any read past a picture.
+    for (const int32_t side : {1, 0}) {
+        SCOPED_TRACE(side);
+        for (ImageEntry& entry : imageTable) {
+            entry.bitmap = std::make_unique<Bitmap>(side, side);
+            if (side == 1) entry.bitmap->pixels[0] = 0x00405060;
+        }
+        PartTwo tiny;  // composes its title picture from the tiny pictures
+        scene.Prepare(tiny, 900.0f, 3);
+        uint32_t ms = 1000;
+        for (const float level : {0.0f, 0.5f, 1.0f}) {
+            scene.SetBeat(tiny, 0, level);
+            scene.SetBeat(tiny, 1, level);
+            for (float t = -1.0f; t < 302.0f; t += 0.5f) {
+                scene.clock.ticks = ms += 130;
+                tiny.Render(scene.Canvas(), t);
+            }
+        }
+        tiny.DrawCounter(42, 7);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// Part two on the scene fixture: effect time equal to music time over 0 to 900, three beat bands,
+// and pictures the tests can repaint so that a zoom or a copy shows where it read from.
+#pragma once
+
+#include "Parts/PartTwo.h"
+#include "Support/SceneFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace parttwo_testing {
+
+// A picture whose pixel (x, y) reads (y << 10) | x: below 0x80000, so never one of the fixture's
+// solid colours (each channel at least 20) nor white.
+inline uint32_t Code(int32_t x, int32_t y) {
+    return (static_cast<uint32_t>(y) << 10) | static_cast<uint32_t>(x);
+}
+inline bool IsCode(uint32_t word) {
+    return word < 0x80000u;
+}
+
+inline void PaintCoordinates(int32_t guid) {
+    Bitmap* picture = GetBitmap(guid);
+    for (int32_t y = 0; y < picture->height; ++y) {
+        for (int32_t x = 0; x < picture->width; ++x) picture->Row(y)[x] = Code(x, y);
+    }
+}
+
+inline uint32_t ColourOf(int32_t guid) {
+    return SceneFixture::Colour(guid);
+}
+
+// d + s and d - s per channel, saturating: the keyed and screen blends on two solid colours.
+inline uint32_t AddSaturated(uint32_t d, uint32_t s) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t sum = ((d >> shift) & 0xFF) + ((s >> shift) & 0xFF);
+        out |= (sum > 255 ? 255 : sum) << shift;
+    }
+    return out;
+}
+inline uint32_t SubtractSaturated(uint32_t d, uint32_t s) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int32_t difference =
+            static_cast<int32_t>((d >> shift) & 0xFF) - static_cast<int32_t>((s >> shift) & 0xFF);
+        out |= static_cast<uint32_t>(difference < 0 ? 0 : difference) << shift;
+    }
+    return out;
+}
+
+class PartTwoSceneTest : public ::testing::Test {
+protected:
+    PartTwoSceneTest() { scene.Prepare(*part, 900.0f, 3); }
+
+    void RenderAt(float fx) { part->Render(scene.Canvas(), fx); }
+    void SetBeats(float b0, float b1, float b2 = 0.0f) {
+        scene.SetBeat(*part, 0, b0);
+        scene.SetBeat(*part, 1, b1);
+        scene.SetBeat(*part, 2, b2);
+    }
+    void SetWallMilliseconds(uint32_t ms) { scene.clock.ticks = ms; }
+
+    SceneFixture scene;  // must exist before the part: the part composes pictures when made
+    std::unique_ptr<PartTwo> part = std::make_unique<PartTwo>();
+};
+
+}  // namespace parttwo_testing
