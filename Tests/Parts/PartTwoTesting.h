@@ -26,11 +26,19 @@ inline void ReplacePicture(int32_t guid, int32_t w, int32_t h, uint32_t colour) 
     ReplacePicture(guid, w, h, [colour](int32_t) { return colour; });
 }
 
-// Per channel min(255, a + b) and max(0, a - b), key byte 0.
+// Per channel min(255, a + b), max(0, a - b) and max(0, a - amount), key byte 0.
 inline uint32_t AddChannels(uint32_t a, uint32_t b) {
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
         out |= std::min<uint32_t>(255, ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF)) << shift;
+    }
+    return out;
+}
+inline uint32_t SubtractChannels(uint32_t a, uint32_t b) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t x = (a >> shift) & 0xFF, y = (b >> shift) & 0xFF;
+        out |= (x > y ? x - y : 0) << shift;
     }
     return out;
 }
