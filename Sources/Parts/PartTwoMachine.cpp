@@ -37,6 +37,7 @@ void BurnOut(Bitmap* canvas, const Bitmap* mask, int32_t level) {
 }  // namespace
 
 void PartTwo::DrawMachine(float t) {
+    if (!During(t, 300, 520)) return;  // every step below lies inside; no picture is looked up outside
     const Bitmap* casino = GetBitmap(casinoviewGuid);
     const Bitmap* machine = GetBitmap(theevilmachineGuid);
     const Bitmap* counter = GetBitmap(theevilmachineCounterGuid);
