@@ -1,182 +1,119 @@
-// Part two's finale (effect time 520 to 810) as a viewer sees it: stills in their ranges, the final
-// countdown and its beat, the head bursts, and nothing at all from 810 on.
+// Part two's finale (effect time 520 to 810) as a viewer sees it.
 #include "Parts/PartTwoTesting.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace {
 
 using FinaleTest = PartTwoTest;
 
-TEST_F(FinaleTest, StillsAndClosingPicturesFollowTheirRanges) {
-    struct Case {
-        float t;
-        int32_t picture;
-        int x, y;  // where the picture's top-left pixel lands; (0, 0) for full-frame pictures
-    };
-    const Case cases[] = {
-        {520.0f, movie1Guid, 0, 0},     {529.99f, movie1Guid, 0, 0},    {530.0f, movie2Guid, 0, 0},
-        {545.0f, movie3Guid, 0, 0},     {555.0f, movie4Guid, 0, 0},     {565.0f, movie5Guid, 0, 0},
-        {579.99f, movie6Guid, 0, 0},    {700.0f, fin01Guid, 0, 0},      {709.99f, fin01Guid, 0, 0},
-        {710.0f, fin02Guid, 0, 0},      {725.0f, fin03Guid, 0, 0},      {735.0f, fin04Guid, 0, 0},
-        {745.0f, fin05Guid, 0, 0},      {755.0f, fin06Guid, 0, 0},      {769.99f, fin07Guid, 0, 0},
-        {770.0f, fin08Guid, 244, 177},  {789.99f, fin09Guid, 245, 173}, {790.0f, fin10Guid, 273, 229},
-        {800.0f, creditsGuid, 0, 0},    {804.99f, creditsGuid, 0, 0},   {805.0f, fin11Guid, 187, 216},
-        {809.99f, fin11Guid, 187, 216},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.t);
-        RenderAt(c.t);
-        EXPECT_EQ(scene.At(c.x, c.y), ColourOf(c.picture));
-        if (c.x == 0) {
-            EXPECT_EQ(scene.At(639, 479), ColourOf(c.picture));
-        }
-        if (c.x > 0) {  // a small picture on black
-            scene.Fill(SceneFixture::kUntouched);
-            RenderAt(c.t);
-            EXPECT_EQ(scene.At(c.x - 1, c.y), 0u);
-            EXPECT_EQ(scene.At(0, 0), 0u);
-        }
-    }
-}
-
-TEST_F(FinaleTest, DrawsNothingFrom810On) {
-    for (float t : {810.0f, 900.0f, 1000.0f}) {
+TEST_F(FinaleTest, StillsFollowTheirRangesAndNothingIsDrawnFrom810) {
+    // Full-frame stills at (0, 0); the pictures on black at their own corner, with black beside.
+    for (const auto& [t, guid, x, y] : {std::tuple{520.0f, movie1Guid, 0, 0},
+                                        {529.99f, movie1Guid, 0, 0},
+                                        {530.0f, movie2Guid, 0, 0},
+                                        {579.99f, movie6Guid, 0, 0},
+                                        {700.0f, fin01Guid, 0, 0},
+                                        {710.0f, fin02Guid, 0, 0},
+                                        {769.99f, fin07Guid, 0, 0},
+                                        {770.0f, fin08Guid, 244, 177},
+                                        {789.99f, fin09Guid, 245, 173},
+                                        {790.0f, fin10Guid, 273, 229},
+                                        {804.99f, creditsGuid, 0, 0},
+                                        {805.0f, fin11Guid, 187, 216}}) {
         RenderAt(t);
-        EXPECT_TRUE(scene.Untouched()) << t;
+        EXPECT_EQ(scene.At(x, y), Colour(guid)) << t;
+        EXPECT_EQ(scene.At(std::max(x - 1, 0), y), x > 0 ? 0u : Colour(guid)) << t;
+    }
+    scene.Fill(SceneFixture::kUntouched);
+    for (float t : {810.0f, 1000.0f}) RenderAt(t, 0.9f, 0.9f, 0.9f);
+    EXPECT_TRUE(scene.Untouched());
+}
+
+TEST_F(FinaleTest, FinalCountdownAndItsBeats) {
+    // Greys: the close-up 180, the casino 16, added (196) or taken away (164) on the first band.
+    ReplacePicture(theevilmachineCounterGuid, 640, 480, [](int32_t) { return 0x00B4B4B4u; });
+    ReplacePicture(casinoviewGuid, 640, 480, [](int32_t) { return 0x00101010u; });
+    // Above 0.3 the third band whitens what is brighter than 50 b2 + 128: 0.29 leaves the grey, 1 cuts it.
+    for (const auto& [t, b0, b2, seconds, grey] :
+         {std::tuple{580.0f, 0.0f, 0.0f, 7, 0xC4C4C4u},
+          {590.0f, 0.25f, 0.29f, 3, 0xC4C4C4u},
+          {590.0f, 0.26f, 0.0f, 3, 0xA4A4A4u},
+          {590.0f, 0.0f, 1.0f, 3, 0xFFFFFFu},
+          {std::nextafter(600.0f, 0.0f), 0.0f, 0.0f, 0, 0xC4C4C4u}}) {
+        RenderAt(t, b0, 0, b2);
+        EXPECT_EQ(scene.At(0, 479), grey) << t;
+        // The digits are drawn again on top: 0:0n in their own colours.
+        EXPECT_EQ(scene.At(140, 119), Colour(digitSmallGuids[0])) << t;
+        EXPECT_EQ(scene.At(258, 178), Colour(digitSmallGuids[0])) << t;
+        EXPECT_EQ(scene.At(334, 214), Colour(digitSmallGuids[seconds])) << t;
+    }
+    // Nowhere else does the third band change a frame.
+    for (float t : {305.0f, 355.0f, 365.0f, 395.0f, 440.0f, 502.0f, 519.9f, 525.0f, 650.0f, 705.0f, 807.0f}) {
+        RenderAt(t);
+        const std::vector<uint32_t> quiet = Frame();
+        RenderAt(t, 0, 0, 1);
+        EXPECT_EQ(Frame(), quiet) << t;
     }
 }
 
-TEST_F(FinaleTest, FinalCountdownRunsFromSevenToZero) {
-    const uint32_t counter = ColourOf(theevilmachineCounterGuid);
-    const uint32_t casino = ColourOf(casinoviewGuid);
-    struct Case {
-        float t;
-        int32_t seconds;
-        float b0;
-        uint32_t background;  // the close-up after the casino picture is added or taken away
-    };
-    for (const Case& c : {Case{580.0f, 7, 0.0f, AddChannels(counter, casino)},
-                          Case{590.0f, 3, 0.25f, AddChannels(counter, casino)},
-                          Case{std::nextafter(600.0f, 0.0f), 0, 0.26f, SubtractChannels(counter, casino)}}) {
-        SCOPED_TRACE(c.t);
-        SetBeats(c.b0, 0.0f);
-        RenderAt(c.t);
-        // The digits are drawn again after the casino picture: they show in their own colours.
-        EXPECT_EQ(scene.At(140, 119), ColourOf(digitSmallGuids[0]));
-        EXPECT_EQ(scene.At(193, 149), ColourOf(digitSmallPointsGuid));
-        EXPECT_EQ(scene.At(258, 178), ColourOf(digitSmallGuids[0]));
-        EXPECT_EQ(scene.At(334, 214), ColourOf(digitSmallGuids[c.seconds]));
-        EXPECT_EQ(scene.At(0, 479), c.background);
-    }
-}
-
-TEST_F(FinaleTest, ThirdBandChangesOnlyTheFinalCountdown) {
-    // A close-up just bright enough (180) for the third band's cut at 178 and, with the casino
-    // added, still short of white.
-    ReplacePicture(theevilmachineCounterGuid, 640, 480, 0x00B4B4B4u);
-    for (float t : {305.0f, 335.0f, 355.0f, 365.0f, 375.0f, 395.0f, 410.0f, 425.0f, 440.0f,
-                    460.0f, 480.0f, 495.0f, 502.0f, 507.0f, 512.0f, 515.5f, 519.9f, 525.0f,
-                    580.0f, 599.0f, 650.0f, 705.0f, 775.0f, 802.0f, 807.0f}) {
-        SetBeats(0.0f, 0.0f, 0.0f);
-        const Frame quiet = FrameAt(t);
-        SetBeats(0.0f, 0.0f, 1.0f);
-        const Frame loud = FrameAt(t);
-        EXPECT_EQ(quiet != loud, t >= 580.0f && t < 600.0f) << t;
-    }
-}
-
-// The head bursts: each head a single pixel of its picture's colour, so every head that is drawn
-// shows where it landed. Compared with a frame whose heads are empty pictures.
+// Heads of one pixel each in their picture's colour, so a frame shows where every head landed.
 class HeadBurstTest : public PartTwoTest {
 protected:
-    void SetHeads(int32_t side) {
-        for (int32_t v = 0; v < 3; ++v) {
-            ReplacePicture(headAGuids[v], side, side, ColourOf(headAGuids[v]));
-            ReplacePicture(headBGuids[v], side, side, ColourOf(headBGuids[v]));
-        }
-    }
-    // Pixels the heads change, with their colours.
     std::map<std::pair<int, int>, uint32_t> HeadsAt(float t) {
-        SetHeads(0);
-        const Frame background = FrameAt(t);
-        SetHeads(1);
-        const Frame heads = FrameAt(t);
-        std::map<std::pair<int, int>, uint32_t> changed;
-        for (size_t i = 0; i < heads.size(); ++i) {
-            if (heads[i] != background[i])
-                changed[{static_cast<int>(i % 640), static_cast<int>(i / 640)}] = heads[i];
+        std::vector<uint32_t> frames[2];
+        for (int side : {0, 1}) {
+            for (int v = 0; v < 3; ++v) {
+                for (int32_t guid : {headAGuids[v], headBGuids[v]}) {
+                    ReplacePicture(guid, side, side, [guid](int32_t) { return Colour(guid); });
+                }
+            }
+            RenderAt(t);
+            frames[side] = Frame();
         }
-        return changed;
+        std::map<std::pair<int, int>, uint32_t> heads;
+        for (int i = 0; i < 640 * 480; ++i) {
+            if (frames[1][i] != frames[0][i]) heads[{i % 640, i / 640}] = frames[1][i];
+        }
+        return heads;
     }
-    // Where burst j puts its forty heads at progress g, the later of two heads on one pixel on top.
+    // Burst j at progress g: four groups of ten from their centres; a later head covers an earlier one.
     std::map<std::pair<int, int>, uint32_t> Expected(int j, float g) {
-        struct Group {
-            double cx, cy, sx, sy;
-        };
-        const Group groups[4] = {
+        const double group[4][4] = {
             {180, 200, 600, 400}, {380, 300, 500, 400}, {480, 100, 1100, 1100}, {80, 10, 700, 870}};
         std::map<std::pair<int, int>, uint32_t> heads;
-        for (int group = 0; group < 4; ++group) {
-            for (int n = 0; n < 10; ++n) {
-                const int i = 5 * j + 40 + 10 * group + n;
-                const double progress = g;
-                const auto x =
-                    static_cast<int>(progress * part.burstDir[0][i] * groups[group].sx + groups[group].cx);
-                const auto y =
-                    static_cast<int>(progress * part.burstDir[1][i] * groups[group].sy + groups[group].cy);
-                const int32_t guid = (i % 2 == 1 ? headAGuids : headBGuids)[part.burstHead[i]];
-                if (x >= 0 && x < 640 && y >= 0 && y < 480) heads[{x, y}] = ColourOf(guid);
-            }
+        for (int i = 5 * j + 40; i < 5 * j + 80; ++i) {
+            const double* c = group[(i - 5 * j - 40) / 10];
+            const int x = static_cast<int>(static_cast<double>(g) * part.burstDir[0][i] * c[2] + c[0]);
+            const int y = static_cast<int>(static_cast<double>(g) * part.burstDir[1][i] * c[3] + c[1]);
+            const int32_t guid = (i % 2 == 1 ? headAGuids : headBGuids)[part.burstHead[i]];
+            if (x >= 0 && x < 640 && y >= 0 && y < 480) heads[{x, y}] = Colour(guid);
         }
         return heads;
     }
 };
 
-TEST_F(HeadBurstTest, HeadsStartOnTheFourCentresAndFlyOut) {
-    const auto start = HeadsAt(600.0f);
-    ASSERT_EQ(start.size(), 4u);
-    // The last head of each group of ten covers the others: indices 49, 59, 69, 79, all odd.
-    EXPECT_EQ(start.at({180, 200}), ColourOf(headAGuids[part.burstHead[49]]));
-    EXPECT_EQ(start.at({380, 300}), ColourOf(headAGuids[part.burstHead[59]]));
-    EXPECT_EQ(start.at({480, 100}), ColourOf(headAGuids[part.burstHead[69]]));
-    EXPECT_EQ(start.at({80, 10}), ColourOf(headAGuids[part.burstHead[79]]));
-    EXPECT_EQ(HeadsAt(605.0f), Expected(1, 0.0f));
-    EXPECT_EQ(HeadsAt(602.5f), Expected(0, 0.5f));
-    EXPECT_EQ(HeadsAt(627.5f), Expected(5, 0.5f));
+TEST_F(HeadBurstTest, ExactlyOneBurstFliesAtATimeFromTheFourCentres) {
+    const auto start = HeadsAt(600);
+    EXPECT_EQ(start, Expected(0, 0));
+    EXPECT_EQ(start.size(), 4u);  // all forty heads on the four centres
+    EXPECT_EQ(start.at({180, 200}), Colour(headAGuids[part.burstHead[49]]));
     EXPECT_GT(HeadsAt(627.5f).size(), 10u);
-}
-
-TEST_F(HeadBurstTest, ExactlyOneBurstDrawsFrom600To700) {
+    EXPECT_EQ(HeadsAt(627.5f), Expected(5, 0.5f));
     for (int j = 0; j < 20; ++j) {
-        const float start = 600.0f + 5.0f * static_cast<float>(j);
-        SCOPED_TRACE(start);
-        EXPECT_EQ(HeadsAt(start), Expected(j, 0.0f));
-        const float end = std::nextafter(start + 5.0f, 0.0f);
-        const auto g = static_cast<float>((static_cast<double>(end) - start) / 5.0);
-        EXPECT_EQ(HeadsAt(end), Expected(j, g));
+        const float from = 600.0f + 5.0f * static_cast<float>(j), last = std::nextafter(from + 5, 0.0f);
+        EXPECT_EQ(HeadsAt(from), Expected(j, 0)) << from;
+        EXPECT_EQ(HeadsAt(last), Expected(j, static_cast<float>((last - static_cast<double>(from)) / 5)))
+            << last;
     }
-    // Outside [600, 700) the twenty calls draw nothing: the countdown before, the first still after.
     EXPECT_TRUE(HeadsAt(std::nextafter(600.0f, 0.0f)).empty());
-    EXPECT_TRUE(HeadsAt(700.0f).empty());
     scene.Fill(SceneFixture::kUntouched);
-    for (float t : {0.0f, 599.99f, 700.0f, 850.0f}) part.HeadBurst(600.0f, 605.0f, 0, t);
+    for (float t : {599.99f, 605.0f, 850.0f}) part.HeadBurst(600, 605, 0, t);
     EXPECT_TRUE(scene.Untouched());
-}
-
-TEST_F(HeadBurstTest, BoomLetteringOnTheSecondBand) {
-    // The float 0.1f lies just above the constant 0.1, so it counts as above it.
-    struct Case {
-        float b1;
-        bool boom;
-    };
-    for (const Case& c : {Case{0.0999f, false}, Case{0.1f, true}, Case{0.5f, true}}) {
-        SetBeats(0.0f, c.b1);
-        RenderAt(602.0f);
-        EXPECT_EQ(scene.At(0, 479) == ColourOf(explosionZembraboomGuid), c.boom) << c.b1;
-    }
 }
 
 }  // namespace
