@@ -1,6 +1,5 @@
 // The scene pictures' drawing vocabulary: pixel passes against plain references, the encoders'
 // keying, the mountain outline and the figure skeleton.
-#include "AssetBuilder/Pictures/SceneGroups.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <gtest/gtest.h>
@@ -162,10 +161,7 @@ TEST(SceneKit, EncodersKeyByCoverageAndCompositeOverBlack) {
         cairo_set_operator(canvas.cr(), CAIRO_OPERATOR_SOURCE);
         cairo_fill(canvas.cr());
     }
-    PictureMap out;
-    PutKeyedPng(out, 1, canvas);
-    PutPlainPng(out, 2, canvas);
-    const std::vector<uint32_t> keyed = DecodePng(out[1]), plain = DecodePng(out[2]);
+    const std::vector<uint32_t> keyed = DecodePng(EncodeKeyedPng(canvas)), plain = DecodePng(EncodePlainPng(canvas));
     ASSERT_EQ(keyed.size(), std::size(cases));
     ASSERT_EQ(plain.size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {

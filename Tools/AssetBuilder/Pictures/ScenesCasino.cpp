@@ -2,7 +2,7 @@
 // beam, the casino sign, the lady with the banknotes, the casino floor, one slot machine, the
 // walking figure, the evil machine with its worker and the pliers, the western set and its
 // crooner, the explosion and its lettering.
-#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
@@ -60,6 +60,8 @@ void OnionDome(cairo_t* cr, double cx, double base, double halfWidth, double hei
     cairo_close_path(cr);
     InkShape(cr, colour, ink, iw, 0.3);
 }
+
+}  // namespace
 
 void TajPhare(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -223,8 +225,12 @@ void Beam(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The casino sign: an art-deco front under a big bulb-lit "CASINO" marquee. The sky is keyed.
+
+}  // namespace
 
 void CasinoSign(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -325,6 +331,8 @@ void CasinoSign(Canvas& canvas) {
     cairo_restore(cr);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The lady with the banknotes
 
@@ -347,6 +355,8 @@ void Banknote(cairo_t* cr, double x, double y, double angle, double scale) {
     CentredText(cr, "100", "DejaVu Sans Bold 6", 22, 8, Hex(0x1E4A26), Hex(0x1E4A26), 0);
     cairo_restore(cr);
 }
+
+}  // namespace
 
 void Lady(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -420,9 +430,13 @@ void Lady(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // Casino floor photograph: rows of slot machines towards a gold back wall, chandeliers, a
 // patterned carpet and a gaming table in front.
+
+}  // namespace
 
 void CasinoView(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -513,9 +527,13 @@ void CasinoView(Canvas& canvas) {
     Vignette(canvas, 0.45);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The walking figure: a gentleman in a long coat and a fedora with a briefcase, mid-stride, feet on
 // the bottom row of his 364x389 picture.
+
+}  // namespace
 
 void Walker(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -552,6 +570,8 @@ void Walker(Canvas& canvas) {
     cairo_fill(cr);
     cairo_restore(cr);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The evil machine (full frame). Its wire hatch sits at x 230-410, y 250-330 so that, drawn 120
@@ -621,6 +641,8 @@ void WireBundle(cairo_t* cr, bool loose) {
         cairo_stroke(cr);
     }
 }
+
+}  // namespace
 
 void EvilMachine(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -827,6 +849,8 @@ void Pliers(Canvas& canvas) {
     cairo_stroke(cr);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The western set at dusk: an old mission front, desert, cacti, a camp fire. Its figures, keyed,
 // stand on the same ground line (y ~ 430).
@@ -841,6 +865,8 @@ void Cactus(cairo_t* cr, double x, double base, double h) {
     CapsulePath(cr, {x + w * 1.4, base - h * 0.62}, {x + w * 1.4, base - h * 0.86}, w * 0.7, w * 0.7);
     InkShape(cr, Hex(0x3A6A40), ink, 2, 0.35);
 }
+
+}  // namespace
 
 void WesternSet(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -1032,8 +1058,12 @@ void Crooner(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The explosion
+
+}  // namespace
 
 void ExplosionBackground(Canvas& canvas) {
     const ValueNoise turbulence(81), smoke(82);
@@ -1137,29 +1167,6 @@ void BoomLettering(Canvas& canvas) {
     }
 }
 
-template <typename Draw>
-void Picture(PictureMap& out, int guid, int w, int h, Draw draw, void (*put)(PictureMap&, int, const Canvas&)) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    put(out, guid, canvas);
-}
-}  // namespace
-
-void BuildCasinoScenes(PictureMap& out) {
-    Picture(out, 2, 640, 480, CasinoSign, PutKeyedPng);
-    Picture(out, 14, 640, 480, Lady, PutKeyedPng);
-    Picture(out, 34, 464, 88, Beam, PutPlainPng);
-    Picture(out, 38, 640, 480, TajPhare, PutJpeg);
-    Picture(out, 39, 364, 389, Walker, PutKeyedPng);
-    Picture(out, 45, 640, 480, CasinoView, PutJpeg);
-    Picture(out, 46, 213, 320, [](Canvas& c) { SlotMachine(c.cr(), 0, 0, 213, 320, 7); }, PutKeyedPng);
-    Picture(out, 47, 640, 480, EvilMachine, PutKeyedPng);
-    Picture(out, 48, 640, 480, Pliers, PutKeyedPng);
-    Picture(out, 49, 640, 480, Worker, PutKeyedPng);
-    Picture(out, 51, 640, 480, Crooner, PutKeyedPng);
-    Picture(out, 52, 640, 480, WesternSet, PutPlainPng);
-    Picture(out, 53, 640, 480, BoomLettering, PutKeyedPng);
-    Picture(out, 80, 640, 480, ExplosionBackground, PutPlainPng);
-}
+void OneSlotMachine(Canvas& canvas) { SlotMachine(canvas.cr(), 0, 0, canvas.width(), canvas.height(), 7); }
 
 }  // namespace assets::scene

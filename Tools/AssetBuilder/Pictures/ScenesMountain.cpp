@@ -1,7 +1,7 @@
 // The mountain story's pictures: the studio mountain in three moods with its four light maps, the
 // title lettering, the strange fresco behind the mountain, the agent, the villains, the figure
 // crying for help, the diving car and the two dancers.
-#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
@@ -235,6 +235,8 @@ void GlowMap(Canvas& canvas, bool strong) {
     }
 }
 
+}  // namespace
+
 void BlastMap(Canvas& canvas) {
     BlackFrame(canvas);
     cairo_t* cr = canvas.cr();
@@ -298,8 +300,12 @@ void SecondBlastMap(Canvas& canvas) {
     Blur(canvas, 2);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The title lettering
+
+}  // namespace
 
 void TitleOverlay(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -354,6 +360,8 @@ void TitleOverlay(Canvas& canvas) {
         cairo_restore(cr);
     }
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The strange fresco (1024x608), painted flat and then aged like plaster
@@ -617,7 +625,7 @@ void AgeFresco(Canvas& canvas, double zoom, double offsetX, double offsetY) {
     AddGrain(canvas, grain, 9);
 }
 
-void Fresco(Canvas& canvas, double zoom) {
+void DrawFresco(Canvas& canvas, double zoom) {
     cairo_t* cr = canvas.cr();
     // zoomed about a point left of the eye so the pan still crosses sun, eye and balloon
     const double cx = 560, cy = 290;
@@ -633,6 +641,8 @@ void Fresco(Canvas& canvas, double zoom) {
 // ---------------------------------------------------------------------------------------------
 // The agent seen from behind: a broad trench coat, turned-up collar and a fedora. The coat covers
 // the block x 42-311, y 220-441 completely (magnified views jump around inside it).
+
+}  // namespace
 
 void Agent(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -733,6 +743,8 @@ void Agent(Canvas& canvas) {
     cairo_restore(cr);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // People
 
@@ -743,6 +755,8 @@ Figure Person(Point pelvis, double height, View view) {
     f.view = view;
     return f;
 }
+
+}  // namespace
 
 void Villains(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -959,6 +973,8 @@ void DivingCar(Canvas& canvas) {
     cairo_stroke(cr);
 }
 
+namespace {
+
 // Show dancers: feathered head-dress, short skirt, one leg kicked high.
 void Dancer(Canvas& canvas, bool second) {
     cairo_t* cr = canvas.cr();
@@ -995,6 +1011,8 @@ void Dancer(Canvas& canvas, bool second) {
     DrawFigure(cr, f);
 }
 
+}  // namespace
+
 // The villain, full length in profile, bare-headed so the helmet can be put on him: his head is
 // centred on x = 105 with its crown near the top, where the helmet's dome lands when it is drawn
 // at the same x, 5 px higher.
@@ -1028,49 +1046,14 @@ void Villain(Canvas& canvas) {
     DrawFigure(cr, f);
 }
 
-void Keyed(PictureMap& out, int guid, int w, int h, void (*draw)(Canvas&)) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    PutKeyedPng(out, guid, canvas);
-}
-}  // namespace
-
-void BuildMountainScenes(PictureMap& out) {
-    Keyed(out, 1, 640, 480, TitleOverlay);
-    {
-        Canvas fresco(1024, 608);
-        Fresco(fresco, 1.0);
-        PutJpeg(out, 3, fresco);
-        Canvas zoomed(1024, 608);
-        Fresco(zoomed, 1.9);
-        PutJpeg(out, 4, zoomed);
-    }
-    {
-        Canvas glow(640, 480);
-        GlowMap(glow, false);
-        PutKeyedJpeg(out, 6, glow);
-        Canvas glow2(640, 480);
-        GlowMap(glow2, true);
-        PutKeyedJpeg(out, 7, glow2);
-    }
-    Keyed(out, 8, 640, 480, [](Canvas& c) { DrawMountain(c, Mood::Dark); });
-    Keyed(out, 9, 640, 480, [](Canvas& c) { DrawMountain(c, Mood::Light); });
-    Keyed(out, 10, 640, 480, [](Canvas& c) { DrawMountain(c, Mood::Topless); });
-    Keyed(out, 11, 640, 480, Agent);
-    Keyed(out, 12, 640, 480, Villains);
-    {
-        Canvas blast(640, 480);
-        BlastMap(blast);
-        PutGreyJpeg(out, 27, blast);
-        Canvas blast2(640, 480);
-        SecondBlastMap(blast2);
-        PutGreyJpeg(out, 28, blast2);
-    }
-    Keyed(out, 15, 210, 455, Villain);
-    Keyed(out, 29, 326, 250, HelpInTheSky);
-    Keyed(out, 30, 250, 205, DivingCar);
-    Keyed(out, 31, 110, 240, [](Canvas& c) { Dancer(c, false); });
-    Keyed(out, 32, 160, 360, [](Canvas& c) { Dancer(c, true); });
-}
+void Fresco(Canvas& canvas) { DrawFresco(canvas, 1.0); }
+void ZoomedFresco(Canvas& canvas) { DrawFresco(canvas, 1.9); }
+void SoftGlowMap(Canvas& canvas) { GlowMap(canvas, false); }
+void StrongGlowMap(Canvas& canvas) { GlowMap(canvas, true); }
+void DarkMountain(Canvas& canvas) { DrawMountain(canvas, Mood::Dark); }
+void LitMountain(Canvas& canvas) { DrawMountain(canvas, Mood::Light); }
+void ToplessMountain(Canvas& canvas) { DrawMountain(canvas, Mood::Topless); }
+void LeftDancer(Canvas& canvas) { Dancer(canvas, false); }
+void RightDancer(Canvas& canvas) { Dancer(canvas, true); }
 
 }  // namespace assets::scene

@@ -1,6 +1,6 @@
 // Stills: the credits page, six frames from imaginary movies shown before the explosion, and the
 // closing pictures (seven full-frame stills and two framed pictures on black).
-#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
@@ -52,6 +52,8 @@ void Silhouette(cairo_t* cr, Figure f, Rgb colour) {
 
 // ---------------------------------------------------------------------------------------------
 // Credits
+
+}  // namespace
 
 void Credits(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -110,8 +112,12 @@ void Credits(Canvas& canvas) {
     AddGrain(canvas, grain, 4);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // Movie stills
+
+}  // namespace
 
 // 1: a spy on a rooftop over the city at night.
 void MovieRooftop(Canvas& canvas) {
@@ -424,8 +430,12 @@ void MovieNoir(Canvas& canvas) {
     FilmFinish(canvas, 112);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // Closing stills
+
+}  // namespace
 
 // fin01: dawn over the mountain with its summit gone, smoke trailing off.
 void FinDawn(Canvas& canvas) {
@@ -826,33 +836,6 @@ void FinClapper(Canvas& canvas) {
     SetColour(cr, chalk, 0.7);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
-}
-
-template <typename Draw>
-void Plain(PictureMap& out, int guid, int w, int h, Draw draw) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    PutPlainPng(out, guid, canvas);
-}
-}  // namespace
-
-void BuildStills(PictureMap& out) {
-    Plain(out, 0, 640, 480, Credits);
-    Plain(out, 74, 640, 480, MovieRooftop);
-    Plain(out, 75, 640, 480, MovieMountainRoad);
-    Plain(out, 76, 640, 480, MovieDuel);
-    Plain(out, 77, 640, 480, MovieRocket);
-    Plain(out, 78, 640, 480, MovieUnderwater);
-    Plain(out, 79, 640, 480, MovieNoir);
-    Plain(out, 87, 640, 480, FinDawn);
-    Plain(out, 88, 640, 480, FinRoad);
-    Plain(out, 89, 640, 480, FinJail);
-    Plain(out, 90, 640, 480, FinNewspaper);
-    Plain(out, 91, 640, 480, FinBeach);
-    Plain(out, 92, 640, 480, FinRoulette);
-    Plain(out, 93, 640, 480, FinMeadow);
-    Plain(out, 94, 396, 303, FinSnapshot);
-    Plain(out, 95, 395, 307, FinClapper);
 }
 
 }  // namespace assets::scene

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "AssetBuilder/Pictures/PictureKit.h"
-#include "AssetBuilder/Pictures/Pictures.h"
+#include "AssetBuilder/Pictures/Manifest.h"
 
 namespace assets {
 
@@ -80,9 +80,6 @@ void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& st
 inline constexpr double kDisplaySlope = 0.4877;  // tan(26 degrees)
 inline constexpr double kDigitGlyphW = 42.0;
 inline constexpr double kDigitGlyphH = 62.0;
-inline constexpr int kDigitPictureW = 48;
-inline constexpr int kDigitPictureH = 90;
-inline constexpr int kColonPictureW = 60;
 // Where the glyph's origin sits inside a digit picture.
 inline constexpr double kDigitOriginX = 3.0;
 inline constexpr double kDigitOriginY = 2.0;
@@ -105,11 +102,6 @@ inline constexpr int kColonSlot = 2;
 // 3 px above the colon picture's top edge at its left side.
 inline constexpr double kColonOriginX = 0.0;
 inline constexpr double kColonOriginY = -3.0;
-inline constexpr double kColonCentre = kColonPictureW / 2.0;
-
-// The three families that make up BuildSpritePictures.
-void BuildTextPictures(PictureMap& out);
-void BuildCounterPictures(PictureMap& out);
-void BuildSmallSprites(PictureMap& out);
+inline constexpr double kColonCentre = ManifestRow("pelmarov/digit_small_points.png").size.width / 2.0;
 
 }  // namespace assets

@@ -4,6 +4,7 @@
 // any background and keys without a fringe. Also the family's entry point.
 #include <cmath>
 
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
@@ -63,6 +64,8 @@ void DrawBomb(Canvas& canvas, double scale) {
     cairo_set_line_width(cr, 2.0);
     cairo_stroke(cr);
 }
+
+}  // namespace
 
 // --- the bomber -----------------------------------------------------------------------------------
 // A four-engined silver bomber in profile, nose left, seen from its left side.
@@ -161,14 +164,17 @@ void DrawBomber(Canvas& canvas) {
     cairo_stroke(cr);
 }
 
+namespace {
+
 // --- the parachute and its cow ----------------------------------------------------------------------
 // The cords of the parachute meet at kHarnessX, kParachuteKnotY; the scene hangs the canopy so that
 // its row 0.8 * height falls on the cow's row 0, so the knot lands on the cow's harness ring.
-constexpr int kParachuteW = 120, kParachuteH = 120;
-constexpr int kCowW = 120, kCowH = 100;
 constexpr double kHarnessX = 60.0;
 constexpr double kParachuteKnotY = 108.0;
-constexpr double kCowRingY = kParachuteKnotY - 0.8 * kParachuteH;  // the knot in the cow's rows
+// the knot in the cow's rows
+constexpr double kCowRingY = kParachuteKnotY - 0.8 * ManifestRow("sorvanik/parachute.png").size.height;
+
+}  // namespace
 
 void DrawParachute(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -463,8 +469,12 @@ void DrawElephant(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // --- dollars -------------------------------------------------------------------------------------
 const LetterStyle kDollarSign{"DejaVu Sans Bold", 0xFFF6B0, 0xE0A010, 0x302000, 2.5, 0x5A3A00, 2, 2};
+
+}  // namespace
 
 void DrawBanknote(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -569,9 +579,10 @@ void DrawCoinStack(Canvas& canvas) {
     cairo_restore(cr);
 }
 
+namespace {
+
 // --- the flying heads -------------------------------------------------------------------------------
 // Two characters, three moods each: calm, shouting, and singed by the blast.
-constexpr int kHeadW = 80, kHeadH = 96;
 
 enum class Mood { kCalm, kShout, kSinged };
 
@@ -784,6 +795,8 @@ void DrawHeadB(Canvas& canvas, Mood mood) {
     Mouth(cr, mood, true);
 }
 
+}  // namespace
+
 // --- the pictures nothing draws ---------------------------------------------------------------------
 void DrawSmallMountain(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -833,41 +846,13 @@ void DrawChain(Canvas& canvas) {
     }
 }
 
-template <typename DrawFn>
-std::vector<uint8_t> Keyed(int w, int h, DrawFn draw) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    return EncodeKeyedPng(canvas);
-}
-
-}  // namespace
-
-void BuildSmallSprites(PictureMap& out) {
-    out[5] = Keyed(160, 120, DrawSmallMountain);
-    out[13] = Keyed(120, 240, DrawElephant);
-    out[24] = Keyed(160, 40, DrawChain);
-    out[25] = Keyed(84, 68, [](Canvas& c) { DrawBomb(c, 1.0); });
-    out[26] = Keyed(42, 34, [](Canvas& c) { DrawBomb(c, 0.5); });
-    out[33] = Keyed(240, 80, DrawBomber);
-    out[35] = Keyed(kCowW, kCowH, DrawCow);
-    out[36] = Keyed(kParachuteW, kParachuteH, DrawParachute);
-    out[37] = Keyed(210, 90, DrawHelmet);
-    out[40] = Keyed(64, 64, DrawBanknote);
-    out[41] = Keyed(64, 64, DrawCoin);
-    out[42] = Keyed(64, 64, DrawDollarSign);
-    out[43] = Keyed(64, 64, DrawMoneyBag);
-    out[44] = Keyed(64, 64, DrawCoinStack);
-    const Mood moods[3] = {Mood::kCalm, Mood::kShout, Mood::kSinged};
-    for (int i = 0; i < 3; ++i) {
-        out[81 + i] = Keyed(kHeadW, kHeadH, [&](Canvas& c) { DrawHeadA(c, moods[i]); });
-        out[84 + i] = Keyed(kHeadW, kHeadH, [&](Canvas& c) { DrawHeadB(c, moods[i]); });
-    }
-}
-
-void BuildSpritePictures(PictureMap& out) {
-    BuildTextPictures(out);
-    BuildCounterPictures(out);
-    BuildSmallSprites(out);
-}
+void DrawBigBomb(Canvas& canvas) { DrawBomb(canvas, 1.0); }
+void DrawSmallBomb(Canvas& canvas) { DrawBomb(canvas, 0.5); }
+void DrawCalmHeadA(Canvas& canvas) { DrawHeadA(canvas, Mood::kCalm); }
+void DrawShoutingHeadA(Canvas& canvas) { DrawHeadA(canvas, Mood::kShout); }
+void DrawSingedHeadA(Canvas& canvas) { DrawHeadA(canvas, Mood::kSinged); }
+void DrawCalmHeadB(Canvas& canvas) { DrawHeadB(canvas, Mood::kCalm); }
+void DrawShoutingHeadB(Canvas& canvas) { DrawHeadB(canvas, Mood::kShout); }
+void DrawSingedHeadB(Canvas& canvas) { DrawHeadB(canvas, Mood::kSinged); }
 
 }  // namespace assets
