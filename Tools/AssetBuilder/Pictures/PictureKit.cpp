@@ -1,12 +1,12 @@
 // Drawing and encoding tools for the asset builder's pictures.
 #include "AssetBuilder/Pictures/PictureKit.h"
 
+#include "Common/PngEncoder.h"
+
 #include <jpeglib.h>
-#include <png.h>
 #include <pango/pangocairo.h>
 
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -58,44 +58,15 @@ std::vector<uint8_t> StraightRgba(const Canvas& canvas) {
 
 namespace {
 
-void AppendPngBytes(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-void FlushNothing(png_structp) {}
-
-// An 8-bit RGB PNG of the first three bytes of each RGBA pixel. zlib level 2 with the "sub" row
-// filter: grainy pictures code about eight times faster than with libpng's defaults (level 6, every
-// filter tried per row) and come out no bigger.
+// The first three bytes of each RGBA pixel as a PNG, coded fast (see PngCompression::kFast).
 std::vector<uint8_t> PngFromRgb(const std::vector<uint8_t>& rgba, int w, int h) {
-    std::vector<uint8_t> out;
-    std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) throw std::runtime_error("libpng: out of memory");
-    // libpng reports failures by longjmp to here; nothing with a destructor is made past this point
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("libpng: cannot encode picture");
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    for (size_t i = 0, o = 0; o < rgb.size(); i += 4, o += 3) {
+        rgb[o] = rgba[i];
+        rgb[o + 1] = rgba[i + 1];
+        rgb[o + 2] = rgba[i + 2];
     }
-    png_set_write_fn(png, &out, AppendPngBytes, FlushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 2);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_write_info(png, info);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* p = rgba.data() + static_cast<size_t>(y) * w * 4;
-        for (int x = 0; x < w; ++x) {
-            row[x * 3] = p[x * 4];
-            row[x * 3 + 1] = p[x * 4 + 1];
-            row[x * 3 + 2] = p[x * 4 + 2];
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return EncodeRgbPng(rgb, w, h, PngCompression::kFast);
 }
 
 void KeyTransparent(std::vector<uint8_t>& rgba) {
