@@ -90,7 +90,7 @@ TEST(SceneKit, PixelPassesLeaveTransparencyAndTheCentreAlone) {
     input[1] = 0x80402010u;   // half covered
     SetWords(canvas, input);
     Random rnd(3);
-    AddGrain(canvas, rnd, 20);
+    AddGrain(canvas, rnd, 20, Grain::kOpaqueOnly);
     std::vector<uint32_t> grained = Words(canvas);
     EXPECT_EQ(grained[0], input[0]);
     EXPECT_EQ(grained[1], input[1]) << "grain on an edge pixel would change its keying";
@@ -98,7 +98,7 @@ TEST(SceneKit, PixelPassesLeaveTransparencyAndTheCentreAlone) {
     for (size_t i = 2; i < grained.size(); ++i) mean += Lane(grained[i], 1);
     EXPECT_NEAR(mean / (grained.size() - 2), 0x60, 1.5) << "grain adds no cast";
     SetWords(canvas, input);
-    Vignette(canvas, 0.5);
+    Vignette(canvas, 0.5, Falloff::kSquare);
     const std::vector<uint32_t> v = Words(canvas);
     EXPECT_EQ(v[15 * 41 + 20], input[15 * 41 + 20]) << "centre untouched";
     // corners: pixel centres half a pixel in from the frame's corner, all four alike

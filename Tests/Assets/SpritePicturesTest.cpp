@@ -297,7 +297,7 @@ TEST(SpriteKit, OverlappingShapesFillWithoutHolesWhateverTheirDirection) {
     EXPECT_EQ(at(9, 30)[3], 255);
 }
 
-TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
+TEST(PictureKit, GrainOverAnyCoverageKeepsTransparencyAndValidPixels) {
     assets::Canvas canvas(64, 64);
     cairo_t* cr = canvas.cr();
     cairo_rectangle(cr, 0, 0, 32, 64);
@@ -306,12 +306,14 @@ TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
     cairo_rectangle(cr, 32, 0, 16, 64);
     cairo_set_source_rgba(cr, 0.9, 0.5, 0.1, 0.4);
     cairo_fill(cr);
-    assets::Random random(7);
-    assets::AddGrain(canvas, random, 40);
     cairo_surface_flush(canvas.surface());
     const int stride = cairo_image_surface_get_stride(canvas.surface());
     const uint8_t* data = cairo_image_surface_get_data(canvas.surface());
-    int changed = 0;
+    const uint32_t partlyCovered = reinterpret_cast<const uint32_t*>(data)[40];
+    assets::Random random(7);
+    assets::AddGrain(canvas, random, 40, assets::Grain::kAnyCoverage);
+    cairo_surface_flush(canvas.surface());
+    int changed = 0, partlyCoveredSwing = 0;
     for (int y = 0; y < 64; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
         for (int x = 0; x < 64; ++x) {
@@ -324,9 +326,16 @@ TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
             ASSERT_LE((p >> 8) & 0xFF, a);
             ASSERT_LE(p & 0xFF, a);
             changed += x < 32 && p != 0xFF808080;
+            if (x >= 32 && x < 48) {
+                const int swing = std::abs(int((p >> 8) & 0xFF) - int((partlyCovered >> 8) & 0xFF));
+                partlyCoveredSwing = std::max(partlyCoveredSwing, swing);
+            }
         }
     }
     EXPECT_GT(changed, 32 * 64 * 9 / 10);
+    // a pixel 40% covered moves by at most 40% of the amount: its grain fades with its coverage
+    EXPECT_GT(partlyCoveredSwing, 0);
+    EXPECT_LE(partlyCoveredSwing, 40 * 102 / 255);
 }
 
 }  // namespace

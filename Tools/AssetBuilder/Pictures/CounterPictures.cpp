@@ -302,8 +302,8 @@ void DrawCounterCloseUp(Canvas& canvas) {
     }
     cairo_restore(cr);
     // vignette: the corners fall off to black like a lens close-up
-    Vignette(cr, 640, 480, 0.75);
-    AddGrain(canvas, random, 6);
+    Vignette(canvas, 0.75, Falloff::kRim);
+    AddGrain(canvas, random, 6, Grain::kAnyCoverage);
 }
 
 }  // namespace assets

@@ -6,9 +6,11 @@
 #include <jpeglib.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 namespace assets {
@@ -160,6 +162,82 @@ std::vector<uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality) {
     return JpegFromRgb(rgba, canvas.width(), canvas.height(), quality, false);
 }
 
+void AddGrain(Canvas& canvas, Random& random, double amount, Grain grain) {
+    cairo_surface_flush(canvas.surface());
+    uint8_t* data = cairo_image_surface_get_data(canvas.surface());
+    const int stride = cairo_image_surface_get_stride(canvas.surface());
+    const int whole = static_cast<int>(amount);
+    const uint32_t span = static_cast<uint32_t>(2 * whole + 1);
+    for (int y = 0; y < canvas.height(); ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+        for (int x = 0; x < canvas.width(); ++x) {
+            const uint32_t p = row[x];
+            const int a = static_cast<int>(p >> 24);
+            int offset;
+            if (grain == Grain::kOpaqueOnly) {
+                offset = static_cast<int>((random.Uniform() * 2 - 1) * amount);
+                if (a != 255) continue;
+            } else {
+                if (a == 0) continue;
+                offset = static_cast<int>(random.Next() % span) - whole;
+            }
+            const auto shift = [&](int c) {
+                return static_cast<uint32_t>(std::clamp(c + offset * a / 255, 0, a));
+            };
+            row[x] = (static_cast<uint32_t>(a) << 24) | (shift(static_cast<int>((p >> 16) & 0xFF)) << 16) |
+                     (shift(static_cast<int>((p >> 8) & 0xFF)) << 8) | shift(static_cast<int>(p & 0xFF));
+        }
+    }
+    cairo_surface_mark_dirty(canvas.surface());
+}
+
+namespace {
+uint32_t Clamp255(double v) {
+    return static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0));
+}
+
+void SquareVignette(Canvas& canvas, double strength) {
+    cairo_surface_flush(canvas.surface());
+    uint8_t* data = cairo_image_surface_get_data(canvas.surface());
+    const int stride = cairo_image_surface_get_stride(canvas.surface());
+    const double cx = canvas.width() / 2.0, cy = canvas.height() / 2.0;
+    const double norm = 1.0 / (cx * cx + cy * cy);
+    for (int y = 0; y < canvas.height(); ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+        const double dy = y + 0.5 - cy;  // pixel centres: the four corners darken alike
+        for (int x = 0; x < canvas.width(); ++x) {
+            const double dx = x + 0.5 - cx;
+            const double f = 1.0 - strength * (dx * dx + dy * dy) * norm;
+            const uint32_t p = row[x];
+            const uint32_t r = Clamp255(((p >> 16) & 0xFF) * f);
+            const uint32_t g = Clamp255(((p >> 8) & 0xFF) * f);
+            const uint32_t b = Clamp255((p & 0xFF) * f);
+            row[x] = (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
+        }
+    }
+    cairo_surface_mark_dirty(canvas.surface());
+}
+
+void RimVignette(Canvas& canvas, double strength) {
+    const double w = canvas.width(), h = canvas.height();
+    const double reach = std::hypot(w, h) / 2;
+    std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> pattern(
+        cairo_pattern_create_radial(w / 2, h / 2, reach * 0.4, w / 2, h / 2, reach), cairo_pattern_destroy);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, 0, 0, 0, 0);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, 0, 0, 0, strength);
+    cairo_set_source(canvas.cr(), pattern.get());
+    cairo_paint(canvas.cr());
+}
+}  // namespace
+
+void Vignette(Canvas& canvas, double strength, Falloff falloff) {
+    if (falloff == Falloff::kSquare) {
+        SquareVignette(canvas, strength);
+    } else {
+        RimVignette(canvas, strength);
+    }
+}
+
 void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
@@ -187,7 +265,8 @@ PangoLayout* MakeLayout(cairo_t* cr, const std::string& text, const std::string&
 }
 }  // namespace
 
-void TextExtent(cairo_t* cr, const std::string& text, const std::string& font, double* width, double* height) {
+void TextExtent(cairo_t* cr, const std::string& text, const std::string& font, double* width,
+                double* height) {
     PangoLayout* layout = MakeLayout(cr, text, font);
     PangoRectangle ink, logical;
     pango_layout_get_pixel_extents(layout, &ink, &logical);

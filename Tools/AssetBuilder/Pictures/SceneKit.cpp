@@ -187,22 +187,6 @@ PixelAccess::PixelAccess(Canvas& canvas)
 
 PixelAccess::~PixelAccess() { cairo_surface_mark_dirty(surface_); }
 
-void AddGrain(Canvas& canvas, Random& rnd, double amount) {
-    PixelAccess px(canvas);
-    for (int y = 0; y < px.height(); ++y) {
-        uint32_t* row = px.Row(y);
-        for (int x = 0; x < px.width(); ++x) {
-            const double n = (rnd.Uniform() * 2 - 1) * amount;
-            const uint32_t p = row[x];
-            if ((p >> 24) != 0xFF) continue;  // premultiplied: only opaque pixels take the offset unscaled
-            const int r = std::clamp(static_cast<int>((p >> 16) & 0xFF) + static_cast<int>(n), 0, 255);
-            const int g = std::clamp(static_cast<int>((p >> 8) & 0xFF) + static_cast<int>(n), 0, 255);
-            const int b = std::clamp(static_cast<int>(p & 0xFF) + static_cast<int>(n), 0, 255);
-            row[x] = 0xFF000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
-        }
-    }
-}
-
 namespace {
 // One box pass along a row, all four byte lanes at once, edges clamped:
 // out[i] = round(mean of in[i - r .. i + r]) per lane.
@@ -258,25 +242,6 @@ void Blur(Canvas& canvas, int radius, int passes) {
                 }
                 out[x] = p;
             }
-        }
-    }
-}
-
-void Vignette(Canvas& canvas, double strength) {
-    PixelAccess px(canvas);
-    const double cx = px.width() / 2.0, cy = px.height() / 2.0;
-    const double norm = 1.0 / (cx * cx + cy * cy);
-    for (int y = 0; y < px.height(); ++y) {
-        uint32_t* row = px.Row(y);
-        const double dy = y + 0.5 - cy;  // pixel centres: the four corners darken alike
-        for (int x = 0; x < px.width(); ++x) {
-            const double dx = x + 0.5 - cx;
-            const double f = 1.0 - strength * (dx * dx + dy * dy) * norm;
-            const uint32_t p = row[x];
-            const uint32_t r = Clamp255(((p >> 16) & 0xFF) * f);
-            const uint32_t g = Clamp255(((p >> 8) & 0xFF) * f);
-            const uint32_t b = Clamp255((p & 0xFF) * f);
-            row[x] = (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
         }
     }
 }

@@ -83,14 +83,9 @@ private:
     int stride_, width_, height_;
 };
 
-// Film grain: each fully opaque pixel gets the same random offset in [-amount, amount] (0..255
-// scale) on its three channels; edges and transparent pixels are left alone so keying is unchanged.
-void AddGrain(Canvas& canvas, Random& rnd, double amount);
 // Box passes of the given radius in x then y on all four channels; three passes come close to a
 // gaussian of sigma ~ radius, one pass of radius 1 just softens. Cost does not depend on the radius.
 void Blur(Canvas& canvas, int radius, int passes = 3);
-// Darkens towards the corners: factor 1 - strength * (distance from centre / half diagonal)^2.
-void Vignette(Canvas& canvas, double strength);
 // Every pixel becomes its brightness (0.30 red + 0.59 green + 0.11 blue) on all three channels:
 // the black-and-white of a still, and the grey a light map needs since only its blue is read.
 void Greyscale(Canvas& canvas);

@@ -39,8 +39,8 @@ void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, d
 void PhotoFinish(Canvas& canvas, uint64_t seed, double grain, double vignette) {
     Blur(canvas, 1, 1);
     Random rnd(seed);
-    AddGrain(canvas, rnd, grain);
-    Vignette(canvas, vignette);
+    AddGrain(canvas, rnd, grain, Grain::kOpaqueOnly);
+    Vignette(canvas, vignette, Falloff::kSquare);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -523,8 +523,8 @@ void CasinoView(Canvas& canvas) {
     Glow(cr, 320, 180, 260, Hex(0xFFB060), 0.2);
     Tone(canvas, 1.08, 0.98, 0.9);
     Random grain(66);
-    AddGrain(canvas, grain, 8);
-    Vignette(canvas, 0.45);
+    AddGrain(canvas, grain, 8, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.45, Falloff::kSquare);
 }
 
 namespace {
@@ -1113,8 +1113,8 @@ void ExplosionBackground(Canvas& canvas) {
     SetColour(cr, Hex(0x0A0608));
     cairo_fill(cr);
     Random grain(84);
-    AddGrain(canvas, grain, 8);
-    Vignette(canvas, 0.3);
+    AddGrain(canvas, grain, 8, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.3, Falloff::kSquare);
 }
 
 void BoomLettering(Canvas& canvas) {

@@ -622,7 +622,7 @@ void AgeFresco(Canvas& canvas, double zoom, double offsetX, double offsetY) {
         }
     }
     Random grain(54);
-    AddGrain(canvas, grain, 9);
+    AddGrain(canvas, grain, 9, Grain::kOpaqueOnly);
 }
 
 void DrawFresco(Canvas& canvas, double zoom) {

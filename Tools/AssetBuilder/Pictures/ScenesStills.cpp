@@ -15,16 +15,16 @@ constexpr double kPi = 3.14159265358979323846;
 void FilmFinish(Canvas& canvas, uint64_t seed) {
     Blur(canvas, 1, 1);
     Random rnd(seed);
-    AddGrain(canvas, rnd, 10);
-    Vignette(canvas, 0.45);
+    AddGrain(canvas, rnd, 10, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.45, Falloff::kSquare);
     Letterbox(canvas.cr(), canvas.width(), canvas.height(), 56);
 }
 
 void StillFinish(Canvas& canvas, uint64_t seed) {
     Blur(canvas, 1, 1);
     Random rnd(seed);
-    AddGrain(canvas, rnd, 6);
-    Vignette(canvas, 0.35);
+    AddGrain(canvas, rnd, 6, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.35, Falloff::kSquare);
 }
 
 Figure Person(Point pelvis, double height, View view) {
@@ -109,7 +109,7 @@ void Credits(Canvas& canvas) {
     SetColour(cr, gold);
     cairo_fill(cr);
     Random grain(92);
-    AddGrain(canvas, grain, 4);
+    AddGrain(canvas, grain, 4, Grain::kOpaqueOnly);
 }
 
 namespace {

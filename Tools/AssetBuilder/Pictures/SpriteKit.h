@@ -36,17 +36,10 @@ void OutlineThenFill(cairo_t* cr, uint32_t outline, double width);
 // Radial glow: `rgb` at opacity `alpha` in the centre fading to nothing at `radius`, painted over.
 void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double alpha);
 
-// Darkens towards the corners of a w x h picture, up to `strength` opacity of black, like a lens.
-void Vignette(cairo_t* cr, double w, double h, double strength);
-
 // Path helpers: they only add to the current path.
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 // A band along the cubic Bezier p0..p3 whose width runs from w0 at p0 to w1 at p3 (trunks, cords).
 void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1);
-
-// Film grain: every channel of every pixel moves by up to +-amount (0..255 scale), the same offset
-// on all three channels so colours keep their hue; fully transparent pixels are left alone.
-void AddGrain(Canvas& canvas, Random& random, int amount);
 
 // How lettering is painted: a vertical gradient fill, a dark outline, and an opaque drop shadow
 // (opaque so that it survives keying; a soft shadow would turn into key green).
