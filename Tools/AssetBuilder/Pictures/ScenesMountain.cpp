@@ -366,8 +366,8 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // The strange fresco (1024x608), painted flat and then aged like plaster
 
-void FrescoScene(cairo_t* cr) {
-    const Rgb ink = Hex(0x2A1A1A);
+// Sky, stars and distant violet hills on the horizon.
+void FrescoSky(cairo_t* cr) {
     Random rnd(51);
     FillVertical(cr, 0, 0, 1024, 430, {{0, Hex(0x123C58)}, {0.5, Hex(0x2E7A86)}, {0.85, Hex(0xD89A50)}, {1, Hex(0xF0B860)}});
     Stars(cr, rnd, 90, 0, 0, 1024, 220, 2.5);
@@ -378,7 +378,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_close_path(cr);
     SetColour(cr, Hex(0x6A4A7A));
     cairo_fill(cr);
-    // chequered floor running to a vanishing point
+}
+
+// A chequered floor running to a vanishing point.
+void FrescoFloor(cairo_t* cr) {
     const double vx = 512, vy = 360, top = 430, bottom = 608;
     for (int r = 0; r < 9; ++r) {
         auto rowY = [&](int k) { return top + (bottom - top) * std::pow(k / 9.0, 1.7); };
@@ -391,7 +394,10 @@ void FrescoScene(cairo_t* cr) {
             cairo_fill(cr);
         }
     }
-    // arcade on the left with its long shadow
+}
+
+// An arcade on the left with its long shadow.
+void FrescoArcade(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{170, 470}, {420, 600}, {260, 608}, {0, 608}, {0, 480}});
     SetColour(cr, Hex(0x2A1A20), 0.45);
     cairo_fill(cr);
@@ -409,7 +415,10 @@ void FrescoScene(cairo_t* cr) {
     }
     cairo_rectangle(cr, 0, 205, 182, 18);
     InkShape(cr, Hex(0xC89058), ink, 3);
-    // spiral tower on the right
+}
+
+// A spiral tower on the right.
+void FrescoTower(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{900, 480}, {940, 160}, {980, 480}});
     InkShape(cr, Hex(0xE0C8A0), ink, 3);
     for (int k = 0; k < 8; ++k) {
@@ -423,7 +432,10 @@ void FrescoScene(cairo_t* cr) {
         SetColour(cr, Hex(0x9A3A30));
         cairo_fill(cr);
     }
-    // the sun with a face
+}
+
+// The sun, with a face.
+void FrescoSun(cairo_t* cr, Rgb ink) {
     const double sx = 260, sy = 190;
     for (int i = 0; i < 20; ++i) {
         const double a = i * 2 * kPi / 20, b = a + kPi / 20;
@@ -444,7 +456,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_stroke(cr);
     Glow(cr, sx - 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
     Glow(cr, sx + 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
-    // crescent moon: a disc with a bite taken out, drawn aside so the bite clears only the moon
+}
+
+// A crescent moon: a disc with a bite taken out, drawn aside so the bite clears only the moon.
+void FrescoMoon(cairo_t* cr, Rgb ink) {
     cairo_push_group(cr);
     cairo_arc(cr, 880, 100, 56, 0, 2 * kPi);
     InkShape(cr, Hex(0xFFF2C0), ink, 2.5, 0.15);
@@ -462,7 +477,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_restore(cr);
     cairo_pop_group_to_source(cr);
     cairo_paint(cr);
-    // the giant floating eye weeping onto the floor
+}
+
+// A giant floating eye weeping onto the floor.
+void FrescoEye(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, 660, 270);
     cairo_move_to(cr, -150, 0);
@@ -499,7 +517,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_curve_to(cr, 32, 180, 22, 160, 40, 110);
     InkShape(cr, Hex(0x8AD0F8), ink, 2.5, 0.3);
     cairo_restore(cr);
-    // a striped balloon drifting between sun and eye
+}
+
+// A striped balloon drifting between sun and eye.
+void FrescoBalloon(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, 480, 96);
     for (int k = 0; k < 6; ++k) {
@@ -535,7 +556,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_stroke(cr);
     cairo_rectangle(cr, 466, 186, 28, 20);
     InkShape(cr, Hex(0x9A6A3A), ink, 2);
-    // fish swimming through the sky
+}
+
+// Fish swimming through the sky.
+void FrescoFish(cairo_t* cr, Rgb ink) {
     const Point fish[] = {{130, 330}, {420, 300}, {820, 380}, {620, 150}};
     const uint32_t fishColours[] = {0xF07830, 0x3AA0C0, 0xE8C040, 0xD05090};
     for (int i = 0; i < 4; ++i) {
@@ -566,7 +590,10 @@ void FrescoScene(cairo_t* cr) {
         cairo_fill(cr);
         cairo_restore(cr);
     }
-    // a pocket watch melting over a block on the floor
+}
+
+// A pocket watch melting over a block on the floor.
+void FrescoWatch(cairo_t* cr, Rgb ink) {
     cairo_rectangle(cr, 560, 500, 150, 60);
     InkShape(cr, Hex(0x7A5A8A), ink, 3);
     cairo_move_to(cr, 560, 500);
@@ -582,6 +609,21 @@ void FrescoScene(cairo_t* cr) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 3);
     cairo_stroke(cr);
+}
+
+// The fresco's elements back to front.
+void FrescoScene(cairo_t* cr) {
+    const Rgb ink = Hex(0x2A1A1A);
+    FrescoSky(cr);
+    FrescoFloor(cr);
+    FrescoArcade(cr, ink);
+    FrescoTower(cr, ink);
+    FrescoSun(cr, ink);
+    FrescoMoon(cr, ink);
+    FrescoEye(cr, ink);
+    FrescoBalloon(cr, ink);
+    FrescoFish(cr, ink);
+    FrescoWatch(cr, ink);
 }
 
 // Plaster: blotchy brightness, hairline cracks, grain. (u, v) = fresco coordinates of a pixel.
