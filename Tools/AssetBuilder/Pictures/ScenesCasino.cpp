@@ -61,12 +61,8 @@ void OnionDome(cairo_t* cr, double cx, double base, double halfWidth, double hei
     InkShape(cr, colour, ink, iw, 0.3);
 }
 
-}  // namespace
-
-void TajPhare(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    Random rnd(61);
-    const Rgb ink = Hex(0x0A0814);
+// The night sky over the bay: stars and a small moon.
+void NightSky(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 0, 640, 340,
                  {{0, Hex(0x04061A)}, {0.55, Hex(0x141234)}, {0.85, Hex(0x3A1E4A)}, {1, Hex(0x6A3050)}});
     Stars(cr, rnd, 160, 0, 0, 640, 220, 1.6);
@@ -74,7 +70,10 @@ void TajPhare(Canvas& canvas) {
     cairo_arc(cr, 560, 48, 13, 0, 2 * kPi);
     SetColour(cr, Hex(0xF0F0E0));
     cairo_fill(cr);
-    // sea
+}
+
+// The sea, its waves catching the sky.
+void Sea(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 338, 640, 142, {{0, Hex(0x201838)}, {0.3, Hex(0x0E1226)}, {1, Hex(0x04060E)}});
     cairo_set_line_width(cr, 1);
     for (int i = 0; i < 260; ++i) {
@@ -84,7 +83,10 @@ void TajPhare(Canvas& canvas) {
         cairo_line_to(cr, x + w, y);
         cairo_stroke(cr);
     }
-    // rocks and the lighthouse
+}
+
+// Rocks and the lighthouse on them, its lamp room lit.
+void Lighthouse(cairo_t* cr, Rgb ink) {
     cairo_move_to(cr, 40, 350);
     cairo_curve_to(cr, 60, 318, 100, 312, 130, 316);
     cairo_curve_to(cr, 170, 306, 220, 322, 250, 352);
@@ -124,7 +126,10 @@ void TajPhare(Canvas& canvas) {
     cairo_rectangle(cr, lx - 1.5, 62, 3, 12);
     SetColour(cr, Hex(0x3A3040));
     cairo_fill(cr);
-    // the casino palace
+}
+
+// The casino palace: minarets, side pavilions and the great dome carrying the beacon.
+void CasinoPalace(cairo_t* cr, Rgb ink) {
     const Rgb marble = Hex(0xC8B0D0);
     cairo_rectangle(cr, 272, 240, 340, 100);
     InkShape(cr, Tint(marble, -0.25), ink, 1, 0.25);
@@ -148,7 +153,10 @@ void TajPhare(Canvas& canvas) {
     cairo_rectangle(cr, kLampRight.x - 1.5, 104, 3, 12);  // the spire carrying the beacon
     SetColour(cr, Hex(0xE0C070));
     cairo_fill(cr);
-    // arched windows, lit gold; the entrance under a neon sign
+}
+
+// Arched windows, lit gold; the entrance under a neon sign.
+void PalaceWindows(cairo_t* cr, Random& rnd) {
     for (int row = 0; row < 2; ++row) {
         for (int c = 0; c < 11; ++c) {
             const double wx = 286 + c * 30, wy = 262 + row * 36;
@@ -173,11 +181,17 @@ void TajPhare(Canvas& canvas) {
     cairo_fill(cr);
     CentredText(cr, "CASINO", "DejaVu Sans Bold 15", 436, 252, Hex(0xFF4A8A), Hex(0x5A0A2A), 1.5);
     Glow(cr, 436, 252, 60, Hex(0xFF3A80), 0.45);
-    // pink and violet floodlights washing the front
+}
+
+// Pink and violet floodlights washing the front.
+void Floodlights(cairo_t* cr) {
     Glow(cr, 330, 340, 140, Hex(0xA040C0), 0.25);
     Glow(cr, 540, 340, 140, Hex(0xC04080), 0.25);
     Glow(cr, 436, 200, 120, Hex(0x6080FF), 0.18);
-    // promenade lamps along the quay
+}
+
+// Promenade lamps along the quay, each mirrored in the water.
+void QuayLamps(cairo_t* cr, Random& rnd) {
     cairo_rectangle(cr, 250, 336, 390, 6);
     SetColour(cr, Hex(0x181420));
     cairo_fill(cr);
@@ -188,10 +202,31 @@ void TajPhare(Canvas& canvas) {
         Glow(cr, px, 316, 14, Hex(0xFFC070), 0.9);
         Reflection(cr, rnd, px, 344, 420, 4, Hex(0xFFB060), 0.35);
     }
-    // reflections of the palace and the lighthouse in the sea
+}
+
+// Reflections of the palace and the lighthouse in the sea.
+void SeaReflections(cairo_t* cr, Random& rnd) {
     for (double rx = 290; rx < 600; rx += 14) Reflection(cr, rnd, rx, 344, 400, 6, Hex(0xFFA050), 0.18);
-    Reflection(cr, rnd, lx, 350, 470, 10, Hex(0xFFF0C0), 0.35);
+    Reflection(cr, rnd, kLampLeft.x, 350, 470, 10, Hex(0xFFF0C0), 0.35);
     Reflection(cr, rnd, kLampRight.x, 344, 470, 8, Hex(0xFFF0C0), 0.3);
+}
+
+}  // namespace
+
+// Night photo of the bay: the lighthouse on the left, the casino palace on the right, each with its
+// beacon where the beams start.
+void TajPhare(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    Random rnd(61);
+    const Rgb ink = Hex(0x0A0814);
+    NightSky(cr, rnd);
+    Sea(cr, rnd);
+    Lighthouse(cr, ink);
+    CasinoPalace(cr, ink);
+    PalaceWindows(cr, rnd);
+    Floodlights(cr);
+    QuayLamps(cr, rnd);
+    SeaReflections(cr, rnd);
     for (const Point& lamp : {kLampLeft, kLampRight}) Glow(cr, lamp.x, lamp.y, 110, Hex(0xFFE8B0), 0.55);
     PhotoFinish(canvas, 62, 7, 0.35);
     // the two lamps after the finish, so no vignette dims them: the beams start from them
