@@ -238,6 +238,16 @@ void Vignette(Canvas& canvas, double strength, Falloff falloff) {
     }
 }
 
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+    r = std::min({r, w / 2, h / 2});
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
+    cairo_close_path(cr);
+}
+
 void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_save(cr);
     cairo_translate(cr, cx, cy);

@@ -76,6 +76,8 @@ void Vignette(Canvas& canvas, double strength, Falloff falloff);
 
 // An ellipse centred on (cx, cy) as a new sub-path of the current path.
 void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry);
+// A rectangle with corners rounded by r (at most half its shorter side) as a new sub-path.
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 
 class Random {
 public:

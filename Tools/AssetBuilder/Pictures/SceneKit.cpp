@@ -689,58 +689,108 @@ Joints DrawFigure(cairo_t* cr, const Figure& f) {
     return j;
 }
 
-void SlotMachine(cairo_t* cr, double x, double y, double w, double h, int seed) {
-    Random rnd(static_cast<uint64_t>(seed) + 1000);
-    const Rgb ink = Hex(kInk);
-    const double iw = std::max(1.5, w * 0.012);
-    const double bodyW = w * 0.84;  // the lever needs the rest of the width
-    auto rounded = [&](double rx, double ry, double rw, double rh, double r) {
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, rx + rw - r, ry + r, r, -kPi / 2, 0);
-        cairo_arc(cr, rx + rw - r, ry + rh - r, r, 0, kPi / 2);
-        cairo_arc(cr, rx + r, ry + rh - r, r, kPi / 2, kPi);
-        cairo_arc(cr, rx + r, ry + r, r, kPi, 3 * kPi / 2);
-        cairo_close_path(cr);
-    };
-    cairo_save(cr);
-    // lever, behind the cabinet's right side
-    const double lx = x + bodyW + (w - bodyW) * 0.45;
-    CapsulePath(cr, {x + bodyW - iw, y + h * 0.52}, {lx, y + h * 0.5}, h * 0.035, h * 0.03);
-    CapsulePath(cr, {lx, y + h * 0.5}, {lx, y + h * 0.24}, w * 0.045, w * 0.035);
-    InkShape(cr, Hex(0xB8B8C8), ink, iw);
-    cairo_arc(cr, lx, y + h * 0.23, w * 0.065, 0, 2 * kPi);
-    InkShape(cr, Hex(0xD81830), ink, iw, 0.35);
-    // cabinet with an arched top sign
+namespace {
+
+// A slot machine's box and the measures its parts share.
+struct SlotFrame {
+    double x, y, w, h;
+    double bodyW;  // the cabinet; the lever needs the rest of the width
+    double iw;     // ink width
+    Rgb ink;
+};
+
+// The lever, behind the cabinet's right side.
+void SlotLever(cairo_t* cr, const SlotFrame& m) {
+    const double lx = m.x + m.bodyW + (m.w - m.bodyW) * 0.45;
+    CapsulePath(cr, {m.x + m.bodyW - m.iw, m.y + m.h * 0.52}, {lx, m.y + m.h * 0.5}, m.h * 0.035, m.h * 0.03);
+    CapsulePath(cr, {lx, m.y + m.h * 0.5}, {lx, m.y + m.h * 0.24}, m.w * 0.045, m.w * 0.035);
+    InkShape(cr, Hex(0xB8B8C8), m.ink, m.iw);
+    cairo_arc(cr, lx, m.y + m.h * 0.23, m.w * 0.065, 0, 2 * kPi);
+    InkShape(cr, Hex(0xD81830), m.ink, m.iw, 0.35);
+}
+
+// The cabinet with an arched top.
+void SlotCabinet(cairo_t* cr, const SlotFrame& m) {
     cairo_new_sub_path(cr);
-    cairo_move_to(cr, x + iw, y + h - iw);
-    cairo_line_to(cr, x + iw, y + h * 0.16);
-    cairo_curve_to(cr, x + iw, y + h * 0.02, x + bodyW - iw, y + h * 0.02, x + bodyW - iw, y + h * 0.16);
-    cairo_line_to(cr, x + bodyW - iw, y + h - iw);
+    cairo_move_to(cr, m.x + m.iw, m.y + m.h - m.iw);
+    cairo_line_to(cr, m.x + m.iw, m.y + m.h * 0.16);
+    cairo_curve_to(cr, m.x + m.iw, m.y + m.h * 0.02, m.x + m.bodyW - m.iw, m.y + m.h * 0.02, m.x + m.bodyW - m.iw, m.y + m.h * 0.16);
+    cairo_line_to(cr, m.x + m.bodyW - m.iw, m.y + m.h - m.iw);
     cairo_close_path(cr);
-    InkShape(cr, Hex(0xB01828), ink, iw, 0.3);
-    // sign panel and its bulbs
-    rounded(x + bodyW * 0.1, y + h * 0.08, bodyW * 0.8, h * 0.13, h * 0.03);
-    InkShape(cr, Hex(0x28106A), ink, iw * 0.7);
+    InkShape(cr, Hex(0xB01828), m.ink, m.iw, 0.3);
+}
+
+// The sign panel, its bulbs and "JACKPOT".
+void SlotSign(cairo_t* cr, const SlotFrame& m) {
+    RoundedRect(cr, m.x + m.bodyW * 0.1, m.y + m.h * 0.08, m.bodyW * 0.8, m.h * 0.13, m.h * 0.03);
+    InkShape(cr, Hex(0x28106A), m.ink, m.iw * 0.7);
     const int bulbs = 9;
     for (int i = 0; i < bulbs; ++i) {
-        const double bx = x + bodyW * (0.13 + 0.74 * i / (bulbs - 1));
-        for (double by : {y + h * 0.095, y + h * 0.195}) {
-            cairo_arc(cr, bx, by, w * 0.012, 0, 2 * kPi);
+        const double bx = m.x + m.bodyW * (0.13 + 0.74 * i / (bulbs - 1));
+        for (double by : {m.y + m.h * 0.095, m.y + m.h * 0.195}) {
+            cairo_arc(cr, bx, by, m.w * 0.012, 0, 2 * kPi);
             SetColour(cr, (i % 2) ? Hex(0xFFF0A0) : Hex(0xFFB040));
             cairo_fill(cr);
         }
     }
     double tw, th;
-    const std::string font = "DejaVu Sans Bold " + std::to_string(std::max(6, static_cast<int>(h * 0.045)));
+    const std::string font = "DejaVu Sans Bold " + std::to_string(std::max(6, static_cast<int>(m.h * 0.045)));
     TextExtent(cr, "JACKPOT", font, &tw, &th);
     const double yellow[3] = {1.0, 0.86, 0.2}, dark[3] = {0.35, 0.05, 0.05};
-    DrawOutlinedText(cr, "JACKPOT", font, x + bodyW * 0.5 - tw / 2, y + h * 0.145 - th / 2, yellow, dark, iw * 0.6);
-    // chrome band around the reel window
-    rounded(x + bodyW * 0.07, y + h * 0.26, bodyW * 0.86, h * 0.26, h * 0.025);
-    InkShape(cr, Hex(0xD0D0DC), ink, iw, 0.35);
-    const double rw = bodyW * 0.24, rh = h * 0.2, ry = y + h * 0.29;
+    DrawOutlinedText(cr, "JACKPOT", font, m.x + m.bodyW * 0.5 - tw / 2, m.y + m.h * 0.145 - th / 2, yellow, dark, m.iw * 0.6);
+}
+
+// One reel's symbol centred on (cx, cy), `s` its half size: 0 seven, 1 cherries, 2 bar, else a bell.
+void ReelSymbol(cairo_t* cr, const SlotFrame& m, uint32_t symbol, double cx, double cy, double s, double rh) {
+    switch (symbol) {
+        case 0: {  // seven
+            double sw, sh;
+            const std::string sf = "DejaVu Serif Bold " + std::to_string(std::max(6, static_cast<int>(rh * 0.42)));
+            TextExtent(cr, "7", sf, &sw, &sh);
+            const double red[3] = {0.85, 0.08, 0.1}, k[3] = {0.1, 0.02, 0.02};
+            DrawOutlinedText(cr, "7", sf, cx - sw / 2, cy - sh / 2, red, k, m.iw * 0.4);
+            break;
+        }
+        case 1:  // cherries
+            cairo_set_line_width(cr, m.iw * 0.8);
+            SetColour(cr, Hex(0x2A7020));
+            cairo_move_to(cr, cx - s * 0.4, cy + s * 0.2);
+            cairo_curve_to(cr, cx - s * 0.3, cy - s * 0.4, cx, cy - s * 0.7, cx + s * 0.3, cy - s * 0.8);
+            cairo_move_to(cr, cx + s * 0.4, cy + s * 0.3);
+            cairo_curve_to(cr, cx + s * 0.4, cy - s * 0.2, cx + s * 0.3, cy - s * 0.5, cx + s * 0.3, cy - s * 0.8);
+            cairo_stroke(cr);
+            cairo_arc(cr, cx - s * 0.4, cy + s * 0.35, s * 0.32, 0, 2 * kPi);
+            InkShape(cr, Hex(0xD01020), m.ink, m.iw * 0.5, 0.4);
+            cairo_arc(cr, cx + s * 0.4, cy + s * 0.45, s * 0.32, 0, 2 * kPi);
+            InkShape(cr, Hex(0xD01020), m.ink, m.iw * 0.5, 0.4);
+            break;
+        case 2: {  // bar
+            cairo_rectangle(cr, cx - s, cy - s * 0.4, 2 * s, s * 0.8);
+            InkShape(cr, Hex(0x202020), m.ink, m.iw * 0.4, 0.2);
+            double bw, bh;
+            const std::string bf = "DejaVu Sans Bold " + std::to_string(std::max(5, static_cast<int>(s * 0.45)));
+            TextExtent(cr, "BAR", bf, &bw, &bh);
+            const double white[3] = {1, 1, 1}, none[3] = {0, 0, 0};
+            DrawOutlinedText(cr, "BAR", bf, cx - bw / 2, cy - bh / 2, white, none, 0);
+            break;
+        }
+        default:  // bell
+            cairo_move_to(cr, cx - s * 0.7, cy + s * 0.5);
+            cairo_curve_to(cr, cx - s * 0.5, cy + s * 0.1, cx - s * 0.6, cy - s * 0.7, cx, cy - s * 0.75);
+            cairo_curve_to(cr, cx + s * 0.6, cy - s * 0.7, cx + s * 0.5, cy + s * 0.1, cx + s * 0.7, cy + s * 0.5);
+            cairo_close_path(cr);
+            InkShape(cr, Hex(0xF0C020), m.ink, m.iw * 0.5, 0.35);
+            break;
+    }
+}
+
+// The chrome band around the reel window and the three reels, each showing a random symbol.
+void SlotReels(cairo_t* cr, const SlotFrame& m, Random& rnd) {
+    RoundedRect(cr, m.x + m.bodyW * 0.07, m.y + m.h * 0.26, m.bodyW * 0.86, m.h * 0.26, m.h * 0.025);
+    InkShape(cr, Hex(0xD0D0DC), m.ink, m.iw, 0.35);
+    const double rw = m.bodyW * 0.24, rh = m.h * 0.2, ry = m.y + m.h * 0.29;
     for (int r = 0; r < 3; ++r) {
-        const double rx = x + bodyW * (0.12 + 0.265 * r);
+        const double rx = m.x + m.bodyW * (0.12 + 0.265 * r);
         cairo_pattern_t* g = cairo_pattern_create_linear(0, ry, 0, ry + rh);
         cairo_pattern_add_color_stop_rgb(g, 0, 0.45, 0.45, 0.5);
         cairo_pattern_add_color_stop_rgb(g, 0.35, 1, 1, 0.97);
@@ -750,82 +800,63 @@ void SlotMachine(cairo_t* cr, double x, double y, double w, double h, int seed) 
         cairo_set_source(cr, g);
         cairo_fill_preserve(cr);
         cairo_pattern_destroy(g);
-        SetColour(cr, ink);
-        cairo_set_line_width(cr, iw * 0.6);
+        SetColour(cr, m.ink);
+        cairo_set_line_width(cr, m.iw * 0.6);
         cairo_stroke(cr);
         const double cx = rx + rw / 2, cy = ry + rh / 2, s = rw * 0.36;
-        switch (rnd.Next() % 4) {
-            case 0: {  // seven
-                double sw, sh;
-                const std::string sf = "DejaVu Serif Bold " + std::to_string(std::max(6, static_cast<int>(rh * 0.42)));
-                TextExtent(cr, "7", sf, &sw, &sh);
-                const double red[3] = {0.85, 0.08, 0.1}, k[3] = {0.1, 0.02, 0.02};
-                DrawOutlinedText(cr, "7", sf, cx - sw / 2, cy - sh / 2, red, k, iw * 0.4);
-                break;
-            }
-            case 1:  // cherries
-                cairo_set_line_width(cr, iw * 0.8);
-                SetColour(cr, Hex(0x2A7020));
-                cairo_move_to(cr, cx - s * 0.4, cy + s * 0.2);
-                cairo_curve_to(cr, cx - s * 0.3, cy - s * 0.4, cx, cy - s * 0.7, cx + s * 0.3, cy - s * 0.8);
-                cairo_move_to(cr, cx + s * 0.4, cy + s * 0.3);
-                cairo_curve_to(cr, cx + s * 0.4, cy - s * 0.2, cx + s * 0.3, cy - s * 0.5, cx + s * 0.3, cy - s * 0.8);
-                cairo_stroke(cr);
-                cairo_arc(cr, cx - s * 0.4, cy + s * 0.35, s * 0.32, 0, 2 * kPi);
-                InkShape(cr, Hex(0xD01020), ink, iw * 0.5, 0.4);
-                cairo_arc(cr, cx + s * 0.4, cy + s * 0.45, s * 0.32, 0, 2 * kPi);
-                InkShape(cr, Hex(0xD01020), ink, iw * 0.5, 0.4);
-                break;
-            case 2: {  // bar
-                cairo_rectangle(cr, cx - s, cy - s * 0.4, 2 * s, s * 0.8);
-                InkShape(cr, Hex(0x202020), ink, iw * 0.4, 0.2);
-                double bw, bh;
-                const std::string bf = "DejaVu Sans Bold " + std::to_string(std::max(5, static_cast<int>(s * 0.45)));
-                TextExtent(cr, "BAR", bf, &bw, &bh);
-                const double white[3] = {1, 1, 1}, none[3] = {0, 0, 0};
-                DrawOutlinedText(cr, "BAR", bf, cx - bw / 2, cy - bh / 2, white, none, 0);
-                break;
-            }
-            default:  // bell
-                cairo_move_to(cr, cx - s * 0.7, cy + s * 0.5);
-                cairo_curve_to(cr, cx - s * 0.5, cy + s * 0.1, cx - s * 0.6, cy - s * 0.7, cx, cy - s * 0.75);
-                cairo_curve_to(cr, cx + s * 0.6, cy - s * 0.7, cx + s * 0.5, cy + s * 0.1, cx + s * 0.7, cy + s * 0.5);
-                cairo_close_path(cr);
-                InkShape(cr, Hex(0xF0C020), ink, iw * 0.5, 0.35);
-                break;
-        }
+        ReelSymbol(cr, m, rnd.Next() % 4, cx, cy, s, rh);
     }
-    // a glint across the glass
-    cairo_move_to(cr, x + bodyW * 0.14, y + h * 0.48);
-    cairo_line_to(cr, x + bodyW * 0.3, y + h * 0.3);
-    cairo_line_to(cr, x + bodyW * 0.36, y + h * 0.3);
-    cairo_line_to(cr, x + bodyW * 0.2, y + h * 0.48);
+}
+
+// A glint across the glass.
+void SlotGlint(cairo_t* cr, const SlotFrame& m) {
+    cairo_move_to(cr, m.x + m.bodyW * 0.14, m.y + m.h * 0.48);
+    cairo_line_to(cr, m.x + m.bodyW * 0.3, m.y + m.h * 0.3);
+    cairo_line_to(cr, m.x + m.bodyW * 0.36, m.y + m.h * 0.3);
+    cairo_line_to(cr, m.x + m.bodyW * 0.2, m.y + m.h * 0.48);
     cairo_close_path(cr);
     SetColour(cr, {1, 1, 1}, 0.25);
     cairo_fill(cr);
-    // buttons, coin slot, pay-out tray
+}
+
+// Buttons, coin slot, and the pay-out tray with a few coins in it.
+void SlotFront(cairo_t* cr, const SlotFrame& m, Random& rnd) {
     for (int b = 0; b < 3; ++b) {
-        rounded(x + bodyW * (0.14 + 0.26 * b), y + h * 0.57, bodyW * 0.2, h * 0.05, h * 0.012);
-        InkShape(cr, b == 1 ? Hex(0x30B040) : Hex(0xF0A020), ink, iw * 0.6, 0.35);
+        RoundedRect(cr, m.x + m.bodyW * (0.14 + 0.26 * b), m.y + m.h * 0.57, m.bodyW * 0.2, m.h * 0.05, m.h * 0.012);
+        InkShape(cr, b == 1 ? Hex(0x30B040) : Hex(0xF0A020), m.ink, m.iw * 0.6, 0.35);
     }
-    rounded(x + bodyW * 0.42, y + h * 0.66, bodyW * 0.16, h * 0.07, h * 0.01);
-    InkShape(cr, Hex(0xD8C070), ink, iw * 0.6);
-    cairo_rectangle(cr, x + bodyW * 0.49, y + h * 0.675, bodyW * 0.02, h * 0.045);
-    SetColour(cr, ink);
+    RoundedRect(cr, m.x + m.bodyW * 0.42, m.y + m.h * 0.66, m.bodyW * 0.16, m.h * 0.07, m.h * 0.01);
+    InkShape(cr, Hex(0xD8C070), m.ink, m.iw * 0.6);
+    cairo_rectangle(cr, m.x + m.bodyW * 0.49, m.y + m.h * 0.675, m.bodyW * 0.02, m.h * 0.045);
+    SetColour(cr, m.ink);
     cairo_fill(cr);
-    rounded(x + bodyW * 0.15, y + h * 0.8, bodyW * 0.7, h * 0.12, h * 0.02);
-    InkShape(cr, Hex(0xC8C8D4), ink, iw, 0.35);
-    rounded(x + bodyW * 0.2, y + h * 0.83, bodyW * 0.6, h * 0.06, h * 0.015);
+    RoundedRect(cr, m.x + m.bodyW * 0.15, m.y + m.h * 0.8, m.bodyW * 0.7, m.h * 0.12, m.h * 0.02);
+    InkShape(cr, Hex(0xC8C8D4), m.ink, m.iw, 0.35);
+    RoundedRect(cr, m.x + m.bodyW * 0.2, m.y + m.h * 0.83, m.bodyW * 0.6, m.h * 0.06, m.h * 0.015);
     SetColour(cr, Hex(0x281818));
     cairo_fill(cr);
     for (int c = 0; c < 5; ++c) {  // a few coins in the tray
         cairo_save(cr);
-        cairo_translate(cr, x + bodyW * (0.28 + 0.1 * c + rnd.Range(-0.02, 0.02)), y + h * 0.875);
+        cairo_translate(cr, m.x + m.bodyW * (0.28 + 0.1 * c + rnd.Range(-0.02, 0.02)), m.y + m.h * 0.875);
         cairo_scale(cr, 1, 0.45);
-        cairo_arc(cr, 0, 0, bodyW * 0.045, 0, 2 * kPi);
+        cairo_arc(cr, 0, 0, m.bodyW * 0.045, 0, 2 * kPi);
         cairo_restore(cr);
-        InkShape(cr, Hex(0xF0C030), ink, iw * 0.4, 0.4);
+        InkShape(cr, Hex(0xF0C030), m.ink, m.iw * 0.4, 0.4);
     }
+}
+
+}  // namespace
+
+void SlotMachine(cairo_t* cr, double x, double y, double w, double h, int seed) {
+    Random rnd(static_cast<uint64_t>(seed) + 1000);
+    const SlotFrame frame{x, y, w, h, w * 0.84, std::max(1.5, w * 0.012), Hex(kInk)};
+    cairo_save(cr);
+    SlotLever(cr, frame);
+    SlotCabinet(cr, frame);
+    SlotSign(cr, frame);
+    SlotReels(cr, frame, rnd);
+    SlotGlint(cr, frame);
+    SlotFront(cr, frame, rnd);
     cairo_restore(cr);
 }
 

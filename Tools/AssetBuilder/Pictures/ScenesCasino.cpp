@@ -13,15 +13,6 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
-    cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
-    cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
-}
-
 // Light from a source reflected on rippling water: short dashes down a wobbling column.
 void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, double width, Rgb colour, double alpha) {
     cairo_save(cr);

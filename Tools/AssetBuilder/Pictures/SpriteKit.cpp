@@ -157,17 +157,6 @@ void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1) {
     cairo_close_path(cr);
 }
 
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    r = std::min({r, w / 2, h / 2});
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
-    cairo_close_path(cr);
-}
-
-
 double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y,
                      double w, double h, Align align, double degrees) {
     LayoutPtr layout = MakeLayout(cr, markup, style.font);

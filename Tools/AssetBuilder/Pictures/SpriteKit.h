@@ -36,8 +36,7 @@ void OutlineThenFill(cairo_t* cr, uint32_t outline, double width);
 // Radial glow: `rgb` at opacity `alpha` in the centre fading to nothing at `radius`, painted over.
 void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double alpha);
 
-// Path helpers: they only add to the current path.
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
+// Path helper: only adds to the current path.
 // A band along the cubic Bezier p0..p3 whose width runs from w0 at p0 to w1 at p3 (trunks, cords).
 void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1);
 
