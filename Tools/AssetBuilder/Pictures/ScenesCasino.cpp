@@ -14,7 +14,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // Light from a source reflected on rippling water: short dashes down a wobbling column.
-void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, double width, Rgb colour, double alpha) {
+void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, double width, Rgb colour,
+                double alpha) {
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
     for (double y = top; y < bottom; y += rnd.Range(2, 5)) {
@@ -42,12 +43,13 @@ void PhotoFinish(Canvas& canvas, uint64_t seed, double grain, double vignette) {
 constexpr Point kLampLeft{141, 104};
 constexpr Point kLampRight{436, 104};
 
-void OnionDome(cairo_t* cr, double cx, double base, double halfWidth, double height, Rgb colour, Rgb ink, double iw) {
+void OnionDome(cairo_t* cr, double cx, double base, double halfWidth, double height, Rgb colour, Rgb ink,
+               double iw) {
     cairo_move_to(cr, cx - halfWidth * 0.8, base);
-    cairo_curve_to(cr, cx - halfWidth * 1.25, base - height * 0.45, cx - halfWidth * 0.5, base - height * 0.75, cx,
-                   base - height);
-    cairo_curve_to(cr, cx + halfWidth * 0.5, base - height * 0.75, cx + halfWidth * 1.25, base - height * 0.45,
-                   cx + halfWidth * 0.8, base);
+    cairo_curve_to(cr, cx - halfWidth * 1.25, base - height * 0.45, cx - halfWidth * 0.5,
+                   base - height * 0.75, cx, base - height);
+    cairo_curve_to(cr, cx + halfWidth * 0.5, base - height * 0.75, cx + halfWidth * 1.25,
+                   base - height * 0.45, cx + halfWidth * 0.8, base);
     cairo_close_path(cr);
     InkShape(cr, colour, ink, iw, 0.3);
 }
@@ -263,8 +265,18 @@ void CasinoSign(Canvas& canvas) {
     const Rgb ink = Hex(kInk);
     Random rnd(63);
     // stepped building front
-    PolygonPath(cr, {{70, 480}, {70, 250}, {130, 250}, {130, 210}, {200, 210}, {200, 180}, {440, 180}, {440, 210},
-                     {510, 210}, {510, 250}, {570, 250}, {570, 480}});
+    PolygonPath(cr, {{70, 480},
+                     {70, 250},
+                     {130, 250},
+                     {130, 210},
+                     {200, 210},
+                     {200, 180},
+                     {440, 180},
+                     {440, 210},
+                     {510, 210},
+                     {510, 250},
+                     {570, 250},
+                     {570, 480}});
     InkShape(cr, Hex(0x7A2A8A), ink, 3, 0.3);
     for (double x = 96; x < 560; x += 52) {  // pilasters
         cairo_rectangle(cr, x, 260, 12, 220);
@@ -321,7 +333,8 @@ void CasinoSign(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
     cairo_stroke_preserve(cr);
-    FillPathVertical(cr, 110 - th / 2 + 20, 110 + th / 2 - 16, {{0, Hex(0xFFF8C0)}, {0.5, Hex(0xFFD030)}, {1, Hex(0xF07010)}});
+    FillPathVertical(cr, 110 - th / 2 + 20, 110 + th / 2 - 16,
+                     {{0, Hex(0xFFF8C0)}, {0.5, Hex(0xFFD030)}, {1, Hex(0xF07010)}});
     cairo_restore(cr);
     // stars on top and a spade and a heart on the sides
     for (double sx : {150.0, 490.0}) {
@@ -436,7 +449,8 @@ void Lady(Canvas& canvas) {
     // necklace
     for (int k = -5; k <= 5; ++k) {
         const double a = k * 0.16;
-        cairo_arc(cr, j.neck.x + std::sin(a) * 0.07 * H, j.neck.y + 0.02 * H + std::cos(a) * 0.04 * H, 4, 0, 2 * kPi);
+        cairo_arc(cr, j.neck.x + std::sin(a) * 0.07 * H, j.neck.y + 0.02 * H + std::cos(a) * 0.04 * H, 4, 0,
+                  2 * kPi);
         InkShape(cr, Hex(0xF8F4FF), ink, 1, 0.4);
     }
     // a feather boa across the shoulders
@@ -515,7 +529,8 @@ void CasinoView(Canvas& canvas) {
         const double s = k == 1 ? 0.7 : 1.0;
         for (int d = 0; d < 40; ++d) {
             const double a = rnd.Range(0, kPi), r = rnd.Range(5, 40) * s;
-            cairo_arc(cr, cx + std::cos(a) * r * 1.4, cy + std::sin(a) * r * 0.6, rnd.Range(1, 2.5), 0, 2 * kPi);
+            cairo_arc(cr, cx + std::cos(a) * r * 1.4, cy + std::sin(a) * r * 0.6, rnd.Range(1, 2.5), 0,
+                      2 * kPi);
             SetColour(cr, Hex(0xFFF4D0));
             cairo_fill(cr);
         }
@@ -846,7 +861,9 @@ void Pliers(Canvas& canvas) {
         cairo_save(cr);
         cairo_rotate(cr, open);
         // jaw, ahead of the pivot
-        PolygonPath(cr, {{0, side * 4.0}, {-96, side * 6.0}, {-120, side * 18.0}, {-104, side * 26.0}, {0, side * 26.0}});
+        PolygonPath(
+            cr,
+            {{0, side * 4.0}, {-96, side * 6.0}, {-120, side * 18.0}, {-104, side * 26.0}, {0, side * 26.0}});
         InkShape(cr, Hex(0x9A9AB0), ink, 3, 0.4);
         cairo_restore(cr);
         cairo_save(cr);
@@ -906,8 +923,20 @@ void WesternSet(Canvas& canvas) {
     SetColour(cr, Hex(0xFFE0A0));
     cairo_fill(cr);
     // distant mesas
-    PolygonPath(cr, {{0, 330}, {0, 280}, {40, 276}, {60, 250}, {150, 248}, {166, 276}, {230, 290}, {300, 300},
-                     {420, 296}, {440, 262}, {560, 258}, {580, 284}, {640, 290}, {640, 330}});
+    PolygonPath(cr, {{0, 330},
+                     {0, 280},
+                     {40, 276},
+                     {60, 250},
+                     {150, 248},
+                     {166, 276},
+                     {230, 290},
+                     {300, 300},
+                     {420, 296},
+                     {440, 262},
+                     {560, 258},
+                     {580, 284},
+                     {640, 290},
+                     {640, 330}});
     FillPathVertical(cr, 250, 330, {{0, Hex(0x7A3A4A)}, {1, Hex(0x4A2438)}});
     // desert floor
     FillVertical(cr, 0, 322, 640, 158, {{0, Hex(0xB06A40)}, {0.5, Hex(0x7A4428)}, {1, Hex(0x3A2014)}});
@@ -1046,7 +1075,8 @@ void Crooner(Canvas& canvas) {
         InkShape(cr, f.outfit.skin, ink, InkWidth(f.height));
     }
     // neckerchief and a sheriff's star
-    PolygonPath(cr, {{j.neck.x - 22, j.neck.y + 6}, {j.neck.x + 22, j.neck.y + 6}, {j.neck.x, j.neck.y + 34}});
+    PolygonPath(cr,
+                {{j.neck.x - 22, j.neck.y + 6}, {j.neck.x + 22, j.neck.y + 6}, {j.neck.x, j.neck.y + 34}});
     InkShape(cr, Hex(0xC02028), ink, 2, 0.3);
     cairo_save(cr);
     cairo_translate(cr, j.shoulder[1].x - 26, j.shoulder[1].y + 40);
@@ -1095,7 +1125,8 @@ void ExplosionBackground(Canvas& canvas) {
     const ValueNoise turbulence(81), smoke(82);
     {
         PixelAccess px(canvas);
-        const Rgb stops[] = {Hex(0xFFFFF0), Hex(0xFFE070), Hex(0xFF8A20), Hex(0xC02A10), Hex(0x4A1A14), Hex(0x141014)};
+        const Rgb stops[] = {Hex(0xFFFFF0), Hex(0xFFE070), Hex(0xFF8A20),
+                             Hex(0xC02A10), Hex(0x4A1A14), Hex(0x141014)};
         for (int y = 0; y < 480; ++y) {
             uint32_t* row = px.Row(y);
             for (int x = 0; x < 640; ++x) {
@@ -1177,7 +1208,8 @@ void BoomLettering(Canvas& canvas) {
     cairo_set_line_width(cr, 7);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke_preserve(cr);
-    FillPathVertical(cr, -bh / 2 + 28, bh / 2, {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
+    FillPathVertical(cr, -bh / 2 + 28, bh / 2,
+                     {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
     CentredText(cr, "ZEMBRA", small, 0, -bh / 2 - 2, Hex(0xFFFFFF), ink, 3);
     cairo_restore(cr);
     // debris flying off
@@ -1193,6 +1225,8 @@ void BoomLettering(Canvas& canvas) {
     }
 }
 
-void OneSlotMachine(Canvas& canvas) { SlotMachine(canvas.cr(), 0, 0, canvas.width(), canvas.height(), 7); }
+void OneSlotMachine(Canvas& canvas) {
+    SlotMachine(canvas.cr(), 0, 0, canvas.width(), canvas.height(), 7);
+}
 
 }  // namespace assets::scene

@@ -12,8 +12,6 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-
-
 void Paint(cairo_t* cr, Rgb c) {
     SetColour(cr, c);
     cairo_paint(cr);
@@ -33,15 +31,15 @@ MountainPalette PaletteOf(Mood mood) {
     switch (mood) {
         case Mood::Dark:
             return {Hex(0x4C4E72), Hex(0x1A1A2E), Hex(0xA6B4E4), Hex(0x6874A6), Hex(0xC8D4FF),
-                    Hex(0x141A30), Hex(0x0C1424), Hex(0x18223A), 1.12, 0.72};
+                    Hex(0x141A30), Hex(0x0C1424), Hex(0x18223A), 1.12,          0.72};
         case Mood::Light:
             return {Hex(0xB08474), Hex(0x5C4658), Hex(0xFFF4EA), Hex(0xAEB6DE), Hex(0xFFE6C8),
-                    Hex(0x4E6A42), Hex(0x2C4A30), Hex(0x6E9A50), 1.18, 0.78};
+                    Hex(0x4E6A42), Hex(0x2C4A30), Hex(0x6E9A50), 1.18,          0.78};
         case Mood::Topless:
             break;
     }
     return {Hex(0x6A4248), Hex(0x22161E), Hex(0xE8C0B8), Hex(0x8A6A84), Hex(0xFFB070),
-            Hex(0x2A1A24), Hex(0x180E16), Hex(0x3A2630), 1.15, 0.7};
+            Hex(0x2A1A24), Hex(0x180E16), Hex(0x3A2630), 1.15,          0.7};
 }
 
 // The silhouette; for the topless mountain everything above the broken edge is left out.
@@ -62,7 +60,8 @@ void TextureMountain(Canvas& canvas, const MountainPalette& pal, Rgb haze) {
     std::vector<double> crestY(640);
     const auto& ridge = MountainRidge();
     for (size_t i = 1; i < ridge.size(); ++i) {
-        for (int x = static_cast<int>(std::ceil(ridge[i - 1].x)); x <= static_cast<int>(ridge[i].x) && x < 640; ++x) {
+        for (int x = static_cast<int>(std::ceil(ridge[i - 1].x));
+             x <= static_cast<int>(ridge[i].x) && x < 640; ++x) {
             const double t = (x - ridge[i - 1].x) / (ridge[i].x - ridge[i - 1].x);
             crestY[x] = ridge[i - 1].y + (ridge[i].y - ridge[i - 1].y) * t;
         }
@@ -83,8 +82,8 @@ void TextureMountain(Canvas& canvas, const MountainPalette& pal, Rgb haze) {
             Rgb c{rock.r * gain * streak, rock.g * gain * streak, rock.b * gain * streak};
             // snow lies in streaks down the slope, gathers on the crest and thins out with depth
             const double crest = 1 - Smoothstep(0, 45, y - crestY[x]);
-            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 - depth * 0.2 +
-                             crest * 0.22;
+            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 -
+                             depth * 0.2 + crest * 0.22;
             const double cover = Smoothstep(0.8, 0.86, s) * (1 - Smoothstep(280, 340, y));
             const Rgb snowColour = Mix(pal.snowShade, pal.snowLit, lit);
             c = Mix(c, Mix(snowColour, Tint(snowColour, -0.25), 1 - streak), cover);
@@ -102,7 +101,9 @@ void Foreground(cairo_t* cr, const MountainPalette& pal, Mood mood, Random& rnd)
     cairo_new_path(cr);
     cairo_move_to(cr, 0, 480);
     for (int x = 0; x <= 640; x += 8) {
-        cairo_line_to(cr, x, 346 + 16 * std::sin(x * 0.011 + 0.5) + 7 * std::sin(x * 0.043 + 1) + 3 * std::sin(x * 0.13));
+        cairo_line_to(
+            cr, x,
+            346 + 16 * std::sin(x * 0.011 + 0.5) + 7 * std::sin(x * 0.043 + 1) + 3 * std::sin(x * 0.13));
     }
     cairo_line_to(cr, 640, 480);
     cairo_close_path(cr);
@@ -154,7 +155,10 @@ void DrawMountain(Canvas& canvas, Mood mood) {
     MountainShape(cr, topless);
     SetColour(cr, pal.rockTop);
     cairo_fill(cr);
-    TextureMountain(canvas, pal, mood == Mood::Light ? Hex(0xB8B4D0) : mood == Mood::Dark ? Hex(0x262C4A) : Hex(0x3A2434));
+    TextureMountain(canvas, pal,
+                    mood == Mood::Light  ? Hex(0xB8B4D0)
+                    : mood == Mood::Dark ? Hex(0x262C4A)
+                                         : Hex(0x3A2434));
     // rim light along the ridge, inside the silhouette only
     cairo_save(cr);
     MountainShape(cr, topless);
@@ -168,7 +172,8 @@ void DrawMountain(Canvas& canvas, Mood mood) {
     cairo_stroke(cr);
     // the central ridge line between the two faces
     cairo_move_to(cr, kSummit.x, kSummit.y);
-    for (double y = kSummit.y; y < 330; y += 12) cairo_line_to(cr, 320 - (y - 118) * 0.14 + std::sin(y * 0.2) * 2, y);
+    for (double y = kSummit.y; y < 330; y += 12)
+        cairo_line_to(cr, 320 - (y - 118) * 0.14 + std::sin(y * 0.2) * 2, y);
     SetColour(cr, pal.rim, 0.28);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
@@ -203,7 +208,9 @@ void DrawMountain(Canvas& canvas, Mood mood) {
 // ---------------------------------------------------------------------------------------------
 // Light maps: grey on black, soft, aligned on the mountain's summit and ridge.
 
-void BlackFrame(Canvas& canvas) { Paint(canvas.cr(), {0, 0, 0}); }
+void BlackFrame(Canvas& canvas) {
+    Paint(canvas.cr(), {0, 0, 0});
+}
 
 void StrokeRidge(cairo_t* cr, double width, double alpha) {
     cairo_new_path(cr);
@@ -369,11 +376,13 @@ namespace {
 // Sky, stars and distant violet hills on the horizon.
 void FrescoSky(cairo_t* cr) {
     Random rnd(51);
-    FillVertical(cr, 0, 0, 1024, 430, {{0, Hex(0x123C58)}, {0.5, Hex(0x2E7A86)}, {0.85, Hex(0xD89A50)}, {1, Hex(0xF0B860)}});
+    FillVertical(cr, 0, 0, 1024, 430,
+                 {{0, Hex(0x123C58)}, {0.5, Hex(0x2E7A86)}, {0.85, Hex(0xD89A50)}, {1, Hex(0xF0B860)}});
     Stars(cr, rnd, 90, 0, 0, 1024, 220, 2.5);
     // distant violet hills on the horizon
     cairo_move_to(cr, 0, 430);
-    for (int x = 0; x <= 1024; x += 32) cairo_line_to(cr, x, 410 - 22 * std::sin(x * 0.011) - 10 * std::sin(x * 0.037));
+    for (int x = 0; x <= 1024; x += 32)
+        cairo_line_to(cr, x, 410 - 22 * std::sin(x * 0.011) - 10 * std::sin(x * 0.037));
     cairo_line_to(cr, 1024, 430);
     cairo_close_path(cr);
     SetColour(cr, Hex(0x6A4A7A));
@@ -657,7 +666,8 @@ void AgeFresco(Canvas& canvas, double zoom, double offsetX, double offsetY) {
                 const double u = (x - offsetX) / zoom, v = (y - offsetY) / zoom;
                 const double f = 0.8 + 0.32 * blotch.Fbm(u * 0.012, v * 0.012, 4);
                 const uint32_t p = row[x];
-                const Rgb c{((p >> 16) & 0xFF) / 255.0 * f, ((p >> 8) & 0xFF) / 255.0 * f, (p & 0xFF) / 255.0 * f};
+                const Rgb c{((p >> 16) & 0xFF) / 255.0 * f, ((p >> 8) & 0xFF) / 255.0 * f,
+                            (p & 0xFF) / 255.0 * f};
                 // a warm cast: old varnish
                 row[x] = Opaque(Mix(c, Hex(0xC8A070), 0.1));
             }
@@ -902,8 +912,8 @@ void HelpInTheSky(Canvas& canvas) {
     cairo_set_line_width(cr, 1.4);
     for (int i = 0; i < 5; ++i) {
         cairo_move_to(cr, balloons[i].x, balloons[i].y + 28);
-        cairo_curve_to(cr, balloons[i].x, balloons[i].y + 60, j.hand[i % 2].x, j.hand[i % 2].y - 30, j.hand[i % 2].x,
-                       j.hand[i % 2].y);
+        cairo_curve_to(cr, balloons[i].x, balloons[i].y + 60, j.hand[i % 2].x, j.hand[i % 2].y - 30,
+                       j.hand[i % 2].x, j.hand[i % 2].y);
         SetColour(cr, ink);
         cairo_stroke(cr);
     }
@@ -1082,20 +1092,41 @@ void Villain(Canvas& canvas) {
     // a cape behind him, from the shoulders down to the calves, flaring backwards
     const Point neck = j.neck;
     const double knee = std::max(j.knee[0].y, j.knee[1].y);
-    PolygonPath(cr, {{neck.x + 16, neck.y}, {neck.x - 22, neck.y + 4}, {neck.x - 58, knee + 40},
-                     {neck.x - 20, knee + 30}, {neck.x + 10, knee + 46}});
+    PolygonPath(cr, {{neck.x + 16, neck.y},
+                     {neck.x - 22, neck.y + 4},
+                     {neck.x - 58, knee + 40},
+                     {neck.x - 20, knee + 30},
+                     {neck.x + 10, knee + 46}});
     InkShape(cr, Hex(0x8A1420), Hex(kInk), InkWidth(height));
     DrawFigure(cr, f);
 }
 
-void Fresco(Canvas& canvas) { DrawFresco(canvas, 1.0); }
-void ZoomedFresco(Canvas& canvas) { DrawFresco(canvas, 1.9); }
-void SoftGlowMap(Canvas& canvas) { GlowMap(canvas, false); }
-void StrongGlowMap(Canvas& canvas) { GlowMap(canvas, true); }
-void DarkMountain(Canvas& canvas) { DrawMountain(canvas, Mood::Dark); }
-void LitMountain(Canvas& canvas) { DrawMountain(canvas, Mood::Light); }
-void ToplessMountain(Canvas& canvas) { DrawMountain(canvas, Mood::Topless); }
-void LeftDancer(Canvas& canvas) { Dancer(canvas, false); }
-void RightDancer(Canvas& canvas) { Dancer(canvas, true); }
+void Fresco(Canvas& canvas) {
+    DrawFresco(canvas, 1.0);
+}
+void ZoomedFresco(Canvas& canvas) {
+    DrawFresco(canvas, 1.9);
+}
+void SoftGlowMap(Canvas& canvas) {
+    GlowMap(canvas, false);
+}
+void StrongGlowMap(Canvas& canvas) {
+    GlowMap(canvas, true);
+}
+void DarkMountain(Canvas& canvas) {
+    DrawMountain(canvas, Mood::Dark);
+}
+void LitMountain(Canvas& canvas) {
+    DrawMountain(canvas, Mood::Light);
+}
+void ToplessMountain(Canvas& canvas) {
+    DrawMountain(canvas, Mood::Topless);
+}
+void LeftDancer(Canvas& canvas) {
+    Dancer(canvas, false);
+}
+void RightDancer(Canvas& canvas) {
+    Dancer(canvas, true);
+}
 
 }  // namespace assets::scene

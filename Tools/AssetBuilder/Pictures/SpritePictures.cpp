@@ -846,13 +846,29 @@ void DrawChain(Canvas& canvas) {
     }
 }
 
-void DrawBigBomb(Canvas& canvas) { DrawBomb(canvas, 1.0); }
-void DrawSmallBomb(Canvas& canvas) { DrawBomb(canvas, 0.5); }
-void DrawCalmHeadA(Canvas& canvas) { DrawHeadA(canvas, Mood::kCalm); }
-void DrawShoutingHeadA(Canvas& canvas) { DrawHeadA(canvas, Mood::kShout); }
-void DrawSingedHeadA(Canvas& canvas) { DrawHeadA(canvas, Mood::kSinged); }
-void DrawCalmHeadB(Canvas& canvas) { DrawHeadB(canvas, Mood::kCalm); }
-void DrawShoutingHeadB(Canvas& canvas) { DrawHeadB(canvas, Mood::kShout); }
-void DrawSingedHeadB(Canvas& canvas) { DrawHeadB(canvas, Mood::kSinged); }
+void DrawBigBomb(Canvas& canvas) {
+    DrawBomb(canvas, 1.0);
+}
+void DrawSmallBomb(Canvas& canvas) {
+    DrawBomb(canvas, 0.5);
+}
+void DrawCalmHeadA(Canvas& canvas) {
+    DrawHeadA(canvas, Mood::kCalm);
+}
+void DrawShoutingHeadA(Canvas& canvas) {
+    DrawHeadA(canvas, Mood::kShout);
+}
+void DrawSingedHeadA(Canvas& canvas) {
+    DrawHeadA(canvas, Mood::kSinged);
+}
+void DrawCalmHeadB(Canvas& canvas) {
+    DrawHeadB(canvas, Mood::kCalm);
+}
+void DrawShoutingHeadB(Canvas& canvas) {
+    DrawHeadB(canvas, Mood::kShout);
+}
+void DrawSingedHeadB(Canvas& canvas) {
+    DrawHeadB(canvas, Mood::kSinged);
+}
 
 }  // namespace assets
