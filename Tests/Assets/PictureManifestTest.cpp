@@ -10,6 +10,10 @@
 
 namespace {
 
+using rendered::Blue;
+using rendered::Green;
+using rendered::Red;
+
 using assets::Encoding;
 using assets::kManifest;
 using assets::PictureRow;
@@ -19,16 +23,6 @@ bool IsKeyedEncoding(Encoding encoding) {
 }
 bool IsJpegEncoding(Encoding encoding) {
     return encoding == Encoding::kJpeg || encoding == Encoding::kGreyJpeg || encoding == Encoding::kKeyedJpeg;
-}
-
-int Red(uint32_t p) {
-    return (p >> 16) & 0xFF;
-}
-int Green(uint32_t p) {
-    return (p >> 8) & 0xFF;
-}
-int Blue(uint32_t p) {
-    return p & 0xFF;
 }
 
 TEST(PictureManifest, EveryRowIsTheCataloguesPictureEncodedAsItsNameAndKindSay) {

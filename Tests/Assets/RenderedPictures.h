@@ -29,6 +29,17 @@ struct Picture {
     bool Opaque(int x, int y) const { return !Key(x, y); }
 };
 
+// The channels of a 0xRRGGBB word.
+inline int Red(uint32_t p) {
+    return static_cast<int>((p >> 16) & 0xFF);
+}
+inline int Green(uint32_t p) {
+    return static_cast<int>((p >> 8) & 0xFF);
+}
+inline int Blue(uint32_t p) {
+    return static_cast<int>(p & 0xFF);
+}
+
 inline bool IsJpeg(const std::vector<uint8_t>& bytes) {
     return bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
 }

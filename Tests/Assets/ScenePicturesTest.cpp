@@ -12,20 +12,15 @@
 
 namespace {
 
+using rendered::Blue;
+using rendered::Green;
+using rendered::Red;
+
 using assets::kManifest;
 using rendered::Picture;
 
-int R(uint32_t p) {
-    return (p >> 16) & 0xFF;
-}
-int G(uint32_t p) {
-    return (p >> 8) & 0xFF;
-}
-int B(uint32_t p) {
-    return p & 0xFF;
-}
 double Luma(uint32_t p) {
-    return 0.3 * R(p) + 0.59 * G(p) + 0.11 * B(p);
+    return 0.3 * Red(p) + 0.59 * Green(p) + 0.11 * Blue(p);
 }
 
 const Picture& Get(int guid) {
@@ -95,27 +90,28 @@ TEST(ScenePictures, LightMapsAreGreySoftAndCentredOnTheSummit) {
         const Picture& img = Get(guid);
         int maxChannelSpread = 0;
         for (uint32_t p : img.pixels) {
-            maxChannelSpread = std::max({maxChannelSpread, std::abs(R(p) - B(p)), std::abs(G(p) - B(p))});
+            maxChannelSpread =
+                std::max({maxChannelSpread, std::abs(Red(p) - Blue(p)), std::abs(Green(p) - Blue(p))});
         }
         EXPECT_LE(maxChannelSpread, 6) << "grey";
         for (auto [x, y] : {std::pair{2, 477}, {637, 477}, {2, 2}})
-            EXPECT_LT(B(img.At(x, y)), 10) << "black far away";
+            EXPECT_LT(Blue(img.At(x, y)), 10) << "black far away";
         double peak = 0;
         for (int y = 90; y < 170; ++y) {
-            for (int x = 280; x < 360; ++x) peak = std::max(peak, static_cast<double>(B(img.At(x, y))));
+            for (int x = 280; x < 360; ++x) peak = std::max(peak, static_cast<double>(Blue(img.At(x, y))));
         }
         EXPECT_GT(peak, 200) << "bright around the summit";
         // soft: neighbouring pixels never jump by a large step
         int maxStep = 0;
         for (int y = 0; y < img.height; ++y) {
             for (int x = 1; x < img.width; ++x)
-                maxStep = std::max(maxStep, std::abs(B(img.At(x, y)) - B(img.At(x - 1, y))));
+                maxStep = std::max(maxStep, std::abs(Blue(img.At(x, y)) - Blue(img.At(x - 1, y))));
         }
         EXPECT_LT(maxStep, 90);
     }
     // the burn-out mask keeps a small white core as its last light
     size_t white = 0;
-    for (uint32_t p : Get(7).pixels) white += B(p) >= 250;
+    for (uint32_t p : Get(7).pixels) white += Blue(p) >= 250;
     EXPECT_GT(white, 50u);
     EXPECT_LT(white, 640u * 480 / 20);
 }

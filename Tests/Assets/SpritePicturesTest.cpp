@@ -15,18 +15,12 @@
 
 namespace {
 
+using rendered::Blue;
+using rendered::Green;
+using rendered::Red;
+
 using rendered::kKey;
 using rendered::Picture;
-
-int Red(uint32_t p) {
-    return static_cast<int>((p >> 16) & 0xFF);
-}
-int Green(uint32_t p) {
-    return static_cast<int>((p >> 8) & 0xFF);
-}
-int Blue(uint32_t p) {
-    return static_cast<int>(p & 0xFF);
-}
 
 const Picture& Get(int guid) {
     return rendered::Decoded(guid);
