@@ -910,11 +910,10 @@ void Cactus(cairo_t* cr, double x, double base, double h) {
 }
 
 }  // namespace
+namespace {
 
-void WesternSet(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(0x1A0E10);
-    Random rnd(67);
+// A dusk sky with a few stars and the low sun.
+void WesternSky(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 0, 640, 330,
                  {{0, Hex(0x1A1440)}, {0.4, Hex(0x6A2A5A)}, {0.75, Hex(0xE0603A)}, {1, Hex(0xFFB050)}});
     Stars(cr, rnd, 40, 0, 0, 640, 90, 1.2);
@@ -922,7 +921,10 @@ void WesternSet(Canvas& canvas) {
     cairo_arc(cr, 520, 300, 34, 0, 2 * kPi);
     SetColour(cr, Hex(0xFFE0A0));
     cairo_fill(cr);
-    // distant mesas
+}
+
+// Distant mesas on the horizon.
+void Mesas(cairo_t* cr) {
     PolygonPath(cr, {{0, 330},
                      {0, 280},
                      {40, 276},
@@ -938,7 +940,10 @@ void WesternSet(Canvas& canvas) {
                      {640, 290},
                      {640, 330}});
     FillPathVertical(cr, 250, 330, {{0, Hex(0x7A3A4A)}, {1, Hex(0x4A2438)}});
-    // desert floor
+}
+
+// The desert floor, scattered with stones.
+void DesertFloor(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 322, 640, 158, {{0, Hex(0xB06A40)}, {0.5, Hex(0x7A4428)}, {1, Hex(0x3A2014)}});
     for (int i = 0; i < 120; ++i) {
         const double x = rnd.Range(0, 640), y = rnd.Range(330, 480);
@@ -946,7 +951,11 @@ void WesternSet(Canvas& canvas) {
         SetColour(cr, Hex(0x2A1410), rnd.Range(0.1, 0.3));
         cairo_fill(cr);
     }
-    // the mission front with its curved gable
+}
+
+// The mission front with its curved gable, columns and niches, and a dark arched door with warm light
+// at its foot.
+void MissionFront(cairo_t* cr, Rgb ink) {
     const double mx = 320, base = 360;
     cairo_move_to(cr, mx - 170, base);
     cairo_line_to(cr, mx - 170, 200);
@@ -981,7 +990,10 @@ void WesternSet(Canvas& canvas) {
     SetColour(cr, Hex(0x1E100C));
     cairo_fill(cr);
     Glow(cr, mx, 330, 40, Hex(0xFFA040), 0.35);
-    // wooden stage boards in front
+}
+
+// Wooden stage boards in front, and cacti around them.
+void Stage(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{90, 420}, {550, 420}, {600, 470}, {40, 470}});
     InkShape(cr, Hex(0x8A5A30), ink, 2, 0.2);
     cairo_set_line_width(cr, 1.5);
@@ -997,7 +1009,10 @@ void WesternSet(Canvas& canvas) {
     Cactus(cr, 60, 400, 150);
     Cactus(cr, 590, 410, 120);
     Cactus(cr, 470, 350, 60);
-    // the camp fire on the right of the stage, and its light
+}
+
+// The camp fire on the right of the stage, and its light.
+void CampFire(cairo_t* cr, Rgb ink) {
     for (int k = 0; k < 3; ++k) {
         CapsulePath(cr, {470.0 + k * 10, 446}, {510.0 - k * 14, 432}, 8, 8);
         InkShape(cr, Hex(0x5A3018), ink, 1.5, 0.3);
@@ -1012,7 +1027,10 @@ void WesternSet(Canvas& canvas) {
         cairo_fill(cr);
     }
     Glow(cr, 490, 420, 160, Hex(0xFF8030), 0.35);
-    // hanging lanterns along the top of the stage
+}
+
+// Hanging lanterns along the top of the stage.
+void Lanterns(cairo_t* cr, Rgb ink) {
     cairo_move_to(cr, 60, 150);
     cairo_curve_to(cr, 200, 190, 440, 190, 580, 150);
     SetColour(cr, ink);
@@ -1023,6 +1041,20 @@ void WesternSet(Canvas& canvas) {
         const double x = 60 + t * 520, y = 150 + std::sin(t * kPi) * 30 + 4;
         Glow(cr, x, y, 22, Hex(0xFFC060), 0.8);
     }
+}
+}  // namespace
+
+void WesternSet(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(0x1A0E10);
+    Random rnd(67);
+    WesternSky(cr, rnd);
+    Mesas(cr);
+    DesertFloor(cr, rnd);
+    MissionFront(cr, ink);
+    Stage(cr, ink);
+    CampFire(cr, ink);
+    Lanterns(cr, ink);
     PhotoFinish(canvas, 68, 7, 0.4);
 }
 
