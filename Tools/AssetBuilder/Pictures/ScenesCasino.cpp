@@ -259,12 +259,10 @@ namespace {
 // The casino sign: an art-deco front under a big bulb-lit "CASINO" marquee. The sky is keyed.
 
 }  // namespace
+namespace {
 
-void CasinoSign(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
-    Random rnd(63);
-    // stepped building front
+// The stepped building front and its pilasters.
+void BuildingFront(cairo_t* cr, Rgb ink, Random& rnd) {
     PolygonPath(cr, {{70, 480},
                      {70, 250},
                      {130, 250},
@@ -284,7 +282,10 @@ void CasinoSign(Canvas& canvas) {
         cairo_fill(cr);
     }
     Facade(cr, rnd, 210, 196, 220, 74, Hex(0x5A1A6A), 6, 2, 0.85);
-    // entrance canopy with bulbs
+}
+
+// The entrance canopy with its bulbs, and the lit doors under it.
+void EntranceCanopy(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{160, 380}, {480, 380}, {510, 410}, {130, 410}});
     InkShape(cr, Hex(0xE83A50), ink, 3, 0.3);
     for (double x = 140; x <= 500; x += 18) {
@@ -300,7 +301,10 @@ void CasinoSign(Canvas& canvas) {
         SetColour(cr, Hex(0xC87A30));
         cairo_fill(cr);
     }
-    // the marquee
+}
+
+// The marquee: a red frame on a night-blue panel, ringed with bulbs.
+void Marquee(cairo_t* cr, Rgb ink) {
     RoundedRect(cr, 60, 40, 520, 140, 26);
     InkShape(cr, Hex(0xC81830), ink, 5, 0.25);
     RoundedRect(cr, 80, 58, 480, 104, 16);
@@ -320,6 +324,10 @@ void CasinoSign(Canvas& canvas) {
             cairo_fill(cr);
         }
     }
+}
+
+// "CASINO" in gold over a stepped red shadow.
+void CasinoLettering(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     const std::string font = "DejaVu Sans Bold 84";
     double tw, th;
@@ -336,7 +344,10 @@ void CasinoSign(Canvas& canvas) {
     FillPathVertical(cr, 110 - th / 2 + 20, 110 + th / 2 - 16,
                      {{0, Hex(0xFFF8C0)}, {0.5, Hex(0xFFD030)}, {1, Hex(0xF07010)}});
     cairo_restore(cr);
-    // stars on top and a spade and a heart on the sides
+}
+
+// Stars on top, a spade and a heart on the sides.
+void SignOrnaments(cairo_t* cr, Rgb ink) {
     for (double sx : {150.0, 490.0}) {
         cairo_save(cr);
         cairo_translate(cr, sx, 24);
@@ -368,6 +379,18 @@ void CasinoSign(Canvas& canvas) {
     cairo_close_path(cr);
     InkShape(cr, Hex(0xF02040), Hex(0xF0F0F0), 2.5, 0.3);
     cairo_restore(cr);
+}
+}  // namespace
+
+void CasinoSign(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    Random rnd(63);
+    BuildingFront(cr, ink, rnd);
+    EntranceCanopy(cr, ink);
+    Marquee(cr, ink);
+    CasinoLettering(cr, ink);
+    SignOrnaments(cr, ink);
 }
 
 namespace {
