@@ -707,12 +707,10 @@ void WireBundle(cairo_t* cr, bool loose) {
 }
 
 }  // namespace
+namespace {
 
-void EvilMachine(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
-    const Rgb steel = Hex(0x5A5A72);
-    // antennas with sparking balls
+// Antennas with sparking balls.
+void MachineAntennas(cairo_t* cr, Rgb ink) {
     for (int side = -1; side <= 1; side += 2) {
         const double x = 320 + side * 110;
         cairo_move_to(cr, x, 48);
@@ -724,12 +722,18 @@ void EvilMachine(Canvas& canvas) {
         InkShape(cr, Hex(0xC8D0E8), ink, 2, 0.4);
         Glow(cr, x + side * 26, 14, 30, Hex(0x80C0FF), 0.8, false);
     }
-    // feet
+}
+
+// The feet.
+void MachineFeet(cairo_t* cr, Rgb ink) {
     for (double fx : {196.0, 410.0}) {
         RoundedRect(cr, fx, 428, 36, 36, 6);
         InkShape(cr, Hex(0x2A2A34), ink, 3, 0.3);
     }
-    // side pipes
+}
+
+// Pipes down both sides.
+void MachinePipes(cairo_t* cr, Rgb ink) {
     for (int side = -1; side <= 1; side += 2) {
         const double x = side < 0 ? 150 : 490;
         cairo_move_to(cr, x, 120);
@@ -746,7 +750,10 @@ void EvilMachine(Canvas& canvas) {
         cairo_arc(cr, x + side * 30, 240, 16, 0, 2 * kPi);  // a valve wheel
         InkShape(cr, Hex(0xC02020), ink, 2.5, 0.3);
     }
-    // the cabinet
+}
+
+// The cabinet.
+void MachineCabinet(cairo_t* cr, Rgb ink, Rgb steel) {
     RoundedRect(cr, 160, 48, 320, 388, 22);
     InkShape(cr, steel, ink, 5, 0.35);
     cairo_set_line_width(cr, 2);
@@ -760,7 +767,10 @@ void EvilMachine(Canvas& canvas) {
     Rivets(cr, 176, 424, 464, 424, 24);
     Rivets(cr, 174, 70, 174, 420, 24);
     Rivets(cr, 466, 70, 466, 420, 24);
-    // skull badge
+}
+
+// A skull badge on top of the cabinet.
+void MachineSkullBadge(cairo_t* cr, Rgb ink) {
     cairo_arc(cr, 320, 34, 22, 0, 2 * kPi);
     InkShape(cr, Hex(0xE8E4D8), ink, 3, 0.25);
     cairo_arc(cr, 312, 32, 5, 0, 2 * kPi);
@@ -769,12 +779,18 @@ void EvilMachine(Canvas& canvas) {
     cairo_fill(cr);
     cairo_rectangle(cr, 310, 44, 20, 8);
     cairo_fill(cr);
-    // the counter display
+}
+
+// The counter display.
+void MachineCounterDisplay(cairo_t* cr, Rgb ink) {
     RoundedRect(cr, 200, 78, 240, 88, 10);
     InkShape(cr, Hex(0x18141C), ink, 4, 0.1);
     CentredText(cr, "00:30", "DejaVu Sans Mono Bold 52", 320, 122, Hex(0xFF3020), Hex(0x400808), 0);
     Glow(cr, 320, 122, 120, Hex(0xFF2010), 0.35);
-    // gauges and lamps
+}
+
+// Gauges and lamps.
+void MachineGaugesAndLamps(cairo_t* cr, Rgb ink) {
     Gauge(cr, 230, 224, 34, 0.8);
     Gauge(cr, 410, 224, 34, 0.35);
     for (int k = 0; k < 4; ++k) {
@@ -785,13 +801,19 @@ void EvilMachine(Canvas& canvas) {
     }
     cairo_arc(cr, 320, 238, 16, 0, 2 * kPi);  // the big red button
     InkShape(cr, Hex(0xE01818), ink, 3, 0.4);
-    // the open wire hatch
+}
+
+// The open wire hatch.
+void MachineWireHatch(cairo_t* cr, Rgb ink, Rgb steel) {
     RoundedRect(cr, 226, 262, 188, 76, 8);
     InkShape(cr, Hex(0x2A2430), ink, 4, 0.1);
     RoundedRect(cr, 414, 262, 44, 76, 6);  // its door, swung open
     InkShape(cr, Tint(steel, 0.15), ink, 3, 0.3);
     CentredText(cr, "DANGER", "DejaVu Sans Bold 14", 320, 380, Hex(0xFFD020), ink, 2);
-    // a hazard stripe band
+}
+
+// A hazard stripe band.
+void MachineHazardBand(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_rectangle(cr, 176, 396, 288, 18);
     cairo_clip(cr);
@@ -803,6 +825,22 @@ void EvilMachine(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_fill(cr);
     cairo_restore(cr);
+}
+}  // namespace
+
+void EvilMachine(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    const Rgb steel = Hex(0x5A5A72);
+    MachineAntennas(cr, ink);
+    MachineFeet(cr, ink);
+    MachinePipes(cr, ink);
+    MachineCabinet(cr, ink, steel);
+    MachineSkullBadge(cr, ink);
+    MachineCounterDisplay(cr, ink);
+    MachineGaugesAndLamps(cr, ink);
+    MachineWireHatch(cr, ink, steel);
+    MachineHazardBand(cr, ink);
     WireBundle(cr, false);
 }
 
