@@ -695,12 +695,10 @@ void DrawFresco(Canvas& canvas, double zoom) {
 // the block x 42-311, y 220-441 completely (magnified views jump around inside it).
 
 }  // namespace
+namespace {
 
-void Agent(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
-    const Rgb coat = Hex(0x8A7A5E);
-    // coat body with square shoulders
+// The coat body with square shoulders.
+void AgentCoat(cairo_t* cr, Rgb ink, Rgb coat) {
     cairo_new_path(cr);
     cairo_move_to(cr, 6, 480);
     cairo_curve_to(cr, 10, 380, 16, 290, 22, 244);
@@ -712,7 +710,10 @@ void Agent(Canvas& canvas) {
     cairo_curve_to(cr, 340, 300, 344, 390, 348, 480);
     cairo_close_path(cr);
     InkShape(cr, coat, ink, 4, 0.28);
-    // the storm flap across the shoulders, the centre vent and the belt
+}
+
+// The storm flap across the shoulders, the centre vent and the belt.
+void AgentCoatDetails(cairo_t* cr, Rgb ink, Rgb coat) {
     cairo_move_to(cr, 40, 212);
     cairo_curve_to(cr, 110, 260, 240, 260, 316, 212);
     cairo_line_to(cr, 300, 200);
@@ -730,7 +731,10 @@ void Agent(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
     cairo_stroke(cr);
-    // arm seams and folds
+}
+
+// Arm seams and folds.
+void AgentArmSeams(cairo_t* cr, Rgb coat) {
     cairo_move_to(cr, 62, 230);
     cairo_curve_to(cr, 56, 300, 60, 360, 64, 404);
     cairo_move_to(cr, 294, 230);
@@ -742,7 +746,10 @@ void Agent(Canvas& canvas) {
     SetColour(cr, Tint(coat, -0.45), 0.7);
     cairo_set_line_width(cr, 2.5);
     cairo_stroke(cr);
-    // neck, ears and the back of the head
+}
+
+// Neck, ears and the back of the head.
+void AgentHead(cairo_t* cr, Rgb ink) {
     cairo_rectangle(cr, 146, 130, 62, 60);
     InkShape(cr, Hex(0xC89474), ink, 3, 0.2);
     for (int side = -1; side <= 1; side += 2) {
@@ -759,7 +766,10 @@ void Agent(Canvas& canvas) {
     cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
     cairo_restore(cr);
     InkShape(cr, Hex(0x2E2018), ink, 3, 0.3);
-    // turned-up collar
+}
+
+// The turned-up collar.
+void AgentCollar(cairo_t* cr, Rgb ink, Rgb coat) {
     cairo_move_to(cr, 120, 186);
     cairo_line_to(cr, 132, 138);
     cairo_line_to(cr, 177, 150);
@@ -768,7 +778,10 @@ void Agent(Canvas& canvas) {
     cairo_curve_to(cr, 200, 196, 154, 196, 120, 186);
     cairo_close_path(cr);
     InkShape(cr, Tint(coat, 0.05), ink, 3);
-    // fedora
+}
+
+// The fedora.
+void AgentFedora(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, 177, 62);
     cairo_scale(cr, 100, 20);
@@ -784,7 +797,10 @@ void Agent(Canvas& canvas) {
     cairo_rectangle(cr, 121, 44, 112, 14);
     SetColour(cr, Hex(0x141218));
     cairo_fill(cr);
-    // moonlight on the right shoulder
+}
+
+// Moonlight on the right shoulder.
+void AgentMoonlight(cairo_t* cr) {
     cairo_save(cr);
     cairo_move_to(cr, 282, 196);
     cairo_curve_to(cr, 316, 204, 330, 220, 334, 246);
@@ -793,6 +809,20 @@ void Agent(Canvas& canvas) {
     cairo_set_line_width(cr, 3);
     cairo_stroke(cr);
     cairo_restore(cr);
+}
+}  // namespace
+
+void Agent(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    const Rgb coat = Hex(0x8A7A5E);
+    AgentCoat(cr, ink, coat);
+    AgentCoatDetails(cr, ink, coat);
+    AgentArmSeams(cr, coat);
+    AgentHead(cr, ink);
+    AgentCollar(cr, ink, coat);
+    AgentFedora(cr, ink);
+    AgentMoonlight(cr);
 }
 
 namespace {
