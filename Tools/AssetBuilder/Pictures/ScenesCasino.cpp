@@ -500,10 +500,10 @@ namespace {
 // patterned carpet and a gaming table in front.
 
 }  // namespace
+namespace {
 
-void CasinoView(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Point vp{320, 196};
+// The ceiling: a warm gradient, its coffer lines running to the vanishing point.
+void CasinoCeiling(cairo_t* cr, Point vp) {
     FillVertical(cr, 0, 0, 640, 200, {{0, Hex(0x1A0808)}, {1, Hex(0x5A2416)}});
     // coffered ceiling lines running to the vanishing point
     cairo_set_line_width(cr, 2);
@@ -513,10 +513,15 @@ void CasinoView(Canvas& canvas) {
     }
     SetColour(cr, Hex(0x8A4A20), 0.5);
     cairo_stroke(cr);
-    // back wall
+}
+
+// The back wall.
+void CasinoBackWall(cairo_t* cr) {
     FillVertical(cr, 160, 150, 320, 70, {{0, Hex(0x8A5A20)}, {1, Hex(0xD8A040)}});
-    Random rnd(65);
-    // carpet: red with gold lozenges, shrinking towards the vanishing point
+}
+
+// The carpet: red with gold lozenges, shrinking towards the vanishing point.
+void CasinoCarpet(Canvas& canvas, Point vp) {
     {
         PixelAccess px(canvas);
         for (int y = 218; y < 480; ++y) {
@@ -534,7 +539,10 @@ void CasinoView(Canvas& canvas) {
             }
         }
     }
-    // rows of machines on both sides, far ones first
+}
+
+// Rows of machines on both sides, far ones first.
+void CasinoMachineRows(cairo_t* cr, Point vp) {
     for (int k = 7; k >= 0; --k) {
         const double s = 0.28 + k * -0.0 + (7 - k) * 0.1;  // near machines are bigger
         const double h = 320 * s, w = 213 * s;
@@ -546,7 +554,10 @@ void CasinoView(Canvas& canvas) {
             Glow(cr, x + w * 0.42, floorY - h * 0.85, w * 0.8, Hex(0xFF80A0), 0.25);
         }
     }
-    // chandeliers
+}
+
+// Chandeliers.
+void CasinoChandeliers(cairo_t* cr, Random& rnd) {
     for (int k = 0; k < 3; ++k) {
         const double cx = 320 + (k - 1) * 200, cy = 40 + (k == 1 ? 30 : 0);
         const double s = k == 1 ? 0.7 : 1.0;
@@ -560,12 +571,18 @@ void CasinoView(Canvas& canvas) {
         Glow(cr, cx, cy + 10, 120 * s, Hex(0xFFD890), 0.55);
         Glow(cr, cx, cy + 8, 30 * s, Hex(0xFFFFF0), 0.9);
     }
-    // bokeh of the far lights
+}
+
+// Bokeh of the far lights.
+void CasinoFarLights(cairo_t* cr, Random& rnd) {
     for (int i = 0; i < 40; ++i) {
         const double x = rnd.Range(170, 470), y = rnd.Range(150, 215);
         Glow(cr, x, y, rnd.Range(4, 12), Mix(Hex(0xFFD070), Hex(0xFF60A0), rnd.Uniform()), 0.6);
     }
-    // the card table in front, with chips
+}
+
+// The card table in front, with chips.
+void CasinoCardTable(cairo_t* cr, Random& rnd) {
     EllipsePath(cr, 320, 470, 250, 70);
     InkShape(cr, Hex(0x5A2A14), Hex(0x1A0A06), 2, 0.3);
     EllipsePath(cr, 320, 474, 226, 58);
@@ -583,6 +600,20 @@ void CasinoView(Canvas& canvas) {
             InkShape(cr, Hex(colours[i % 4]), Hex(0x101010), 0.8, 0.3);
         }
     }
+}
+}  // namespace
+
+void CasinoView(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Point vp{320, 196};
+    Random rnd(65);
+    CasinoCeiling(cr, vp);
+    CasinoBackWall(cr);
+    CasinoCarpet(canvas, vp);
+    CasinoMachineRows(cr, vp);
+    CasinoChandeliers(cr, rnd);
+    CasinoFarLights(cr, rnd);
+    CasinoCardTable(cr, rnd);
     Blur(canvas, 1, 1);
     Glow(cr, 320, 180, 260, Hex(0xFFB060), 0.2);
     Tone(canvas, 1.08, 0.98, 0.9);
