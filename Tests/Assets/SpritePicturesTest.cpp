@@ -1,5 +1,5 @@
-// The captions, counter and small sprites: each fits where the scenes draw it, keys cleanly, and the
-// pictures that must line up with each other (digits and counter, cow and parachute) do.
+// The captions, counter and small sprites: each fits where the scenes draw it, and the pictures
+// that must line up with each other (digits and counter, cow and parachute) do.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
