@@ -1,6 +1,5 @@
 // The scene pictures' drawing vocabulary: pixel passes against plain references, the encoders'
 // keying, the mountain outline and the figure skeleton.
-#include "AssetBuilder/Pictures/SceneGroups.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +90,7 @@ TEST(SceneKit, PixelPassesLeaveTransparencyAndTheCentreAlone) {
     input[1] = 0x80402010u;   // half covered
     SetWords(canvas, input);
     Random rnd(3);
-    AddGrain(canvas, rnd, 20);
+    AddGrain(canvas, rnd, 20, Grain::kOpaqueOnly);
     std::vector<uint32_t> grained = Words(canvas);
     EXPECT_EQ(grained[0], input[0]);
     EXPECT_EQ(grained[1], input[1]) << "grain on an edge pixel would change its keying";
@@ -99,7 +98,7 @@ TEST(SceneKit, PixelPassesLeaveTransparencyAndTheCentreAlone) {
     for (size_t i = 2; i < grained.size(); ++i) mean += Lane(grained[i], 1);
     EXPECT_NEAR(mean / (grained.size() - 2), 0x60, 1.5) << "grain adds no cast";
     SetWords(canvas, input);
-    Vignette(canvas, 0.5);
+    Vignette(canvas, 0.5, Falloff::kSquare);
     const std::vector<uint32_t> v = Words(canvas);
     EXPECT_EQ(v[15 * 41 + 20], input[15 * 41 + 20]) << "centre untouched";
     // corners: pixel centres half a pixel in from the frame's corner, all four alike
@@ -162,10 +161,7 @@ TEST(SceneKit, EncodersKeyByCoverageAndCompositeOverBlack) {
         cairo_set_operator(canvas.cr(), CAIRO_OPERATOR_SOURCE);
         cairo_fill(canvas.cr());
     }
-    PictureMap out;
-    PutKeyedPng(out, 1, canvas);
-    PutPlainPng(out, 2, canvas);
-    const std::vector<uint32_t> keyed = DecodePng(out[1]), plain = DecodePng(out[2]);
+    const std::vector<uint32_t> keyed = DecodePng(EncodeKeyedPng(canvas)), plain = DecodePng(EncodePlainPng(canvas));
     ASSERT_EQ(keyed.size(), std::size(cases));
     ASSERT_EQ(plain.size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {

@@ -1,5 +1,5 @@
-// The captions, counter and small sprites: each fits where the scenes draw it, keys cleanly, and the
-// pictures that must line up with each other (digits and counter, cow and parachute) do.
+// The captions, counter and small sprites: each fits where the scenes draw it, and the pictures
+// that must line up with each other (digits and counter, cow and parachute) do.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -10,110 +10,23 @@
 #include <set>
 #include <string>
 
-#include "AssetBuilder/Pictures/Pictures.h"
 #include "AssetBuilder/Pictures/SpriteKit.h"
+#include "Assets/RenderedPictures.h"
 
 namespace {
 
-constexpr uint32_t kKey = 0x00FF00;
-// The family's plain pictures (the counter close-up and the cards on black); all others are keyed.
-const std::set<int> kPlain = {50, 96, 97, 98, 99};
+using rendered::Blue;
+using rendered::Green;
+using rendered::Red;
 
-// A decoded PNG: 0xRRGGBB words, top row first.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    bool Opaque(int x, int y) const { return At(x, y) != kKey; }
-};
+using rendered::kKey;
+using rendered::Picture;
 
-struct PngReader {
-    const std::vector<uint8_t>* bytes;
-    size_t position;
-};
-
-cairo_status_t ReadPng(void* closure, unsigned char* data, unsigned int length) {
-    auto* reader = static_cast<PngReader*>(closure);
-    if (reader->position + length > reader->bytes->size()) return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(data, reader->bytes->data() + reader->position, length);
-    reader->position += length;
-    return CAIRO_STATUS_SUCCESS;
+const Picture& Get(int guid) {
+    return rendered::Decoded(guid);
 }
 
-Picture Decode(const std::vector<uint8_t>& png) {
-    PngReader reader{&png, 0};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
-    Picture picture;
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-        picture.width = cairo_image_surface_get_width(surface);
-        picture.height = cairo_image_surface_get_height(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        const uint8_t* data = cairo_image_surface_get_data(surface);
-        for (int y = 0; y < picture.height; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-            for (int x = 0; x < picture.width; ++x) picture.pixels.push_back(row[x] & 0xFFFFFF);
-        }
-    }
-    cairo_surface_destroy(surface);
-    return picture;
-}
-
-int Red(uint32_t p) {
-    return static_cast<int>((p >> 16) & 0xFF);
-}
-int Green(uint32_t p) {
-    return static_cast<int>((p >> 8) & 0xFF);
-}
-int Blue(uint32_t p) {
-    return static_cast<int>(p & 0xFF);
-}
-
-class SpritePictures : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        assets::BuildSpritePictures(encoded_);
-        for (const auto& [guid, bytes] : encoded_) pictures_[guid] = Decode(bytes);
-    }
-    static const Picture& Get(int guid) { return pictures_.at(guid); }
-    static assets::PictureMap encoded_;
-    static std::map<int, Picture> pictures_;
-};
-assets::PictureMap SpritePictures::encoded_;
-std::map<int, Picture> SpritePictures::pictures_;
-
-TEST_F(SpritePictures, EveryPictureOfTheFamilyIsDrawnAndKeyedAsItsCatalogueKindSays) {
-    std::set<int> expected = {5, 13, 24, 25, 26, 33, 35, 36, 37, 50, 96, 97, 98, 99};
-    for (auto [first, last] : {std::pair{16, 23}, {40, 44}, {54, 73}, {81, 86}}) {
-        for (int guid = first; guid <= last; ++guid) expected.insert(guid);
-    }
-    std::set<int> drawn;
-    for (const auto& [guid, bytes] : encoded_) drawn.insert(guid);
-    EXPECT_EQ(drawn, expected);
-
-    for (const auto& [guid, picture] : pictures_) {
-        SCOPED_TRACE(guid);
-        ASSERT_GT(picture.width, 0) << "not a PNG";
-        int key = 0, nearKey = 0, bright = 0;
-        for (uint32_t p : picture.pixels) {
-            if (p == kKey) {
-                ++key;
-            } else if (Red(p) < 40 && Green(p) > 215 && Blue(p) < 40) {
-                ++nearKey;  // an anti-aliased or nudged key colour: a green fringe once keyed
-            }
-            if (Red(p) + Green(p) + Blue(p) > 300 && p != kKey) ++bright;
-        }
-        EXPECT_EQ(nearKey, 0);
-        if (!kPlain.contains(guid)) {
-            EXPECT_GT(key, 0) << "a sprite with no transparent pixel";
-            EXPECT_GT(picture.pixels.size() - key, picture.pixels.size() / 40) << "a nearly empty sprite";
-        } else {
-            EXPECT_EQ(key, 0) << "key green in a plain picture";
-            EXPECT_GT(bright, 100) << "a blank card";
-        }
-    }
-}
-
-TEST_F(SpritePictures, CaptionsAndCardsStayOnScreenWhereTheScenesDrawThem) {
+TEST(SpritePictures, CaptionsAndCardsStayOnScreenWhereTheScenesDrawThem) {
     struct Placement {
         int guid, x, y;
     };
@@ -153,7 +66,7 @@ TEST_F(SpritePictures, CaptionsAndCardsStayOnScreenWhereTheScenesDrawThem) {
     }
 }
 
-TEST_F(SpritePictures, WireCaptionsAreInTheirColoursAndTheMagnifiedCornerShowsLettering) {
+TEST(SpritePictures, WireCaptionsAreInTheirColoursAndTheMagnifiedCornerShowsLettering) {
     const auto share = [](const Picture& picture, auto test) {
         int opaque = 0, hits = 0;
         for (uint32_t p : picture.pixels) {
@@ -185,7 +98,7 @@ std::vector<bool> Mask(const Picture& picture) {
     return mask;
 }
 
-TEST_F(SpritePictures, DigitsAreAlikeAndLightOnlySegmentsOfTheEight) {
+TEST(SpritePictures, DigitsAreAlikeAndLightOnlySegmentsOfTheEight) {
     const Picture& eight = Get(63 + 8);
     EXPECT_LE(eight.width, 53);
     EXPECT_LE(Get(73).width, 65);
@@ -219,7 +132,7 @@ TEST_F(SpritePictures, DigitsAreAlikeAndLightOnlySegmentsOfTheEight) {
     EXPECT_NEAR(degrees, 26, 4);
 }
 
-TEST_F(SpritePictures, CounterSlotsLieWhereTheDigitsLand) {
+TEST(SpritePictures, CounterSlotsLieWhereTheDigitsLand) {
     const Picture& counter = Get(50);
     const int slots[5][3] = {{71, 85, 71}, {140, 119, 71}, {193, 149, 73}, {258, 178, 71}, {334, 214, 71}};
     std::vector<int> owner(640 * 480, -1);
@@ -273,7 +186,7 @@ double AxisDegrees(const Picture& picture) {
     return 0.5 * std::atan2(2 * sxy, sxx - syy) * 180 / M_PI;
 }
 
-TEST_F(SpritePictures, BombsLieAlongTheirDownLeftFlightAndTheCowHangsWhereTheCordsMeet) {
+TEST(SpritePictures, BombsLieAlongTheirDownLeftFlightAndTheCowHangsWhereTheCordsMeet) {
     // flight (-660, 450): the axis rises to the right at about 34 degrees, i.e. -34 with y down
     EXPECT_NEAR(AxisDegrees(Get(25)), -34, 5);
     EXPECT_NEAR(AxisDegrees(Get(26)), -34, 5);
@@ -331,14 +244,15 @@ TEST(SpriteKit, LetteringFillsItsBoxWithoutSpillingOutlineOrShadow) {
         const char* markup;
         const assets::LetterStyle* style;
         double w, h, degrees;
-    } cases[] = {{"Wide lettering", &heavy, 300, 120, 0},
-                 {"Tall\nthree\nlines", &heavy, 160, 220, 0},
-                 {"Leaning", &leftShadow, 260, 90, 0},
-                 {"Tilted!", &heavy, 280, 140, -9},
-                 {"<span size=\"50%\">small</span> Big", &leftShadow, 240, 70, 12},
-                 // long lines at a small size: hinting widens them beyond what the full-size outline measures
-                 {"This production contains flashing lights, loud music,\nfalling bombs and cows of uncertain origin.",
-                  &plain, 580, 48, 0}};
+    } cases[] = {
+        {"Wide lettering", &heavy, 300, 120, 0},
+        {"Tall\nthree\nlines", &heavy, 160, 220, 0},
+        {"Leaning", &leftShadow, 260, 90, 0},
+        {"Tilted!", &heavy, 280, 140, -9},
+        {"<span size=\"50%\">small</span> Big", &leftShadow, 240, 70, 12},
+        // long lines at a small size: hinting widens them beyond what the full-size outline measures
+        {"This production contains flashing lights, loud music,\nfalling bombs and cows of uncertain origin.",
+         &plain, 580, 48, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.markup);
         // the box sits inside a larger canvas so that anything spilling out of it shows
@@ -377,7 +291,7 @@ TEST(SpriteKit, OverlappingShapesFillWithoutHolesWhateverTheirDirection) {
     EXPECT_EQ(at(9, 30)[3], 255);
 }
 
-TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
+TEST(PictureKit, GrainOverAnyCoverageKeepsTransparencyAndValidPixels) {
     assets::Canvas canvas(64, 64);
     cairo_t* cr = canvas.cr();
     cairo_rectangle(cr, 0, 0, 32, 64);
@@ -386,12 +300,14 @@ TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
     cairo_rectangle(cr, 32, 0, 16, 64);
     cairo_set_source_rgba(cr, 0.9, 0.5, 0.1, 0.4);
     cairo_fill(cr);
-    assets::Random random(7);
-    assets::AddGrain(canvas, random, 40);
     cairo_surface_flush(canvas.surface());
     const int stride = cairo_image_surface_get_stride(canvas.surface());
     const uint8_t* data = cairo_image_surface_get_data(canvas.surface());
-    int changed = 0;
+    const uint32_t partlyCovered = reinterpret_cast<const uint32_t*>(data)[40];
+    assets::Random random(7);
+    assets::AddGrain(canvas, random, 40, assets::Grain::kAnyCoverage);
+    cairo_surface_flush(canvas.surface());
+    int changed = 0, partlyCoveredSwing = 0;
     for (int y = 0; y < 64; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
         for (int x = 0; x < 64; ++x) {
@@ -404,15 +320,16 @@ TEST(SpriteKit, GrainKeepsTransparencyAndValidPixels) {
             ASSERT_LE((p >> 8) & 0xFF, a);
             ASSERT_LE(p & 0xFF, a);
             changed += x < 32 && p != 0xFF808080;
+            if (x >= 32 && x < 48) {
+                const int swing = std::abs(int((p >> 8) & 0xFF) - int((partlyCovered >> 8) & 0xFF));
+                partlyCoveredSwing = std::max(partlyCoveredSwing, swing);
+            }
         }
     }
     EXPECT_GT(changed, 32 * 64 * 9 / 10);
-}
-
-TEST_F(SpritePictures, BuildingTwiceGivesTheSameBytes) {
-    assets::PictureMap again;
-    assets::BuildSpritePictures(again);
-    EXPECT_TRUE(again == encoded_);
+    // a pixel 40% covered moves by at most 40% of the amount: its grain fades with its coverage
+    EXPECT_GT(partlyCoveredSwing, 0);
+    EXPECT_LE(partlyCoveredSwing, 40 * 102 / 255);
 }
 
 }  // namespace

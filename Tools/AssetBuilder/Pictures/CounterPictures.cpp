@@ -4,6 +4,7 @@
 // slope down to the right by 26 degrees while verticals stay vertical, exactly like the digits.
 #include <cmath>
 
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
@@ -37,21 +38,25 @@ void PaintLed(cairo_t* cr, PathFn path, double top, double height) {
     cairo_fill(cr);
 }
 
+}  // namespace
+
 // The digit pictures: glyph at the same place in every one, keyed on transparency.
 void DrawDigit(Canvas& canvas, int digit) {
     cairo_t* cr = canvas.cr();
     const uint8_t mask = DigitSegments(digit);
     PaintLed(
         cr, [&](double thin) { DigitSegmentsPath(cr, mask, kDigitOriginX, kDigitOriginY, thin); },
-        kDigitOriginY, kDigitPictureH - kDigitOriginY);
+        kDigitOriginY, canvas.height() - kDigitOriginY);
 }
 
 void DrawColon(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     PaintLed(
         cr, [&](double thin) { ColonDotsPath(cr, kColonOriginX, kColonOriginY, kColonCentre, thin); }, 0,
-        kDigitPictureH);
+        canvas.height());
 }
+
+namespace {
 
 // A screw head: a shaded disc with a cross slot.
 void Screw(cairo_t* cr, double x, double y, double r, double turn) {
@@ -278,6 +283,8 @@ void DrawGauge(cairo_t* cr) {
     Screw(cr, x, y, 6, 0.3);
 }
 
+}  // namespace
+
 void DrawCounterCloseUp(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     Random random(50);
@@ -295,26 +302,8 @@ void DrawCounterCloseUp(Canvas& canvas) {
     }
     cairo_restore(cr);
     // vignette: the corners fall off to black like a lens close-up
-    Vignette(cr, 640, 480, 0.75);
-    AddGrain(canvas, random, 6);
-}
-
-}  // namespace
-
-void BuildCounterPictures(PictureMap& out) {
-    {
-        Canvas canvas(640, 480);
-        DrawCounterCloseUp(canvas);
-        out[50] = EncodePlainPng(canvas);
-    }
-    for (int digit = 0; digit <= 9; ++digit) {
-        Canvas canvas(kDigitPictureW, kDigitPictureH);
-        DrawDigit(canvas, digit);
-        out[63 + digit] = EncodeKeyedPng(canvas);
-    }
-    Canvas colon(kColonPictureW, kDigitPictureH);
-    DrawColon(colon);
-    out[73] = EncodeKeyedPng(colon);
+    Vignette(canvas, 0.75, Falloff::kRim);
+    AddGrain(canvas, random, 6, Grain::kAnyCoverage);
 }
 
 }  // namespace assets

@@ -1,14 +1,16 @@
 // Drawing and encoding tools for the asset builder's pictures.
 #include "AssetBuilder/Pictures/PictureKit.h"
 
+#include "Common/PngEncoder.h"
+
 #include <jpeglib.h>
-#include <png.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 namespace assets {
@@ -58,44 +60,15 @@ std::vector<uint8_t> StraightRgba(const Canvas& canvas) {
 
 namespace {
 
-void AppendPngBytes(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-void FlushNothing(png_structp) {}
-
-// An 8-bit RGB PNG of the first three bytes of each RGBA pixel. zlib level 2 with the "sub" row
-// filter: grainy pictures code about eight times faster than with libpng's defaults (level 6, every
-// filter tried per row) and come out no bigger.
+// The first three bytes of each RGBA pixel as a PNG, coded fast (see PngCompression::kFast).
 std::vector<uint8_t> PngFromRgb(const std::vector<uint8_t>& rgba, int w, int h) {
-    std::vector<uint8_t> out;
-    std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) throw std::runtime_error("libpng: out of memory");
-    // libpng reports failures by longjmp to here; nothing with a destructor is made past this point
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("libpng: cannot encode picture");
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    for (size_t i = 0, o = 0; o < rgb.size(); i += 4, o += 3) {
+        rgb[o] = rgba[i];
+        rgb[o + 1] = rgba[i + 1];
+        rgb[o + 2] = rgba[i + 2];
     }
-    png_set_write_fn(png, &out, AppendPngBytes, FlushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 2);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_write_info(png, info);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* p = rgba.data() + static_cast<size_t>(y) * w * 4;
-        for (int x = 0; x < w; ++x) {
-            row[x * 3] = p[x * 4];
-            row[x * 3 + 1] = p[x * 4 + 1];
-            row[x * 3 + 2] = p[x * 4 + 2];
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return EncodeRgbPng(rgb, w, h, PngCompression::kFast);
 }
 
 void KeyTransparent(std::vector<uint8_t>& rgba) {
@@ -189,6 +162,92 @@ std::vector<uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality) {
     return JpegFromRgb(rgba, canvas.width(), canvas.height(), quality, false);
 }
 
+void AddGrain(Canvas& canvas, Random& random, double amount, Grain grain) {
+    cairo_surface_flush(canvas.surface());
+    uint8_t* data = cairo_image_surface_get_data(canvas.surface());
+    const int stride = cairo_image_surface_get_stride(canvas.surface());
+    const int whole = static_cast<int>(amount);
+    const uint32_t span = static_cast<uint32_t>(2 * whole + 1);
+    for (int y = 0; y < canvas.height(); ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+        for (int x = 0; x < canvas.width(); ++x) {
+            const uint32_t p = row[x];
+            const int a = static_cast<int>(p >> 24);
+            int offset;
+            if (grain == Grain::kOpaqueOnly) {
+                offset = static_cast<int>((random.Uniform() * 2 - 1) * amount);
+                if (a != 255) continue;
+            } else {
+                if (a == 0) continue;
+                offset = static_cast<int>(random.Next() % span) - whole;
+            }
+            const auto shift = [&](int c) {
+                return static_cast<uint32_t>(std::clamp(c + offset * a / 255, 0, a));
+            };
+            row[x] = (static_cast<uint32_t>(a) << 24) | (shift(static_cast<int>((p >> 16) & 0xFF)) << 16) |
+                     (shift(static_cast<int>((p >> 8) & 0xFF)) << 8) | shift(static_cast<int>(p & 0xFF));
+        }
+    }
+    cairo_surface_mark_dirty(canvas.surface());
+}
+
+namespace {
+uint32_t Clamp255(double v) {
+    return static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0));
+}
+
+void SquareVignette(Canvas& canvas, double strength) {
+    cairo_surface_flush(canvas.surface());
+    uint8_t* data = cairo_image_surface_get_data(canvas.surface());
+    const int stride = cairo_image_surface_get_stride(canvas.surface());
+    const double cx = canvas.width() / 2.0, cy = canvas.height() / 2.0;
+    const double norm = 1.0 / (cx * cx + cy * cy);
+    for (int y = 0; y < canvas.height(); ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+        const double dy = y + 0.5 - cy;  // pixel centres: the four corners darken alike
+        for (int x = 0; x < canvas.width(); ++x) {
+            const double dx = x + 0.5 - cx;
+            const double f = 1.0 - strength * (dx * dx + dy * dy) * norm;
+            const uint32_t p = row[x];
+            const uint32_t r = Clamp255(((p >> 16) & 0xFF) * f);
+            const uint32_t g = Clamp255(((p >> 8) & 0xFF) * f);
+            const uint32_t b = Clamp255((p & 0xFF) * f);
+            row[x] = (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
+        }
+    }
+    cairo_surface_mark_dirty(canvas.surface());
+}
+
+void RimVignette(Canvas& canvas, double strength) {
+    const double w = canvas.width(), h = canvas.height();
+    const double reach = std::hypot(w, h) / 2;
+    std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> pattern(
+        cairo_pattern_create_radial(w / 2, h / 2, reach * 0.4, w / 2, h / 2, reach), cairo_pattern_destroy);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, 0, 0, 0, 0);
+    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, 0, 0, 0, strength);
+    cairo_set_source(canvas.cr(), pattern.get());
+    cairo_paint(canvas.cr());
+}
+}  // namespace
+
+void Vignette(Canvas& canvas, double strength, Falloff falloff) {
+    if (falloff == Falloff::kSquare) {
+        SquareVignette(canvas, strength);
+    } else {
+        RimVignette(canvas, strength);
+    }
+}
+
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+    r = std::min({r, w / 2, h / 2});
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
+    cairo_close_path(cr);
+}
+
 void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
@@ -216,7 +275,8 @@ PangoLayout* MakeLayout(cairo_t* cr, const std::string& text, const std::string&
 }
 }  // namespace
 
-void TextExtent(cairo_t* cr, const std::string& text, const std::string& font, double* width, double* height) {
+void TextExtent(cairo_t* cr, const std::string& text, const std::string& font, double* width,
+                double* height) {
     PangoLayout* layout = MakeLayout(cr, text, font);
     PangoRectangle ink, logical;
     pango_layout_get_pixel_extents(layout, &ink, &logical);

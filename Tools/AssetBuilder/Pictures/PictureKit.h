@@ -47,15 +47,43 @@ std::vector<uint8_t> EncodeJpeg(const Canvas& canvas, int quality, bool grey = f
 // A JPEG of a keyed picture: key green where transparent, like EncodeKeyedPng, then JPEG-coded.
 std::vector<uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality);
 
+// Deterministic random numbers for the pictures (xorshift; never the clock).
+class Random;
+
+// Which pixels film grain moves, and how it draws their offsets. Both keep a pixel's hue (one offset
+// for its three channels) and its premultiplied storage valid (a channel never exceeds alpha).
+enum class Grain {
+    // Only fully opaque pixels move, so the keying of edges stays exactly as drawn. Every pixel draws
+    // an offset, moving or not: (uniform in [-1, 1) * amount) truncated toward zero.
+    kOpaqueOnly,
+    // Every pixel with some coverage moves, by its offset scaled by its alpha (truncated toward zero);
+    // only those pixels draw one: a whole number uniform in [-amount, amount].
+    kAnyCoverage,
+};
+// Film grain of up to +-amount (0..255 scale) over the whole canvas; transparent pixels never change.
+void AddGrain(Canvas& canvas, Random& random, double amount, Grain grain);
+
+// How a vignette darkens towards the corners; d is a pixel centre's distance from the canvas centre
+// and R half the canvas diagonal.
+enum class Falloff {
+    // every channel times 1 - strength * (d / R)^2; alpha kept
+    kSquare,
+    // black painted over with opacity rising linearly from 0 at d = 0.4 R to `strength` at d = R
+    // (cairo's radial gradient; a keyed picture's transparent corners would turn dark)
+    kRim,
+};
+void Vignette(Canvas& canvas, double strength, Falloff falloff);
+
 // An ellipse centred on (cx, cy) as a new sub-path of the current path.
 void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry);
+// A rectangle with corners rounded by r (at most half its shorter side) as a new sub-path.
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 
-// Deterministic random numbers for the pictures (xorshift; never the clock).
 class Random {
 public:
     explicit Random(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
     uint32_t Next();
-    double Uniform() { return Next() / 4294967296.0; }                      // [0, 1)
+    double Uniform() { return Next() / 4294967296.0; }  // [0, 1)
     double Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
 
 private:

@@ -11,22 +11,36 @@ namespace assets::scene {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
-double Rad(double degrees) { return degrees * kPi / 180.0; }
+double Rad(double degrees) {
+    return degrees * kPi / 180.0;
+}
 // Unit vector of an angle in the figure convention: 0 down, 90 towards +x.
-Point Dir(double degrees) { return {std::sin(Rad(degrees)), std::cos(Rad(degrees))}; }
-Point Add(Point a, Point b, double k = 1.0) { return {a.x + b.x * k, a.y + b.y * k}; }
-uint8_t Clamp255(double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); }
+Point Dir(double degrees) {
+    return {std::sin(Rad(degrees)), std::cos(Rad(degrees))};
+}
+Point Add(Point a, Point b, double k = 1.0) {
+    return {a.x + b.x * k, a.y + b.y * k};
+}
+uint8_t Clamp255(double v) {
+    return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0));
+}
 }  // namespace
 
 Rgb Hex(uint32_t rgb) {
     return {((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0};
 }
 
-Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
+Rgb Mix(Rgb a, Rgb b, double t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
 
-Rgb Tint(Rgb c, double t) { return t >= 0 ? Mix(c, {1, 1, 1}, t) : Mix(c, {0, 0, 0}, -t); }
+Rgb Tint(Rgb c, double t) {
+    return t >= 0 ? Mix(c, {1, 1, 1}, t) : Mix(c, {0, 0, 0}, -t);
+}
 
-void SetColour(cairo_t* cr, Rgb c, double alpha) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
+void SetColour(cairo_t* cr, Rgb c, double alpha) {
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+}
 
 uint32_t Opaque(Rgb c) {
     auto ch = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 1.0) * 255 + 0.5); };
@@ -40,7 +54,8 @@ double Smoothstep(double a, double b, double x) {
 
 void FillVertical(cairo_t* cr, double x, double y, double w, double h, std::initializer_list<Stop> stops) {
     cairo_pattern_t* p = cairo_pattern_create_linear(0, y, 0, y + h);
-    for (const Stop& s : stops) cairo_pattern_add_color_stop_rgba(p, s.offset, s.colour.r, s.colour.g, s.colour.b, s.alpha);
+    for (const Stop& s : stops)
+        cairo_pattern_add_color_stop_rgba(p, s.offset, s.colour.r, s.colour.g, s.colour.b, s.alpha);
     cairo_save(cr);
     cairo_rectangle(cr, x, y, w, h);
     cairo_set_source(cr, p);
@@ -68,7 +83,8 @@ void Glow(cairo_t* cr, double x, double y, double radius, Rgb colour, double alp
 
 void FillPathVertical(cairo_t* cr, double y0, double y1, std::initializer_list<Stop> stops) {
     cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
-    for (const Stop& s : stops) cairo_pattern_add_color_stop_rgba(p, s.offset, s.colour.r, s.colour.g, s.colour.b, s.alpha);
+    for (const Stop& s : stops)
+        cairo_pattern_add_color_stop_rgba(p, s.offset, s.colour.r, s.colour.g, s.colour.b, s.alpha);
     cairo_set_source(cr, p);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
@@ -111,8 +127,8 @@ void TextPath(cairo_t* cr, const std::string& text, const std::string& font, dou
     g_object_unref(layout);
 }
 
-void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
-                 Rgb outline, double outlineWidth) {
+void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy,
+                 Rgb fill, Rgb outline, double outlineWidth) {
     double w, h;
     TextExtent(cr, text, font, &w, &h);
     const double f[3] = {fill.r, fill.g, fill.b}, o[3] = {outline.r, outline.g, outline.b};
@@ -185,22 +201,8 @@ PixelAccess::PixelAccess(Canvas& canvas)
     data_ = cairo_image_surface_get_data(surface_);
 }
 
-PixelAccess::~PixelAccess() { cairo_surface_mark_dirty(surface_); }
-
-void AddGrain(Canvas& canvas, Random& rnd, double amount) {
-    PixelAccess px(canvas);
-    for (int y = 0; y < px.height(); ++y) {
-        uint32_t* row = px.Row(y);
-        for (int x = 0; x < px.width(); ++x) {
-            const double n = (rnd.Uniform() * 2 - 1) * amount;
-            const uint32_t p = row[x];
-            if ((p >> 24) != 0xFF) continue;  // premultiplied: only opaque pixels take the offset unscaled
-            const int r = std::clamp(static_cast<int>((p >> 16) & 0xFF) + static_cast<int>(n), 0, 255);
-            const int g = std::clamp(static_cast<int>((p >> 8) & 0xFF) + static_cast<int>(n), 0, 255);
-            const int b = std::clamp(static_cast<int>(p & 0xFF) + static_cast<int>(n), 0, 255);
-            row[x] = 0xFF000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
-        }
-    }
+PixelAccess::~PixelAccess() {
+    cairo_surface_mark_dirty(surface_);
 }
 
 namespace {
@@ -217,10 +219,12 @@ void BoxRow(uint32_t* row, int count, int radius, std::vector<uint32_t>& copy) {
     }
     for (int i = 0; i < count; ++i) {
         uint32_t out = 0;
-        for (int lane = 0; lane < 4; ++lane) out |= uint32_t(std::min(255, (sum[lane] * recip + 32768) >> 16)) << (lane * 8);
+        for (int lane = 0; lane < 4; ++lane)
+            out |= uint32_t(std::min(255, (sum[lane] * recip + 32768) >> 16)) << (lane * 8);
         row[i] = out;
         const uint32_t in = copy[std::min(i + radius + 1, count - 1)], gone = copy[std::max(i - radius, 0)];
-        for (int lane = 0; lane < 4; ++lane) sum[lane] += int((in >> (lane * 8)) & 0xFF) - int((gone >> (lane * 8)) & 0xFF);
+        for (int lane = 0; lane < 4; ++lane)
+            sum[lane] += int((in >> (lane * 8)) & 0xFF) - int((gone >> (lane * 8)) & 0xFF);
     }
 }
 }  // namespace
@@ -237,7 +241,8 @@ void Blur(Canvas& canvas, int radius, int passes) {
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < h; ++y) BoxRow(px.Row(y), w, radius, scratch);
         // columns: a sliding window of rows, summed for every column at once (rows outer, cache friendly)
-        for (int y = 0; y < h; ++y) std::copy(px.Row(y), px.Row(y) + w, image.data() + static_cast<size_t>(y) * w);
+        for (int y = 0; y < h; ++y)
+            std::copy(px.Row(y), px.Row(y) + w, image.data() + static_cast<size_t>(y) * w);
         std::fill(sums.begin(), sums.end(), 0);
         for (int k = -radius; k <= radius; ++k) {
             const uint32_t* row = source(k);
@@ -262,32 +267,14 @@ void Blur(Canvas& canvas, int radius, int passes) {
     }
 }
 
-void Vignette(Canvas& canvas, double strength) {
-    PixelAccess px(canvas);
-    const double cx = px.width() / 2.0, cy = px.height() / 2.0;
-    const double norm = 1.0 / (cx * cx + cy * cy);
-    for (int y = 0; y < px.height(); ++y) {
-        uint32_t* row = px.Row(y);
-        const double dy = y + 0.5 - cy;  // pixel centres: the four corners darken alike
-        for (int x = 0; x < px.width(); ++x) {
-            const double dx = x + 0.5 - cx;
-            const double f = 1.0 - strength * (dx * dx + dy * dy) * norm;
-            const uint32_t p = row[x];
-            const uint32_t r = Clamp255(((p >> 16) & 0xFF) * f);
-            const uint32_t g = Clamp255(((p >> 8) & 0xFF) * f);
-            const uint32_t b = Clamp255((p & 0xFF) * f);
-            row[x] = (p & 0xFF000000u) | (r << 16) | (g << 8) | b;
-        }
-    }
-}
-
 void Greyscale(Canvas& canvas) {
     PixelAccess px(canvas);
     for (int y = 0; y < px.height(); ++y) {
         uint32_t* row = px.Row(y);
         for (int x = 0; x < px.width(); ++x) {
             const uint32_t p = row[x];
-            const uint32_t v = Clamp255(0.30 * ((p >> 16) & 0xFF) + 0.59 * ((p >> 8) & 0xFF) + 0.11 * (p & 0xFF));
+            const uint32_t v =
+                Clamp255(0.30 * ((p >> 16) & 0xFF) + 0.59 * ((p >> 8) & 0xFF) + 0.11 * (p & 0xFF));
             row[x] = (p & 0xFF000000u) | (v << 16) | (v << 8) | v;
         }
     }
@@ -310,7 +297,8 @@ void Tone(Canvas& canvas, double r, double g, double b) {
 }
 
 double ValueNoise::Lattice(int x, int y) const {
-    uint32_t h = seed_ * 0x9E3779B1u ^ static_cast<uint32_t>(x) * 0x85EBCA6Bu ^ static_cast<uint32_t>(y) * 0xC2B2AE35u;
+    uint32_t h =
+        seed_ * 0x9E3779B1u ^ static_cast<uint32_t>(x) * 0x85EBCA6Bu ^ static_cast<uint32_t>(y) * 0xC2B2AE35u;
     h ^= h >> 15;
     h *= 0x2C1B3C6Du;
     h ^= h >> 12;
@@ -347,11 +335,11 @@ const std::vector<Point>& MountainRidge() {
     // covered, which the magnified views of the dark picture rely on.
     static const std::vector<Point> ridge = [] {
         const std::vector<Point> key = {
-            {0, 312},   {34, 296},  {62, 278},  {92, 252},  {118, 230}, {132, 216}, {146, 208}, {170, 204},
-            {196, 203}, {218, 199}, {236, 190}, {246, 174}, {256, 160}, {268, 148}, {280, 138}, {292, 130},
-            {304, 124}, {313, 119}, kSummit,    {328, 121}, {336, 128}, {344, 140}, {350, 152}, {358, 166},
-            {366, 180}, {378, 192}, {396, 198}, {420, 200}, {446, 202}, {474, 205}, {500, 209}, {524, 217},
-            {556, 231}, {596, 248}, {640, 264}};
+            {0, 312},   {34, 296},  {62, 278},  {92, 252},  {118, 230}, {132, 216}, {146, 208},
+            {170, 204}, {196, 203}, {218, 199}, {236, 190}, {246, 174}, {256, 160}, {268, 148},
+            {280, 138}, {292, 130}, {304, 124}, {313, 119}, kSummit,    {328, 121}, {336, 128},
+            {344, 140}, {350, 152}, {358, 166}, {366, 180}, {378, 192}, {396, 198}, {420, 200},
+            {446, 202}, {474, 205}, {500, 209}, {524, 217}, {556, 231}, {596, 248}, {640, 264}};
         // a little seeded roughness between the key points, never at the summit itself
         std::vector<Point> out;
         Random rnd(71);
@@ -385,7 +373,9 @@ const std::vector<Point>& BrokenRidge() {
     return broken;
 }
 
-double InkWidth(double figureHeight) { return std::max(1.2, figureHeight * 0.008); }
+double InkWidth(double figureHeight) {
+    return std::max(1.2, figureHeight * 0.008);
+}
 
 namespace {
 struct Frame {
@@ -408,12 +398,16 @@ Frame TorsoFrame(double lean) {
     return {{std::sin(Rad(lean)), -std::cos(Rad(lean))}, {std::cos(Rad(lean)), std::sin(Rad(lean))}};
 }
 
-bool IsSide(View v) { return v == View::Right || v == View::Left; }
+bool IsSide(View v) {
+    return v == View::Right || v == View::Left;
+}
 
 // Which way along the torso's right vector limb i sits. The torso frame of a Left figure is the
 // Right one turned by the negated lean, whose right vector points the other way from a mirror
 // image, so the far and near limbs swap sides unless the sign flips with the facing.
-double LimbSide(const Figure& f, int i) { return (i == 0 ? -1.0 : 1.0) * (f.view == View::Left ? -1.0 : 1.0); }
+double LimbSide(const Figure& f, int i) {
+    return (i == 0 ? -1.0 : 1.0) * (f.view == View::Left ? -1.0 : 1.0);
+}
 }  // namespace
 
 Joints Skeleton(const Figure& f) {
@@ -475,20 +469,24 @@ void DrawTorso(cairo_t* cr, const Figure& f, const Joints& j, const Frame& t) {
     const bool side = IsSide(f.view);
     const double facing = f.view == View::Left ? -1 : 1;
     const Point down{-t.up.x, -t.up.y};
-    auto at = [&](double alongUp, double alongRight) { return Add(Add(f.pelvis, t.up, alongUp * H), t.right, alongRight * H); };
+    auto at = [&](double alongUp, double alongRight) {
+        return Add(Add(f.pelvis, t.up, alongUp * H), t.right, alongRight * H);
+    };
     std::vector<Point> body;
     if (side) {
-        body = {at(-0.02, -0.06 * facing), at(0.12, -0.055 * facing), at(0.27, -0.06 * facing), at(0.3, -0.03 * facing),
-                at(0.3, 0.035 * facing),   at(0.22, 0.07 * facing),   at(0.12, 0.05 * facing),  at(-0.02, 0.065 * facing)};
+        body = {at(-0.02, -0.06 * facing), at(0.12, -0.055 * facing), at(0.27, -0.06 * facing),
+                at(0.3, -0.03 * facing),   at(0.3, 0.035 * facing),   at(0.22, 0.07 * facing),
+                at(0.12, 0.05 * facing),   at(-0.02, 0.065 * facing)};
     } else {
         body = {at(-0.03, -0.092), at(0.13, -0.078), at(0.25, -0.128), at(0.295, -0.095),
-                at(0.295, 0.095),  at(0.25, 0.128), at(0.13, 0.078),  at(-0.03, 0.092)};
+                at(0.295, 0.095),  at(0.25, 0.128),  at(0.13, 0.078),  at(-0.03, 0.092)};
     }
     PolygonPath(cr, body);
     if (o.coat > 0) {
         const double hem = o.coat + 0.03;
         const double spread = side ? 0.07 : 0.095;
-        PolygonPath(cr, {at(0.2, -spread - 0.01), at(0.2, spread + 0.01), Add(at(0, spread + 0.02 + o.coat * 0.25), down, hem * H),
+        PolygonPath(cr, {at(0.2, -spread - 0.01), at(0.2, spread + 0.01),
+                         Add(at(0, spread + 0.02 + o.coat * 0.25), down, hem * H),
                          Add(at(0, -spread - 0.02 - o.coat * 0.25), down, hem * H)});
     }
     InkShape(cr, o.top, ink, iw);
@@ -519,8 +517,11 @@ void DrawHat(cairo_t* cr, const Outfit& o, double H, double iw, double facing) {
             cairo_scale(cr, 1, 0.22);
             cairo_arc(cr, 0.008 * H * facing, 0, 0.095 * H, 0, 2 * kPi);
             cairo_restore(cr);
-            PolygonPath(cr, {{-0.052 * H, top + 0.012 * H}, {-0.045 * H, top - 0.05 * H}, {0, top - 0.04 * H},
-                             {0.045 * H, top - 0.05 * H}, {0.052 * H, top + 0.012 * H}});
+            PolygonPath(cr, {{-0.052 * H, top + 0.012 * H},
+                             {-0.045 * H, top - 0.05 * H},
+                             {0, top - 0.04 * H},
+                             {0.045 * H, top - 0.05 * H},
+                             {0.052 * H, top + 0.012 * H}});
             InkShape(cr, c, ink, iw);
             cairo_rectangle(cr, -0.05 * H, top - 0.006 * H, 0.1 * H, 0.014 * H);
             SetColour(cr, Tint(c, -0.45));
@@ -530,10 +531,15 @@ void DrawHat(cairo_t* cr, const Outfit& o, double H, double iw, double facing) {
             cairo_new_sub_path(cr);
             cairo_move_to(cr, -0.13 * H, top - 0.02 * H);
             cairo_curve_to(cr, -0.08 * H, top + 0.03 * H, 0.08 * H, top + 0.03 * H, 0.13 * H, top - 0.02 * H);
-            cairo_curve_to(cr, 0.08 * H, top + 0.005 * H, -0.08 * H, top + 0.005 * H, -0.13 * H, top - 0.02 * H);
+            cairo_curve_to(cr, 0.08 * H, top + 0.005 * H, -0.08 * H, top + 0.005 * H, -0.13 * H,
+                           top - 0.02 * H);
             cairo_close_path(cr);
-            PolygonPath(cr, {{-0.058 * H, top + 0.01 * H}, {-0.05 * H, top - 0.062 * H}, {-0.015 * H, top - 0.07 * H},
-                             {0, top - 0.055 * H}, {0.015 * H, top - 0.07 * H}, {0.05 * H, top - 0.062 * H},
+            PolygonPath(cr, {{-0.058 * H, top + 0.01 * H},
+                             {-0.05 * H, top - 0.062 * H},
+                             {-0.015 * H, top - 0.07 * H},
+                             {0, top - 0.055 * H},
+                             {0.015 * H, top - 0.07 * H},
+                             {0.05 * H, top - 0.062 * H},
                              {0.058 * H, top + 0.01 * H}});
             InkShape(cr, c, ink, iw);
             cairo_rectangle(cr, -0.056 * H, top - 0.008 * H, 0.112 * H, 0.012 * H);
@@ -547,10 +553,14 @@ void DrawHat(cairo_t* cr, const Outfit& o, double H, double iw, double facing) {
             cairo_arc(cr, 0, top + 0.03 * H, 0.068 * H, kPi, 2 * kPi);
             cairo_close_path(cr);
             if (o.hat == Hat::HardHat) {
-                PolygonPath(cr, {{-0.082 * H, top + 0.03 * H}, {0.09 * H * facing + 0.0, top + 0.03 * H},
-                                 {0.09 * H * facing, top + 0.042 * H}, {-0.082 * H, top + 0.042 * H}});
+                PolygonPath(cr, {{-0.082 * H, top + 0.03 * H},
+                                 {0.09 * H * facing + 0.0, top + 0.03 * H},
+                                 {0.09 * H * facing, top + 0.042 * H},
+                                 {-0.082 * H, top + 0.042 * H}});
             } else {
-                PolygonPath(cr, {{-0.085 * H, top + 0.03 * H}, {0.085 * H, top + 0.03 * H}, {0.08 * H, top + 0.05 * H},
+                PolygonPath(cr, {{-0.085 * H, top + 0.03 * H},
+                                 {0.085 * H, top + 0.03 * H},
+                                 {0.08 * H, top + 0.05 * H},
                                  {-0.08 * H, top + 0.05 * H}});
             }
             InkShape(cr, c, ink, iw);
@@ -560,13 +570,18 @@ void DrawHat(cairo_t* cr, const Outfit& o, double H, double iw, double facing) {
             cairo_new_sub_path(cr);
             cairo_arc(cr, 0, top + 0.025 * H, 0.062 * H, kPi, 2 * kPi);
             cairo_close_path(cr);
-            PolygonPath(cr, {{0, top + 0.018 * H}, {0.1 * H * facing, top + 0.03 * H}, {0.095 * H * facing, top + 0.04 * H},
+            PolygonPath(cr, {{0, top + 0.018 * H},
+                             {0.1 * H * facing, top + 0.03 * H},
+                             {0.095 * H * facing, top + 0.04 * H},
                              {0, top + 0.035 * H}});
             InkShape(cr, c, ink, iw);
             break;
         case Hat::TopHat:
             cairo_rectangle(cr, -0.08 * H, top - 0.005 * H, 0.16 * H, 0.018 * H);
-            PolygonPath(cr, {{-0.05 * H, top}, {-0.047 * H, top - 0.13 * H}, {0.047 * H, top - 0.13 * H}, {0.05 * H, top}});
+            PolygonPath(cr, {{-0.05 * H, top},
+                             {-0.047 * H, top - 0.13 * H},
+                             {0.047 * H, top - 0.13 * H},
+                             {0.05 * H, top}});
             InkShape(cr, c, ink, iw);
             cairo_rectangle(cr, -0.05 * H, top - 0.03 * H, 0.1 * H, 0.014 * H);
             SetColour(cr, Tint(c, 0.25));
@@ -724,58 +739,114 @@ Joints DrawFigure(cairo_t* cr, const Figure& f) {
     return j;
 }
 
-void SlotMachine(cairo_t* cr, double x, double y, double w, double h, int seed) {
-    Random rnd(static_cast<uint64_t>(seed) + 1000);
-    const Rgb ink = Hex(kInk);
-    const double iw = std::max(1.5, w * 0.012);
-    const double bodyW = w * 0.84;  // the lever needs the rest of the width
-    auto rounded = [&](double rx, double ry, double rw, double rh, double r) {
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, rx + rw - r, ry + r, r, -kPi / 2, 0);
-        cairo_arc(cr, rx + rw - r, ry + rh - r, r, 0, kPi / 2);
-        cairo_arc(cr, rx + r, ry + rh - r, r, kPi / 2, kPi);
-        cairo_arc(cr, rx + r, ry + r, r, kPi, 3 * kPi / 2);
-        cairo_close_path(cr);
-    };
-    cairo_save(cr);
-    // lever, behind the cabinet's right side
-    const double lx = x + bodyW + (w - bodyW) * 0.45;
-    CapsulePath(cr, {x + bodyW - iw, y + h * 0.52}, {lx, y + h * 0.5}, h * 0.035, h * 0.03);
-    CapsulePath(cr, {lx, y + h * 0.5}, {lx, y + h * 0.24}, w * 0.045, w * 0.035);
-    InkShape(cr, Hex(0xB8B8C8), ink, iw);
-    cairo_arc(cr, lx, y + h * 0.23, w * 0.065, 0, 2 * kPi);
-    InkShape(cr, Hex(0xD81830), ink, iw, 0.35);
-    // cabinet with an arched top sign
+namespace {
+
+// A slot machine's box and the measures its parts share.
+struct SlotFrame {
+    double x, y, w, h;
+    double bodyW;  // the cabinet; the lever needs the rest of the width
+    double iw;     // ink width
+    Rgb ink;
+};
+
+// The lever, behind the cabinet's right side.
+void SlotLever(cairo_t* cr, const SlotFrame& m) {
+    const double lx = m.x + m.bodyW + (m.w - m.bodyW) * 0.45;
+    CapsulePath(cr, {m.x + m.bodyW - m.iw, m.y + m.h * 0.52}, {lx, m.y + m.h * 0.5}, m.h * 0.035, m.h * 0.03);
+    CapsulePath(cr, {lx, m.y + m.h * 0.5}, {lx, m.y + m.h * 0.24}, m.w * 0.045, m.w * 0.035);
+    InkShape(cr, Hex(0xB8B8C8), m.ink, m.iw);
+    cairo_arc(cr, lx, m.y + m.h * 0.23, m.w * 0.065, 0, 2 * kPi);
+    InkShape(cr, Hex(0xD81830), m.ink, m.iw, 0.35);
+}
+
+// The cabinet with an arched top.
+void SlotCabinet(cairo_t* cr, const SlotFrame& m) {
     cairo_new_sub_path(cr);
-    cairo_move_to(cr, x + iw, y + h - iw);
-    cairo_line_to(cr, x + iw, y + h * 0.16);
-    cairo_curve_to(cr, x + iw, y + h * 0.02, x + bodyW - iw, y + h * 0.02, x + bodyW - iw, y + h * 0.16);
-    cairo_line_to(cr, x + bodyW - iw, y + h - iw);
+    cairo_move_to(cr, m.x + m.iw, m.y + m.h - m.iw);
+    cairo_line_to(cr, m.x + m.iw, m.y + m.h * 0.16);
+    cairo_curve_to(cr, m.x + m.iw, m.y + m.h * 0.02, m.x + m.bodyW - m.iw, m.y + m.h * 0.02,
+                   m.x + m.bodyW - m.iw, m.y + m.h * 0.16);
+    cairo_line_to(cr, m.x + m.bodyW - m.iw, m.y + m.h - m.iw);
     cairo_close_path(cr);
-    InkShape(cr, Hex(0xB01828), ink, iw, 0.3);
-    // sign panel and its bulbs
-    rounded(x + bodyW * 0.1, y + h * 0.08, bodyW * 0.8, h * 0.13, h * 0.03);
-    InkShape(cr, Hex(0x28106A), ink, iw * 0.7);
+    InkShape(cr, Hex(0xB01828), m.ink, m.iw, 0.3);
+}
+
+// The sign panel, its bulbs and "JACKPOT".
+void SlotSign(cairo_t* cr, const SlotFrame& m) {
+    RoundedRect(cr, m.x + m.bodyW * 0.1, m.y + m.h * 0.08, m.bodyW * 0.8, m.h * 0.13, m.h * 0.03);
+    InkShape(cr, Hex(0x28106A), m.ink, m.iw * 0.7);
     const int bulbs = 9;
     for (int i = 0; i < bulbs; ++i) {
-        const double bx = x + bodyW * (0.13 + 0.74 * i / (bulbs - 1));
-        for (double by : {y + h * 0.095, y + h * 0.195}) {
-            cairo_arc(cr, bx, by, w * 0.012, 0, 2 * kPi);
+        const double bx = m.x + m.bodyW * (0.13 + 0.74 * i / (bulbs - 1));
+        for (double by : {m.y + m.h * 0.095, m.y + m.h * 0.195}) {
+            cairo_arc(cr, bx, by, m.w * 0.012, 0, 2 * kPi);
             SetColour(cr, (i % 2) ? Hex(0xFFF0A0) : Hex(0xFFB040));
             cairo_fill(cr);
         }
     }
     double tw, th;
-    const std::string font = "DejaVu Sans Bold " + std::to_string(std::max(6, static_cast<int>(h * 0.045)));
+    const std::string font = "DejaVu Sans Bold " + std::to_string(std::max(6, static_cast<int>(m.h * 0.045)));
     TextExtent(cr, "JACKPOT", font, &tw, &th);
     const double yellow[3] = {1.0, 0.86, 0.2}, dark[3] = {0.35, 0.05, 0.05};
-    DrawOutlinedText(cr, "JACKPOT", font, x + bodyW * 0.5 - tw / 2, y + h * 0.145 - th / 2, yellow, dark, iw * 0.6);
-    // chrome band around the reel window
-    rounded(x + bodyW * 0.07, y + h * 0.26, bodyW * 0.86, h * 0.26, h * 0.025);
-    InkShape(cr, Hex(0xD0D0DC), ink, iw, 0.35);
-    const double rw = bodyW * 0.24, rh = h * 0.2, ry = y + h * 0.29;
+    DrawOutlinedText(cr, "JACKPOT", font, m.x + m.bodyW * 0.5 - tw / 2, m.y + m.h * 0.145 - th / 2, yellow,
+                     dark, m.iw * 0.6);
+}
+
+// One reel's symbol centred on (cx, cy), `s` its half size: 0 seven, 1 cherries, 2 bar, else a bell.
+void ReelSymbol(cairo_t* cr, const SlotFrame& m, uint32_t symbol, double cx, double cy, double s, double rh) {
+    switch (symbol) {
+        case 0: {  // seven
+            double sw, sh;
+            const std::string sf =
+                "DejaVu Serif Bold " + std::to_string(std::max(6, static_cast<int>(rh * 0.42)));
+            TextExtent(cr, "7", sf, &sw, &sh);
+            const double red[3] = {0.85, 0.08, 0.1}, k[3] = {0.1, 0.02, 0.02};
+            DrawOutlinedText(cr, "7", sf, cx - sw / 2, cy - sh / 2, red, k, m.iw * 0.4);
+            break;
+        }
+        case 1:  // cherries
+            cairo_set_line_width(cr, m.iw * 0.8);
+            SetColour(cr, Hex(0x2A7020));
+            cairo_move_to(cr, cx - s * 0.4, cy + s * 0.2);
+            cairo_curve_to(cr, cx - s * 0.3, cy - s * 0.4, cx, cy - s * 0.7, cx + s * 0.3, cy - s * 0.8);
+            cairo_move_to(cr, cx + s * 0.4, cy + s * 0.3);
+            cairo_curve_to(cr, cx + s * 0.4, cy - s * 0.2, cx + s * 0.3, cy - s * 0.5, cx + s * 0.3,
+                           cy - s * 0.8);
+            cairo_stroke(cr);
+            cairo_arc(cr, cx - s * 0.4, cy + s * 0.35, s * 0.32, 0, 2 * kPi);
+            InkShape(cr, Hex(0xD01020), m.ink, m.iw * 0.5, 0.4);
+            cairo_arc(cr, cx + s * 0.4, cy + s * 0.45, s * 0.32, 0, 2 * kPi);
+            InkShape(cr, Hex(0xD01020), m.ink, m.iw * 0.5, 0.4);
+            break;
+        case 2: {  // bar
+            cairo_rectangle(cr, cx - s, cy - s * 0.4, 2 * s, s * 0.8);
+            InkShape(cr, Hex(0x202020), m.ink, m.iw * 0.4, 0.2);
+            double bw, bh;
+            const std::string bf =
+                "DejaVu Sans Bold " + std::to_string(std::max(5, static_cast<int>(s * 0.45)));
+            TextExtent(cr, "BAR", bf, &bw, &bh);
+            const double white[3] = {1, 1, 1}, none[3] = {0, 0, 0};
+            DrawOutlinedText(cr, "BAR", bf, cx - bw / 2, cy - bh / 2, white, none, 0);
+            break;
+        }
+        default:  // bell
+            cairo_move_to(cr, cx - s * 0.7, cy + s * 0.5);
+            cairo_curve_to(cr, cx - s * 0.5, cy + s * 0.1, cx - s * 0.6, cy - s * 0.7, cx, cy - s * 0.75);
+            cairo_curve_to(cr, cx + s * 0.6, cy - s * 0.7, cx + s * 0.5, cy + s * 0.1, cx + s * 0.7,
+                           cy + s * 0.5);
+            cairo_close_path(cr);
+            InkShape(cr, Hex(0xF0C020), m.ink, m.iw * 0.5, 0.35);
+            break;
+    }
+}
+
+// The chrome band around the reel window and the three reels, each showing a random symbol.
+void SlotReels(cairo_t* cr, const SlotFrame& m, Random& rnd) {
+    RoundedRect(cr, m.x + m.bodyW * 0.07, m.y + m.h * 0.26, m.bodyW * 0.86, m.h * 0.26, m.h * 0.025);
+    InkShape(cr, Hex(0xD0D0DC), m.ink, m.iw, 0.35);
+    const double rw = m.bodyW * 0.24, rh = m.h * 0.2, ry = m.y + m.h * 0.29;
     for (int r = 0; r < 3; ++r) {
-        const double rx = x + bodyW * (0.12 + 0.265 * r);
+        const double rx = m.x + m.bodyW * (0.12 + 0.265 * r);
         cairo_pattern_t* g = cairo_pattern_create_linear(0, ry, 0, ry + rh);
         cairo_pattern_add_color_stop_rgb(g, 0, 0.45, 0.45, 0.5);
         cairo_pattern_add_color_stop_rgb(g, 0.35, 1, 1, 0.97);
@@ -785,82 +856,64 @@ void SlotMachine(cairo_t* cr, double x, double y, double w, double h, int seed) 
         cairo_set_source(cr, g);
         cairo_fill_preserve(cr);
         cairo_pattern_destroy(g);
-        SetColour(cr, ink);
-        cairo_set_line_width(cr, iw * 0.6);
+        SetColour(cr, m.ink);
+        cairo_set_line_width(cr, m.iw * 0.6);
         cairo_stroke(cr);
         const double cx = rx + rw / 2, cy = ry + rh / 2, s = rw * 0.36;
-        switch (rnd.Next() % 4) {
-            case 0: {  // seven
-                double sw, sh;
-                const std::string sf = "DejaVu Serif Bold " + std::to_string(std::max(6, static_cast<int>(rh * 0.42)));
-                TextExtent(cr, "7", sf, &sw, &sh);
-                const double red[3] = {0.85, 0.08, 0.1}, k[3] = {0.1, 0.02, 0.02};
-                DrawOutlinedText(cr, "7", sf, cx - sw / 2, cy - sh / 2, red, k, iw * 0.4);
-                break;
-            }
-            case 1:  // cherries
-                cairo_set_line_width(cr, iw * 0.8);
-                SetColour(cr, Hex(0x2A7020));
-                cairo_move_to(cr, cx - s * 0.4, cy + s * 0.2);
-                cairo_curve_to(cr, cx - s * 0.3, cy - s * 0.4, cx, cy - s * 0.7, cx + s * 0.3, cy - s * 0.8);
-                cairo_move_to(cr, cx + s * 0.4, cy + s * 0.3);
-                cairo_curve_to(cr, cx + s * 0.4, cy - s * 0.2, cx + s * 0.3, cy - s * 0.5, cx + s * 0.3, cy - s * 0.8);
-                cairo_stroke(cr);
-                cairo_arc(cr, cx - s * 0.4, cy + s * 0.35, s * 0.32, 0, 2 * kPi);
-                InkShape(cr, Hex(0xD01020), ink, iw * 0.5, 0.4);
-                cairo_arc(cr, cx + s * 0.4, cy + s * 0.45, s * 0.32, 0, 2 * kPi);
-                InkShape(cr, Hex(0xD01020), ink, iw * 0.5, 0.4);
-                break;
-            case 2: {  // bar
-                cairo_rectangle(cr, cx - s, cy - s * 0.4, 2 * s, s * 0.8);
-                InkShape(cr, Hex(0x202020), ink, iw * 0.4, 0.2);
-                double bw, bh;
-                const std::string bf = "DejaVu Sans Bold " + std::to_string(std::max(5, static_cast<int>(s * 0.45)));
-                TextExtent(cr, "BAR", bf, &bw, &bh);
-                const double white[3] = {1, 1, 1}, none[3] = {0, 0, 0};
-                DrawOutlinedText(cr, "BAR", bf, cx - bw / 2, cy - bh / 2, white, none, 0);
-                break;
-            }
-            default:  // bell
-                cairo_move_to(cr, cx - s * 0.7, cy + s * 0.5);
-                cairo_curve_to(cr, cx - s * 0.5, cy + s * 0.1, cx - s * 0.6, cy - s * 0.7, cx, cy - s * 0.75);
-                cairo_curve_to(cr, cx + s * 0.6, cy - s * 0.7, cx + s * 0.5, cy + s * 0.1, cx + s * 0.7, cy + s * 0.5);
-                cairo_close_path(cr);
-                InkShape(cr, Hex(0xF0C020), ink, iw * 0.5, 0.35);
-                break;
-        }
+        ReelSymbol(cr, m, rnd.Next() % 4, cx, cy, s, rh);
     }
-    // a glint across the glass
-    cairo_move_to(cr, x + bodyW * 0.14, y + h * 0.48);
-    cairo_line_to(cr, x + bodyW * 0.3, y + h * 0.3);
-    cairo_line_to(cr, x + bodyW * 0.36, y + h * 0.3);
-    cairo_line_to(cr, x + bodyW * 0.2, y + h * 0.48);
+}
+
+// A glint across the glass.
+void SlotGlint(cairo_t* cr, const SlotFrame& m) {
+    cairo_move_to(cr, m.x + m.bodyW * 0.14, m.y + m.h * 0.48);
+    cairo_line_to(cr, m.x + m.bodyW * 0.3, m.y + m.h * 0.3);
+    cairo_line_to(cr, m.x + m.bodyW * 0.36, m.y + m.h * 0.3);
+    cairo_line_to(cr, m.x + m.bodyW * 0.2, m.y + m.h * 0.48);
     cairo_close_path(cr);
     SetColour(cr, {1, 1, 1}, 0.25);
     cairo_fill(cr);
-    // buttons, coin slot, pay-out tray
+}
+
+// Buttons, coin slot, and the pay-out tray with a few coins in it.
+void SlotFront(cairo_t* cr, const SlotFrame& m, Random& rnd) {
     for (int b = 0; b < 3; ++b) {
-        rounded(x + bodyW * (0.14 + 0.26 * b), y + h * 0.57, bodyW * 0.2, h * 0.05, h * 0.012);
-        InkShape(cr, b == 1 ? Hex(0x30B040) : Hex(0xF0A020), ink, iw * 0.6, 0.35);
+        RoundedRect(cr, m.x + m.bodyW * (0.14 + 0.26 * b), m.y + m.h * 0.57, m.bodyW * 0.2, m.h * 0.05,
+                    m.h * 0.012);
+        InkShape(cr, b == 1 ? Hex(0x30B040) : Hex(0xF0A020), m.ink, m.iw * 0.6, 0.35);
     }
-    rounded(x + bodyW * 0.42, y + h * 0.66, bodyW * 0.16, h * 0.07, h * 0.01);
-    InkShape(cr, Hex(0xD8C070), ink, iw * 0.6);
-    cairo_rectangle(cr, x + bodyW * 0.49, y + h * 0.675, bodyW * 0.02, h * 0.045);
-    SetColour(cr, ink);
+    RoundedRect(cr, m.x + m.bodyW * 0.42, m.y + m.h * 0.66, m.bodyW * 0.16, m.h * 0.07, m.h * 0.01);
+    InkShape(cr, Hex(0xD8C070), m.ink, m.iw * 0.6);
+    cairo_rectangle(cr, m.x + m.bodyW * 0.49, m.y + m.h * 0.675, m.bodyW * 0.02, m.h * 0.045);
+    SetColour(cr, m.ink);
     cairo_fill(cr);
-    rounded(x + bodyW * 0.15, y + h * 0.8, bodyW * 0.7, h * 0.12, h * 0.02);
-    InkShape(cr, Hex(0xC8C8D4), ink, iw, 0.35);
-    rounded(x + bodyW * 0.2, y + h * 0.83, bodyW * 0.6, h * 0.06, h * 0.015);
+    RoundedRect(cr, m.x + m.bodyW * 0.15, m.y + m.h * 0.8, m.bodyW * 0.7, m.h * 0.12, m.h * 0.02);
+    InkShape(cr, Hex(0xC8C8D4), m.ink, m.iw, 0.35);
+    RoundedRect(cr, m.x + m.bodyW * 0.2, m.y + m.h * 0.83, m.bodyW * 0.6, m.h * 0.06, m.h * 0.015);
     SetColour(cr, Hex(0x281818));
     cairo_fill(cr);
     for (int c = 0; c < 5; ++c) {  // a few coins in the tray
         cairo_save(cr);
-        cairo_translate(cr, x + bodyW * (0.28 + 0.1 * c + rnd.Range(-0.02, 0.02)), y + h * 0.875);
+        cairo_translate(cr, m.x + m.bodyW * (0.28 + 0.1 * c + rnd.Range(-0.02, 0.02)), m.y + m.h * 0.875);
         cairo_scale(cr, 1, 0.45);
-        cairo_arc(cr, 0, 0, bodyW * 0.045, 0, 2 * kPi);
+        cairo_arc(cr, 0, 0, m.bodyW * 0.045, 0, 2 * kPi);
         cairo_restore(cr);
-        InkShape(cr, Hex(0xF0C030), ink, iw * 0.4, 0.4);
+        InkShape(cr, Hex(0xF0C030), m.ink, m.iw * 0.4, 0.4);
     }
+}
+
+}  // namespace
+
+void SlotMachine(cairo_t* cr, double x, double y, double w, double h, int seed) {
+    Random rnd(static_cast<uint64_t>(seed) + 1000);
+    const SlotFrame frame{x, y, w, h, w * 0.84, std::max(1.5, w * 0.012), Hex(kInk)};
+    cairo_save(cr);
+    SlotLever(cr, frame);
+    SlotCabinet(cr, frame);
+    SlotSign(cr, frame);
+    SlotReels(cr, frame, rnd);
+    SlotGlint(cr, frame);
+    SlotFront(cr, frame, rnd);
     cairo_restore(cr);
 }
 

@@ -58,8 +58,8 @@ void InkShape(cairo_t* cr, Rgb fill, Rgb ink, double width, double contrast = 0.
 void TextPath(cairo_t* cr, const std::string& text, const std::string& font, double x, double y);
 void PolygonPath(cairo_t* cr, const std::vector<Point>& points);
 // Outlined text centred on (cx, cy).
-void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy, Rgb fill,
-                 Rgb outline, double outlineWidth);
+void CentredText(cairo_t* cr, const std::string& text, const std::string& font, double cx, double cy,
+                 Rgb fill, Rgb outline, double outlineWidth);
 // A limb: circles of diameter wa at a and wb at b joined by their common tangents.
 void CapsulePath(cairo_t* cr, Point a, Point b, double wa, double wb);
 // Small stars of random size and brightness inside the rectangle.
@@ -83,14 +83,9 @@ private:
     int stride_, width_, height_;
 };
 
-// Film grain: each fully opaque pixel gets the same random offset in [-amount, amount] (0..255
-// scale) on its three channels; edges and transparent pixels are left alone so keying is unchanged.
-void AddGrain(Canvas& canvas, Random& rnd, double amount);
 // Box passes of the given radius in x then y on all four channels; three passes come close to a
 // gaussian of sigma ~ radius, one pass of radius 1 just softens. Cost does not depend on the radius.
 void Blur(Canvas& canvas, int radius, int passes = 3);
-// Darkens towards the corners: factor 1 - strength * (distance from centre / half diagonal)^2.
-void Vignette(Canvas& canvas, double strength);
 // Every pixel becomes its brightness (0.30 red + 0.59 green + 0.11 blue) on all three channels:
 // the black-and-white of a still, and the grey a light map needs since only its blue is read.
 void Greyscale(Canvas& canvas);
@@ -126,8 +121,8 @@ enum class View { Front, Back, Right, Left };
 enum class Hat { None, Fedora, Cowboy, HardHat, Cap, TopHat, Feathers, Helmet };
 enum class Face { Calm, Smile, Shout, None };
 struct Pose {
-    double lean = 0;                   // torso, from upright
-    double head = 0;                   // head tilt
+    double lean = 0;                        // torso, from upright
+    double head = 0;                        // head tilt
     double arm[2][2] = {{8, 4}, {-8, -4}};  // [limb][upper, lower]; side views: limb 0 far, 1 near
     double leg[2][2] = {{4, 0}, {-4, 0}};
 };
@@ -141,8 +136,8 @@ struct Outfit {
     Rgb hatColour = Hex(0x2A2430);
     Hat hat = Hat::None;
     Face face = Face::Calm;
-    double coat = 0;       // coat hem below the hips, in figure heights (0: no coat)
-    double skirt = 0;      // skirt length below the hips, in figure heights (0: trousers)
+    double coat = 0;   // coat hem below the hips, in figure heights (0: no coat)
+    double skirt = 0;  // skirt length below the hips, in figure heights (0: trousers)
     bool longHair = false;
     bool sunglasses = false;
     bool tie = false;

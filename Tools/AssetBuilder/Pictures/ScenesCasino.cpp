@@ -2,7 +2,7 @@
 // beam, the casino sign, the lady with the banknotes, the casino floor, one slot machine, the
 // walking figure, the evil machine with its worker and the pliers, the western set and its
 // crooner, the explosion and its lettering.
-#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
@@ -13,17 +13,9 @@ namespace assets::scene {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
-    cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
-    cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
-}
-
 // Light from a source reflected on rippling water: short dashes down a wobbling column.
-void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, double width, Rgb colour, double alpha) {
+void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, double width, Rgb colour,
+                double alpha) {
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_ADD);
     for (double y = top; y < bottom; y += rnd.Range(2, 5)) {
@@ -39,8 +31,8 @@ void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, d
 void PhotoFinish(Canvas& canvas, uint64_t seed, double grain, double vignette) {
     Blur(canvas, 1, 1);
     Random rnd(seed);
-    AddGrain(canvas, rnd, grain);
-    Vignette(canvas, vignette);
+    AddGrain(canvas, rnd, grain, Grain::kOpaqueOnly);
+    Vignette(canvas, vignette, Falloff::kSquare);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -51,20 +43,19 @@ void PhotoFinish(Canvas& canvas, uint64_t seed, double grain, double vignette) {
 constexpr Point kLampLeft{141, 104};
 constexpr Point kLampRight{436, 104};
 
-void OnionDome(cairo_t* cr, double cx, double base, double halfWidth, double height, Rgb colour, Rgb ink, double iw) {
+void OnionDome(cairo_t* cr, double cx, double base, double halfWidth, double height, Rgb colour, Rgb ink,
+               double iw) {
     cairo_move_to(cr, cx - halfWidth * 0.8, base);
-    cairo_curve_to(cr, cx - halfWidth * 1.25, base - height * 0.45, cx - halfWidth * 0.5, base - height * 0.75, cx,
-                   base - height);
-    cairo_curve_to(cr, cx + halfWidth * 0.5, base - height * 0.75, cx + halfWidth * 1.25, base - height * 0.45,
-                   cx + halfWidth * 0.8, base);
+    cairo_curve_to(cr, cx - halfWidth * 1.25, base - height * 0.45, cx - halfWidth * 0.5,
+                   base - height * 0.75, cx, base - height);
+    cairo_curve_to(cr, cx + halfWidth * 0.5, base - height * 0.75, cx + halfWidth * 1.25,
+                   base - height * 0.45, cx + halfWidth * 0.8, base);
     cairo_close_path(cr);
     InkShape(cr, colour, ink, iw, 0.3);
 }
 
-void TajPhare(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    Random rnd(61);
-    const Rgb ink = Hex(0x0A0814);
+// The night sky over the bay: stars and a small moon.
+void NightSky(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 0, 640, 340,
                  {{0, Hex(0x04061A)}, {0.55, Hex(0x141234)}, {0.85, Hex(0x3A1E4A)}, {1, Hex(0x6A3050)}});
     Stars(cr, rnd, 160, 0, 0, 640, 220, 1.6);
@@ -72,7 +63,10 @@ void TajPhare(Canvas& canvas) {
     cairo_arc(cr, 560, 48, 13, 0, 2 * kPi);
     SetColour(cr, Hex(0xF0F0E0));
     cairo_fill(cr);
-    // sea
+}
+
+// The sea, its waves catching the sky.
+void Sea(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 338, 640, 142, {{0, Hex(0x201838)}, {0.3, Hex(0x0E1226)}, {1, Hex(0x04060E)}});
     cairo_set_line_width(cr, 1);
     for (int i = 0; i < 260; ++i) {
@@ -82,7 +76,10 @@ void TajPhare(Canvas& canvas) {
         cairo_line_to(cr, x + w, y);
         cairo_stroke(cr);
     }
-    // rocks and the lighthouse
+}
+
+// Rocks and the lighthouse on them, its lamp room lit.
+void Lighthouse(cairo_t* cr, Rgb ink) {
     cairo_move_to(cr, 40, 350);
     cairo_curve_to(cr, 60, 318, 100, 312, 130, 316);
     cairo_curve_to(cr, 170, 306, 220, 322, 250, 352);
@@ -122,7 +119,10 @@ void TajPhare(Canvas& canvas) {
     cairo_rectangle(cr, lx - 1.5, 62, 3, 12);
     SetColour(cr, Hex(0x3A3040));
     cairo_fill(cr);
-    // the casino palace
+}
+
+// The casino palace: minarets, side pavilions and the great dome carrying the beacon.
+void CasinoPalace(cairo_t* cr, Rgb ink) {
     const Rgb marble = Hex(0xC8B0D0);
     cairo_rectangle(cr, 272, 240, 340, 100);
     InkShape(cr, Tint(marble, -0.25), ink, 1, 0.25);
@@ -146,7 +146,10 @@ void TajPhare(Canvas& canvas) {
     cairo_rectangle(cr, kLampRight.x - 1.5, 104, 3, 12);  // the spire carrying the beacon
     SetColour(cr, Hex(0xE0C070));
     cairo_fill(cr);
-    // arched windows, lit gold; the entrance under a neon sign
+}
+
+// Arched windows, lit gold; the entrance under a neon sign.
+void PalaceWindows(cairo_t* cr, Random& rnd) {
     for (int row = 0; row < 2; ++row) {
         for (int c = 0; c < 11; ++c) {
             const double wx = 286 + c * 30, wy = 262 + row * 36;
@@ -171,11 +174,17 @@ void TajPhare(Canvas& canvas) {
     cairo_fill(cr);
     CentredText(cr, "CASINO", "DejaVu Sans Bold 15", 436, 252, Hex(0xFF4A8A), Hex(0x5A0A2A), 1.5);
     Glow(cr, 436, 252, 60, Hex(0xFF3A80), 0.45);
-    // pink and violet floodlights washing the front
+}
+
+// Pink and violet floodlights washing the front.
+void Floodlights(cairo_t* cr) {
     Glow(cr, 330, 340, 140, Hex(0xA040C0), 0.25);
     Glow(cr, 540, 340, 140, Hex(0xC04080), 0.25);
     Glow(cr, 436, 200, 120, Hex(0x6080FF), 0.18);
-    // promenade lamps along the quay
+}
+
+// Promenade lamps along the quay, each mirrored in the water.
+void QuayLamps(cairo_t* cr, Random& rnd) {
     cairo_rectangle(cr, 250, 336, 390, 6);
     SetColour(cr, Hex(0x181420));
     cairo_fill(cr);
@@ -186,10 +195,31 @@ void TajPhare(Canvas& canvas) {
         Glow(cr, px, 316, 14, Hex(0xFFC070), 0.9);
         Reflection(cr, rnd, px, 344, 420, 4, Hex(0xFFB060), 0.35);
     }
-    // reflections of the palace and the lighthouse in the sea
+}
+
+// Reflections of the palace and the lighthouse in the sea.
+void SeaReflections(cairo_t* cr, Random& rnd) {
     for (double rx = 290; rx < 600; rx += 14) Reflection(cr, rnd, rx, 344, 400, 6, Hex(0xFFA050), 0.18);
-    Reflection(cr, rnd, lx, 350, 470, 10, Hex(0xFFF0C0), 0.35);
+    Reflection(cr, rnd, kLampLeft.x, 350, 470, 10, Hex(0xFFF0C0), 0.35);
     Reflection(cr, rnd, kLampRight.x, 344, 470, 8, Hex(0xFFF0C0), 0.3);
+}
+
+}  // namespace
+
+// Night photo of the bay: the lighthouse on the left, the casino palace on the right, each with its
+// beacon where the beams start.
+void TajPhare(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    Random rnd(61);
+    const Rgb ink = Hex(0x0A0814);
+    NightSky(cr, rnd);
+    Sea(cr, rnd);
+    Lighthouse(cr, ink);
+    CasinoPalace(cr, ink);
+    PalaceWindows(cr, rnd);
+    Floodlights(cr);
+    QuayLamps(cr, rnd);
+    SeaReflections(cr, rnd);
     for (const Point& lamp : {kLampLeft, kLampRight}) Glow(cr, lamp.x, lamp.y, 110, Hex(0xFFE8B0), 0.55);
     PhotoFinish(canvas, 62, 7, 0.35);
     // the two lamps after the finish, so no vignette dims them: the beams start from them
@@ -223,16 +253,28 @@ void Beam(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The casino sign: an art-deco front under a big bulb-lit "CASINO" marquee. The sky is keyed.
 
-void CasinoSign(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
-    Random rnd(63);
-    // stepped building front
-    PolygonPath(cr, {{70, 480}, {70, 250}, {130, 250}, {130, 210}, {200, 210}, {200, 180}, {440, 180}, {440, 210},
-                     {510, 210}, {510, 250}, {570, 250}, {570, 480}});
+}  // namespace
+namespace {
+
+// The stepped building front and its pilasters.
+void BuildingFront(cairo_t* cr, Rgb ink, Random& rnd) {
+    PolygonPath(cr, {{70, 480},
+                     {70, 250},
+                     {130, 250},
+                     {130, 210},
+                     {200, 210},
+                     {200, 180},
+                     {440, 180},
+                     {440, 210},
+                     {510, 210},
+                     {510, 250},
+                     {570, 250},
+                     {570, 480}});
     InkShape(cr, Hex(0x7A2A8A), ink, 3, 0.3);
     for (double x = 96; x < 560; x += 52) {  // pilasters
         cairo_rectangle(cr, x, 260, 12, 220);
@@ -240,7 +282,10 @@ void CasinoSign(Canvas& canvas) {
         cairo_fill(cr);
     }
     Facade(cr, rnd, 210, 196, 220, 74, Hex(0x5A1A6A), 6, 2, 0.85);
-    // entrance canopy with bulbs
+}
+
+// The entrance canopy with its bulbs, and the lit doors under it.
+void EntranceCanopy(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{160, 380}, {480, 380}, {510, 410}, {130, 410}});
     InkShape(cr, Hex(0xE83A50), ink, 3, 0.3);
     for (double x = 140; x <= 500; x += 18) {
@@ -256,7 +301,10 @@ void CasinoSign(Canvas& canvas) {
         SetColour(cr, Hex(0xC87A30));
         cairo_fill(cr);
     }
-    // the marquee
+}
+
+// The marquee: a red frame on a night-blue panel, ringed with bulbs.
+void Marquee(cairo_t* cr, Rgb ink) {
     RoundedRect(cr, 60, 40, 520, 140, 26);
     InkShape(cr, Hex(0xC81830), ink, 5, 0.25);
     RoundedRect(cr, 80, 58, 480, 104, 16);
@@ -276,6 +324,10 @@ void CasinoSign(Canvas& canvas) {
             cairo_fill(cr);
         }
     }
+}
+
+// "CASINO" in gold over a stepped red shadow.
+void CasinoLettering(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     const std::string font = "DejaVu Sans Bold 84";
     double tw, th;
@@ -289,9 +341,13 @@ void CasinoSign(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
     cairo_stroke_preserve(cr);
-    FillPathVertical(cr, 110 - th / 2 + 20, 110 + th / 2 - 16, {{0, Hex(0xFFF8C0)}, {0.5, Hex(0xFFD030)}, {1, Hex(0xF07010)}});
+    FillPathVertical(cr, 110 - th / 2 + 20, 110 + th / 2 - 16,
+                     {{0, Hex(0xFFF8C0)}, {0.5, Hex(0xFFD030)}, {1, Hex(0xF07010)}});
     cairo_restore(cr);
-    // stars on top and a spade and a heart on the sides
+}
+
+// Stars on top, a spade and a heart on the sides.
+void SignOrnaments(cairo_t* cr, Rgb ink) {
     for (double sx : {150.0, 490.0}) {
         cairo_save(cr);
         cairo_translate(cr, sx, 24);
@@ -324,6 +380,20 @@ void CasinoSign(Canvas& canvas) {
     InkShape(cr, Hex(0xF02040), Hex(0xF0F0F0), 2.5, 0.3);
     cairo_restore(cr);
 }
+}  // namespace
+
+void CasinoSign(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    Random rnd(63);
+    BuildingFront(cr, ink, rnd);
+    EntranceCanopy(cr, ink);
+    Marquee(cr, ink);
+    CasinoLettering(cr, ink);
+    SignOrnaments(cr, ink);
+}
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The lady with the banknotes
@@ -347,6 +417,8 @@ void Banknote(cairo_t* cr, double x, double y, double angle, double scale) {
     CentredText(cr, "100", "DejaVu Sans Bold 6", 22, 8, Hex(0x1E4A26), Hex(0x1E4A26), 0);
     cairo_restore(cr);
 }
+
+}  // namespace
 
 void Lady(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -400,7 +472,8 @@ void Lady(Canvas& canvas) {
     // necklace
     for (int k = -5; k <= 5; ++k) {
         const double a = k * 0.16;
-        cairo_arc(cr, j.neck.x + std::sin(a) * 0.07 * H, j.neck.y + 0.02 * H + std::cos(a) * 0.04 * H, 4, 0, 2 * kPi);
+        cairo_arc(cr, j.neck.x + std::sin(a) * 0.07 * H, j.neck.y + 0.02 * H + std::cos(a) * 0.04 * H, 4, 0,
+                  2 * kPi);
         InkShape(cr, Hex(0xF8F4FF), ink, 1, 0.4);
     }
     // a feather boa across the shoulders
@@ -420,13 +493,17 @@ void Lady(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // Casino floor photograph: rows of slot machines towards a gold back wall, chandeliers, a
 // patterned carpet and a gaming table in front.
 
-void CasinoView(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Point vp{320, 196};
+}  // namespace
+namespace {
+
+// The ceiling: a warm gradient, its coffer lines running to the vanishing point.
+void CasinoCeiling(cairo_t* cr, Point vp) {
     FillVertical(cr, 0, 0, 640, 200, {{0, Hex(0x1A0808)}, {1, Hex(0x5A2416)}});
     // coffered ceiling lines running to the vanishing point
     cairo_set_line_width(cr, 2);
@@ -436,10 +513,15 @@ void CasinoView(Canvas& canvas) {
     }
     SetColour(cr, Hex(0x8A4A20), 0.5);
     cairo_stroke(cr);
-    // back wall
+}
+
+// The back wall.
+void CasinoBackWall(cairo_t* cr) {
     FillVertical(cr, 160, 150, 320, 70, {{0, Hex(0x8A5A20)}, {1, Hex(0xD8A040)}});
-    Random rnd(65);
-    // carpet: red with gold lozenges, shrinking towards the vanishing point
+}
+
+// The carpet: red with gold lozenges, shrinking towards the vanishing point.
+void CasinoCarpet(Canvas& canvas, Point vp) {
     {
         PixelAccess px(canvas);
         for (int y = 218; y < 480; ++y) {
@@ -457,7 +539,10 @@ void CasinoView(Canvas& canvas) {
             }
         }
     }
-    // rows of machines on both sides, far ones first
+}
+
+// Rows of machines on both sides, far ones first.
+void CasinoMachineRows(cairo_t* cr, Point vp) {
     for (int k = 7; k >= 0; --k) {
         const double s = 0.28 + k * -0.0 + (7 - k) * 0.1;  // near machines are bigger
         const double h = 320 * s, w = 213 * s;
@@ -469,25 +554,35 @@ void CasinoView(Canvas& canvas) {
             Glow(cr, x + w * 0.42, floorY - h * 0.85, w * 0.8, Hex(0xFF80A0), 0.25);
         }
     }
-    // chandeliers
+}
+
+// Chandeliers.
+void CasinoChandeliers(cairo_t* cr, Random& rnd) {
     for (int k = 0; k < 3; ++k) {
         const double cx = 320 + (k - 1) * 200, cy = 40 + (k == 1 ? 30 : 0);
         const double s = k == 1 ? 0.7 : 1.0;
         for (int d = 0; d < 40; ++d) {
             const double a = rnd.Range(0, kPi), r = rnd.Range(5, 40) * s;
-            cairo_arc(cr, cx + std::cos(a) * r * 1.4, cy + std::sin(a) * r * 0.6, rnd.Range(1, 2.5), 0, 2 * kPi);
+            cairo_arc(cr, cx + std::cos(a) * r * 1.4, cy + std::sin(a) * r * 0.6, rnd.Range(1, 2.5), 0,
+                      2 * kPi);
             SetColour(cr, Hex(0xFFF4D0));
             cairo_fill(cr);
         }
         Glow(cr, cx, cy + 10, 120 * s, Hex(0xFFD890), 0.55);
         Glow(cr, cx, cy + 8, 30 * s, Hex(0xFFFFF0), 0.9);
     }
-    // bokeh of the far lights
+}
+
+// Bokeh of the far lights.
+void CasinoFarLights(cairo_t* cr, Random& rnd) {
     for (int i = 0; i < 40; ++i) {
         const double x = rnd.Range(170, 470), y = rnd.Range(150, 215);
         Glow(cr, x, y, rnd.Range(4, 12), Mix(Hex(0xFFD070), Hex(0xFF60A0), rnd.Uniform()), 0.6);
     }
-    // the card table in front, with chips
+}
+
+// The card table in front, with chips.
+void CasinoCardTable(cairo_t* cr, Random& rnd) {
     EllipsePath(cr, 320, 470, 250, 70);
     InkShape(cr, Hex(0x5A2A14), Hex(0x1A0A06), 2, 0.3);
     EllipsePath(cr, 320, 474, 226, 58);
@@ -505,17 +600,35 @@ void CasinoView(Canvas& canvas) {
             InkShape(cr, Hex(colours[i % 4]), Hex(0x101010), 0.8, 0.3);
         }
     }
+}
+}  // namespace
+
+void CasinoView(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Point vp{320, 196};
+    Random rnd(65);
+    CasinoCeiling(cr, vp);
+    CasinoBackWall(cr);
+    CasinoCarpet(canvas, vp);
+    CasinoMachineRows(cr, vp);
+    CasinoChandeliers(cr, rnd);
+    CasinoFarLights(cr, rnd);
+    CasinoCardTable(cr, rnd);
     Blur(canvas, 1, 1);
     Glow(cr, 320, 180, 260, Hex(0xFFB060), 0.2);
     Tone(canvas, 1.08, 0.98, 0.9);
     Random grain(66);
-    AddGrain(canvas, grain, 8);
-    Vignette(canvas, 0.45);
+    AddGrain(canvas, grain, 8, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.45, Falloff::kSquare);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The walking figure: a gentleman in a long coat and a fedora with a briefcase, mid-stride, feet on
 // the bottom row of his 364x389 picture.
+
+}  // namespace
 
 void Walker(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -552,6 +665,8 @@ void Walker(Canvas& canvas) {
     cairo_fill(cr);
     cairo_restore(cr);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The evil machine (full frame). Its wire hatch sits at x 230-410, y 250-330 so that, drawn 120
@@ -622,11 +737,11 @@ void WireBundle(cairo_t* cr, bool loose) {
     }
 }
 
-void EvilMachine(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
-    const Rgb steel = Hex(0x5A5A72);
-    // antennas with sparking balls
+}  // namespace
+namespace {
+
+// Antennas with sparking balls.
+void MachineAntennas(cairo_t* cr, Rgb ink) {
     for (int side = -1; side <= 1; side += 2) {
         const double x = 320 + side * 110;
         cairo_move_to(cr, x, 48);
@@ -638,12 +753,18 @@ void EvilMachine(Canvas& canvas) {
         InkShape(cr, Hex(0xC8D0E8), ink, 2, 0.4);
         Glow(cr, x + side * 26, 14, 30, Hex(0x80C0FF), 0.8, false);
     }
-    // feet
+}
+
+// The feet.
+void MachineFeet(cairo_t* cr, Rgb ink) {
     for (double fx : {196.0, 410.0}) {
         RoundedRect(cr, fx, 428, 36, 36, 6);
         InkShape(cr, Hex(0x2A2A34), ink, 3, 0.3);
     }
-    // side pipes
+}
+
+// Pipes down both sides.
+void MachinePipes(cairo_t* cr, Rgb ink) {
     for (int side = -1; side <= 1; side += 2) {
         const double x = side < 0 ? 150 : 490;
         cairo_move_to(cr, x, 120);
@@ -660,7 +781,10 @@ void EvilMachine(Canvas& canvas) {
         cairo_arc(cr, x + side * 30, 240, 16, 0, 2 * kPi);  // a valve wheel
         InkShape(cr, Hex(0xC02020), ink, 2.5, 0.3);
     }
-    // the cabinet
+}
+
+// The cabinet.
+void MachineCabinet(cairo_t* cr, Rgb ink, Rgb steel) {
     RoundedRect(cr, 160, 48, 320, 388, 22);
     InkShape(cr, steel, ink, 5, 0.35);
     cairo_set_line_width(cr, 2);
@@ -674,7 +798,10 @@ void EvilMachine(Canvas& canvas) {
     Rivets(cr, 176, 424, 464, 424, 24);
     Rivets(cr, 174, 70, 174, 420, 24);
     Rivets(cr, 466, 70, 466, 420, 24);
-    // skull badge
+}
+
+// A skull badge on top of the cabinet.
+void MachineSkullBadge(cairo_t* cr, Rgb ink) {
     cairo_arc(cr, 320, 34, 22, 0, 2 * kPi);
     InkShape(cr, Hex(0xE8E4D8), ink, 3, 0.25);
     cairo_arc(cr, 312, 32, 5, 0, 2 * kPi);
@@ -683,12 +810,18 @@ void EvilMachine(Canvas& canvas) {
     cairo_fill(cr);
     cairo_rectangle(cr, 310, 44, 20, 8);
     cairo_fill(cr);
-    // the counter display
+}
+
+// The counter display.
+void MachineCounterDisplay(cairo_t* cr, Rgb ink) {
     RoundedRect(cr, 200, 78, 240, 88, 10);
     InkShape(cr, Hex(0x18141C), ink, 4, 0.1);
     CentredText(cr, "00:30", "DejaVu Sans Mono Bold 52", 320, 122, Hex(0xFF3020), Hex(0x400808), 0);
     Glow(cr, 320, 122, 120, Hex(0xFF2010), 0.35);
-    // gauges and lamps
+}
+
+// Gauges and lamps.
+void MachineGaugesAndLamps(cairo_t* cr, Rgb ink) {
     Gauge(cr, 230, 224, 34, 0.8);
     Gauge(cr, 410, 224, 34, 0.35);
     for (int k = 0; k < 4; ++k) {
@@ -699,13 +832,19 @@ void EvilMachine(Canvas& canvas) {
     }
     cairo_arc(cr, 320, 238, 16, 0, 2 * kPi);  // the big red button
     InkShape(cr, Hex(0xE01818), ink, 3, 0.4);
-    // the open wire hatch
+}
+
+// The open wire hatch.
+void MachineWireHatch(cairo_t* cr, Rgb ink, Rgb steel) {
     RoundedRect(cr, 226, 262, 188, 76, 8);
     InkShape(cr, Hex(0x2A2430), ink, 4, 0.1);
     RoundedRect(cr, 414, 262, 44, 76, 6);  // its door, swung open
     InkShape(cr, Tint(steel, 0.15), ink, 3, 0.3);
     CentredText(cr, "DANGER", "DejaVu Sans Bold 14", 320, 380, Hex(0xFFD020), ink, 2);
-    // a hazard stripe band
+}
+
+// A hazard stripe band.
+void MachineHazardBand(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_rectangle(cr, 176, 396, 288, 18);
     cairo_clip(cr);
@@ -717,6 +856,22 @@ void EvilMachine(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_fill(cr);
     cairo_restore(cr);
+}
+}  // namespace
+
+void EvilMachine(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    const Rgb steel = Hex(0x5A5A72);
+    MachineAntennas(cr, ink);
+    MachineFeet(cr, ink);
+    MachinePipes(cr, ink);
+    MachineCabinet(cr, ink, steel);
+    MachineSkullBadge(cr, ink);
+    MachineCounterDisplay(cr, ink);
+    MachineGaugesAndLamps(cr, ink);
+    MachineWireHatch(cr, ink, steel);
+    MachineHazardBand(cr, ink);
     WireBundle(cr, false);
 }
 
@@ -798,7 +953,9 @@ void Pliers(Canvas& canvas) {
         cairo_save(cr);
         cairo_rotate(cr, open);
         // jaw, ahead of the pivot
-        PolygonPath(cr, {{0, side * 4.0}, {-96, side * 6.0}, {-120, side * 18.0}, {-104, side * 26.0}, {0, side * 26.0}});
+        PolygonPath(
+            cr,
+            {{0, side * 4.0}, {-96, side * 6.0}, {-120, side * 18.0}, {-104, side * 26.0}, {0, side * 26.0}});
         InkShape(cr, Hex(0x9A9AB0), ink, 3, 0.4);
         cairo_restore(cr);
         cairo_save(cr);
@@ -827,6 +984,8 @@ void Pliers(Canvas& canvas) {
     cairo_stroke(cr);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The western set at dusk: an old mission front, desert, cacti, a camp fire. Its figures, keyed,
 // stand on the same ground line (y ~ 430).
@@ -842,10 +1001,11 @@ void Cactus(cairo_t* cr, double x, double base, double h) {
     InkShape(cr, Hex(0x3A6A40), ink, 2, 0.35);
 }
 
-void WesternSet(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(0x1A0E10);
-    Random rnd(67);
+}  // namespace
+namespace {
+
+// A dusk sky with a few stars and the low sun.
+void WesternSky(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 0, 640, 330,
                  {{0, Hex(0x1A1440)}, {0.4, Hex(0x6A2A5A)}, {0.75, Hex(0xE0603A)}, {1, Hex(0xFFB050)}});
     Stars(cr, rnd, 40, 0, 0, 640, 90, 1.2);
@@ -853,11 +1013,29 @@ void WesternSet(Canvas& canvas) {
     cairo_arc(cr, 520, 300, 34, 0, 2 * kPi);
     SetColour(cr, Hex(0xFFE0A0));
     cairo_fill(cr);
-    // distant mesas
-    PolygonPath(cr, {{0, 330}, {0, 280}, {40, 276}, {60, 250}, {150, 248}, {166, 276}, {230, 290}, {300, 300},
-                     {420, 296}, {440, 262}, {560, 258}, {580, 284}, {640, 290}, {640, 330}});
+}
+
+// Distant mesas on the horizon.
+void Mesas(cairo_t* cr) {
+    PolygonPath(cr, {{0, 330},
+                     {0, 280},
+                     {40, 276},
+                     {60, 250},
+                     {150, 248},
+                     {166, 276},
+                     {230, 290},
+                     {300, 300},
+                     {420, 296},
+                     {440, 262},
+                     {560, 258},
+                     {580, 284},
+                     {640, 290},
+                     {640, 330}});
     FillPathVertical(cr, 250, 330, {{0, Hex(0x7A3A4A)}, {1, Hex(0x4A2438)}});
-    // desert floor
+}
+
+// The desert floor, scattered with stones.
+void DesertFloor(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 322, 640, 158, {{0, Hex(0xB06A40)}, {0.5, Hex(0x7A4428)}, {1, Hex(0x3A2014)}});
     for (int i = 0; i < 120; ++i) {
         const double x = rnd.Range(0, 640), y = rnd.Range(330, 480);
@@ -865,7 +1043,11 @@ void WesternSet(Canvas& canvas) {
         SetColour(cr, Hex(0x2A1410), rnd.Range(0.1, 0.3));
         cairo_fill(cr);
     }
-    // the mission front with its curved gable
+}
+
+// The mission front with its curved gable, columns and niches, and a dark arched door with warm light
+// at its foot.
+void MissionFront(cairo_t* cr, Rgb ink) {
     const double mx = 320, base = 360;
     cairo_move_to(cr, mx - 170, base);
     cairo_line_to(cr, mx - 170, 200);
@@ -900,7 +1082,10 @@ void WesternSet(Canvas& canvas) {
     SetColour(cr, Hex(0x1E100C));
     cairo_fill(cr);
     Glow(cr, mx, 330, 40, Hex(0xFFA040), 0.35);
-    // wooden stage boards in front
+}
+
+// Wooden stage boards in front, and cacti around them.
+void Stage(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{90, 420}, {550, 420}, {600, 470}, {40, 470}});
     InkShape(cr, Hex(0x8A5A30), ink, 2, 0.2);
     cairo_set_line_width(cr, 1.5);
@@ -916,7 +1101,10 @@ void WesternSet(Canvas& canvas) {
     Cactus(cr, 60, 400, 150);
     Cactus(cr, 590, 410, 120);
     Cactus(cr, 470, 350, 60);
-    // the camp fire on the right of the stage, and its light
+}
+
+// The camp fire on the right of the stage, and its light.
+void CampFire(cairo_t* cr, Rgb ink) {
     for (int k = 0; k < 3; ++k) {
         CapsulePath(cr, {470.0 + k * 10, 446}, {510.0 - k * 14, 432}, 8, 8);
         InkShape(cr, Hex(0x5A3018), ink, 1.5, 0.3);
@@ -931,7 +1119,10 @@ void WesternSet(Canvas& canvas) {
         cairo_fill(cr);
     }
     Glow(cr, 490, 420, 160, Hex(0xFF8030), 0.35);
-    // hanging lanterns along the top of the stage
+}
+
+// Hanging lanterns along the top of the stage.
+void Lanterns(cairo_t* cr, Rgb ink) {
     cairo_move_to(cr, 60, 150);
     cairo_curve_to(cr, 200, 190, 440, 190, 580, 150);
     SetColour(cr, ink);
@@ -942,6 +1133,20 @@ void WesternSet(Canvas& canvas) {
         const double x = 60 + t * 520, y = 150 + std::sin(t * kPi) * 30 + 4;
         Glow(cr, x, y, 22, Hex(0xFFC060), 0.8);
     }
+}
+}  // namespace
+
+void WesternSet(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(0x1A0E10);
+    Random rnd(67);
+    WesternSky(cr, rnd);
+    Mesas(cr);
+    DesertFloor(cr, rnd);
+    MissionFront(cr, ink);
+    Stage(cr, ink);
+    CampFire(cr, ink);
+    Lanterns(cr, ink);
     PhotoFinish(canvas, 68, 7, 0.4);
 }
 
@@ -994,7 +1199,8 @@ void Crooner(Canvas& canvas) {
         InkShape(cr, f.outfit.skin, ink, InkWidth(f.height));
     }
     // neckerchief and a sheriff's star
-    PolygonPath(cr, {{j.neck.x - 22, j.neck.y + 6}, {j.neck.x + 22, j.neck.y + 6}, {j.neck.x, j.neck.y + 34}});
+    PolygonPath(cr,
+                {{j.neck.x - 22, j.neck.y + 6}, {j.neck.x + 22, j.neck.y + 6}, {j.neck.x, j.neck.y + 34}});
     InkShape(cr, Hex(0xC02028), ink, 2, 0.3);
     cairo_save(cr);
     cairo_translate(cr, j.shoulder[1].x - 26, j.shoulder[1].y + 40);
@@ -1032,14 +1238,19 @@ void Crooner(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The explosion
+
+}  // namespace
 
 void ExplosionBackground(Canvas& canvas) {
     const ValueNoise turbulence(81), smoke(82);
     {
         PixelAccess px(canvas);
-        const Rgb stops[] = {Hex(0xFFFFF0), Hex(0xFFE070), Hex(0xFF8A20), Hex(0xC02A10), Hex(0x4A1A14), Hex(0x141014)};
+        const Rgb stops[] = {Hex(0xFFFFF0), Hex(0xFFE070), Hex(0xFF8A20),
+                             Hex(0xC02A10), Hex(0x4A1A14), Hex(0x141014)};
         for (int y = 0; y < 480; ++y) {
             uint32_t* row = px.Row(y);
             for (int x = 0; x < 640; ++x) {
@@ -1083,8 +1294,8 @@ void ExplosionBackground(Canvas& canvas) {
     SetColour(cr, Hex(0x0A0608));
     cairo_fill(cr);
     Random grain(84);
-    AddGrain(canvas, grain, 8);
-    Vignette(canvas, 0.3);
+    AddGrain(canvas, grain, 8, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.3, Falloff::kSquare);
 }
 
 void BoomLettering(Canvas& canvas) {
@@ -1121,7 +1332,8 @@ void BoomLettering(Canvas& canvas) {
     cairo_set_line_width(cr, 7);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke_preserve(cr);
-    FillPathVertical(cr, -bh / 2 + 28, bh / 2, {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
+    FillPathVertical(cr, -bh / 2 + 28, bh / 2,
+                     {{0, Hex(0xFFFFFF)}, {0.5, Hex(0xFF8A20)}, {1, Hex(0xD81818)}});
     CentredText(cr, "ZEMBRA", small, 0, -bh / 2 - 2, Hex(0xFFFFFF), ink, 3);
     cairo_restore(cr);
     // debris flying off
@@ -1137,29 +1349,8 @@ void BoomLettering(Canvas& canvas) {
     }
 }
 
-template <typename Draw>
-void Picture(PictureMap& out, int guid, int w, int h, Draw draw, void (*put)(PictureMap&, int, const Canvas&)) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    put(out, guid, canvas);
-}
-}  // namespace
-
-void BuildCasinoScenes(PictureMap& out) {
-    Picture(out, 2, 640, 480, CasinoSign, PutKeyedPng);
-    Picture(out, 14, 640, 480, Lady, PutKeyedPng);
-    Picture(out, 34, 464, 88, Beam, PutPlainPng);
-    Picture(out, 38, 640, 480, TajPhare, PutJpeg);
-    Picture(out, 39, 364, 389, Walker, PutKeyedPng);
-    Picture(out, 45, 640, 480, CasinoView, PutJpeg);
-    Picture(out, 46, 213, 320, [](Canvas& c) { SlotMachine(c.cr(), 0, 0, 213, 320, 7); }, PutKeyedPng);
-    Picture(out, 47, 640, 480, EvilMachine, PutKeyedPng);
-    Picture(out, 48, 640, 480, Pliers, PutKeyedPng);
-    Picture(out, 49, 640, 480, Worker, PutKeyedPng);
-    Picture(out, 51, 640, 480, Crooner, PutKeyedPng);
-    Picture(out, 52, 640, 480, WesternSet, PutPlainPng);
-    Picture(out, 53, 640, 480, BoomLettering, PutKeyedPng);
-    Picture(out, 80, 640, 480, ExplosionBackground, PutPlainPng);
+void OneSlotMachine(Canvas& canvas) {
+    SlotMachine(canvas.cr(), 0, 0, canvas.width(), canvas.height(), 7);
 }
 
 }  // namespace assets::scene

@@ -1,7 +1,7 @@
 // The mountain story's pictures: the studio mountain in three moods with its four light maps, the
 // title lettering, the strange fresco behind the mountain, the agent, the villains, the figure
 // crying for help, the diving car and the two dancers.
-#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
@@ -11,8 +11,6 @@ namespace assets::scene {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
-
-
 
 void Paint(cairo_t* cr, Rgb c) {
     SetColour(cr, c);
@@ -33,15 +31,15 @@ MountainPalette PaletteOf(Mood mood) {
     switch (mood) {
         case Mood::Dark:
             return {Hex(0x4C4E72), Hex(0x1A1A2E), Hex(0xA6B4E4), Hex(0x6874A6), Hex(0xC8D4FF),
-                    Hex(0x141A30), Hex(0x0C1424), Hex(0x18223A), 1.12, 0.72};
+                    Hex(0x141A30), Hex(0x0C1424), Hex(0x18223A), 1.12,          0.72};
         case Mood::Light:
             return {Hex(0xB08474), Hex(0x5C4658), Hex(0xFFF4EA), Hex(0xAEB6DE), Hex(0xFFE6C8),
-                    Hex(0x4E6A42), Hex(0x2C4A30), Hex(0x6E9A50), 1.18, 0.78};
+                    Hex(0x4E6A42), Hex(0x2C4A30), Hex(0x6E9A50), 1.18,          0.78};
         case Mood::Topless:
             break;
     }
     return {Hex(0x6A4248), Hex(0x22161E), Hex(0xE8C0B8), Hex(0x8A6A84), Hex(0xFFB070),
-            Hex(0x2A1A24), Hex(0x180E16), Hex(0x3A2630), 1.15, 0.7};
+            Hex(0x2A1A24), Hex(0x180E16), Hex(0x3A2630), 1.15,          0.7};
 }
 
 // The silhouette; for the topless mountain everything above the broken edge is left out.
@@ -62,7 +60,8 @@ void TextureMountain(Canvas& canvas, const MountainPalette& pal, Rgb haze) {
     std::vector<double> crestY(640);
     const auto& ridge = MountainRidge();
     for (size_t i = 1; i < ridge.size(); ++i) {
-        for (int x = static_cast<int>(std::ceil(ridge[i - 1].x)); x <= static_cast<int>(ridge[i].x) && x < 640; ++x) {
+        for (int x = static_cast<int>(std::ceil(ridge[i - 1].x));
+             x <= static_cast<int>(ridge[i].x) && x < 640; ++x) {
             const double t = (x - ridge[i - 1].x) / (ridge[i].x - ridge[i - 1].x);
             crestY[x] = ridge[i - 1].y + (ridge[i].y - ridge[i - 1].y) * t;
         }
@@ -83,8 +82,8 @@ void TextureMountain(Canvas& canvas, const MountainPalette& pal, Rgb haze) {
             Rgb c{rock.r * gain * streak, rock.g * gain * streak, rock.b * gain * streak};
             // snow lies in streaks down the slope, gathers on the crest and thins out with depth
             const double crest = 1 - Smoothstep(0, 45, y - crestY[x]);
-            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 - depth * 0.2 +
-                             crest * 0.22;
+            const double s = snow.Fbm(x * 0.045 + 3, y * 0.016, 4) + (1 - depth) * 0.5 + (g - 0.5) * 0.45 -
+                             depth * 0.2 + crest * 0.22;
             const double cover = Smoothstep(0.8, 0.86, s) * (1 - Smoothstep(280, 340, y));
             const Rgb snowColour = Mix(pal.snowShade, pal.snowLit, lit);
             c = Mix(c, Mix(snowColour, Tint(snowColour, -0.25), 1 - streak), cover);
@@ -102,7 +101,9 @@ void Foreground(cairo_t* cr, const MountainPalette& pal, Mood mood, Random& rnd)
     cairo_new_path(cr);
     cairo_move_to(cr, 0, 480);
     for (int x = 0; x <= 640; x += 8) {
-        cairo_line_to(cr, x, 346 + 16 * std::sin(x * 0.011 + 0.5) + 7 * std::sin(x * 0.043 + 1) + 3 * std::sin(x * 0.13));
+        cairo_line_to(
+            cr, x,
+            346 + 16 * std::sin(x * 0.011 + 0.5) + 7 * std::sin(x * 0.043 + 1) + 3 * std::sin(x * 0.13));
     }
     cairo_line_to(cr, 640, 480);
     cairo_close_path(cr);
@@ -154,7 +155,10 @@ void DrawMountain(Canvas& canvas, Mood mood) {
     MountainShape(cr, topless);
     SetColour(cr, pal.rockTop);
     cairo_fill(cr);
-    TextureMountain(canvas, pal, mood == Mood::Light ? Hex(0xB8B4D0) : mood == Mood::Dark ? Hex(0x262C4A) : Hex(0x3A2434));
+    TextureMountain(canvas, pal,
+                    mood == Mood::Light  ? Hex(0xB8B4D0)
+                    : mood == Mood::Dark ? Hex(0x262C4A)
+                                         : Hex(0x3A2434));
     // rim light along the ridge, inside the silhouette only
     cairo_save(cr);
     MountainShape(cr, topless);
@@ -168,7 +172,8 @@ void DrawMountain(Canvas& canvas, Mood mood) {
     cairo_stroke(cr);
     // the central ridge line between the two faces
     cairo_move_to(cr, kSummit.x, kSummit.y);
-    for (double y = kSummit.y; y < 330; y += 12) cairo_line_to(cr, 320 - (y - 118) * 0.14 + std::sin(y * 0.2) * 2, y);
+    for (double y = kSummit.y; y < 330; y += 12)
+        cairo_line_to(cr, 320 - (y - 118) * 0.14 + std::sin(y * 0.2) * 2, y);
     SetColour(cr, pal.rim, 0.28);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
@@ -203,7 +208,9 @@ void DrawMountain(Canvas& canvas, Mood mood) {
 // ---------------------------------------------------------------------------------------------
 // Light maps: grey on black, soft, aligned on the mountain's summit and ridge.
 
-void BlackFrame(Canvas& canvas) { Paint(canvas.cr(), {0, 0, 0}); }
+void BlackFrame(Canvas& canvas) {
+    Paint(canvas.cr(), {0, 0, 0});
+}
 
 void StrokeRidge(cairo_t* cr, double width, double alpha) {
     cairo_new_path(cr);
@@ -234,6 +241,8 @@ void GlowMap(Canvas& canvas, bool strong) {
         Blur(canvas, 3);
     }
 }
+
+}  // namespace
 
 void BlastMap(Canvas& canvas) {
     BlackFrame(canvas);
@@ -298,8 +307,12 @@ void SecondBlastMap(Canvas& canvas) {
     Blur(canvas, 2);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The title lettering
+
+}  // namespace
 
 void TitleOverlay(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -355,22 +368,29 @@ void TitleOverlay(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // The strange fresco (1024x608), painted flat and then aged like plaster
 
-void FrescoScene(cairo_t* cr) {
-    const Rgb ink = Hex(0x2A1A1A);
+// Sky, stars and distant violet hills on the horizon.
+void FrescoSky(cairo_t* cr) {
     Random rnd(51);
-    FillVertical(cr, 0, 0, 1024, 430, {{0, Hex(0x123C58)}, {0.5, Hex(0x2E7A86)}, {0.85, Hex(0xD89A50)}, {1, Hex(0xF0B860)}});
+    FillVertical(cr, 0, 0, 1024, 430,
+                 {{0, Hex(0x123C58)}, {0.5, Hex(0x2E7A86)}, {0.85, Hex(0xD89A50)}, {1, Hex(0xF0B860)}});
     Stars(cr, rnd, 90, 0, 0, 1024, 220, 2.5);
     // distant violet hills on the horizon
     cairo_move_to(cr, 0, 430);
-    for (int x = 0; x <= 1024; x += 32) cairo_line_to(cr, x, 410 - 22 * std::sin(x * 0.011) - 10 * std::sin(x * 0.037));
+    for (int x = 0; x <= 1024; x += 32)
+        cairo_line_to(cr, x, 410 - 22 * std::sin(x * 0.011) - 10 * std::sin(x * 0.037));
     cairo_line_to(cr, 1024, 430);
     cairo_close_path(cr);
     SetColour(cr, Hex(0x6A4A7A));
     cairo_fill(cr);
-    // chequered floor running to a vanishing point
+}
+
+// A chequered floor running to a vanishing point.
+void FrescoFloor(cairo_t* cr) {
     const double vx = 512, vy = 360, top = 430, bottom = 608;
     for (int r = 0; r < 9; ++r) {
         auto rowY = [&](int k) { return top + (bottom - top) * std::pow(k / 9.0, 1.7); };
@@ -383,7 +403,10 @@ void FrescoScene(cairo_t* cr) {
             cairo_fill(cr);
         }
     }
-    // arcade on the left with its long shadow
+}
+
+// An arcade on the left with its long shadow.
+void FrescoArcade(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{170, 470}, {420, 600}, {260, 608}, {0, 608}, {0, 480}});
     SetColour(cr, Hex(0x2A1A20), 0.45);
     cairo_fill(cr);
@@ -401,7 +424,10 @@ void FrescoScene(cairo_t* cr) {
     }
     cairo_rectangle(cr, 0, 205, 182, 18);
     InkShape(cr, Hex(0xC89058), ink, 3);
-    // spiral tower on the right
+}
+
+// A spiral tower on the right.
+void FrescoTower(cairo_t* cr, Rgb ink) {
     PolygonPath(cr, {{900, 480}, {940, 160}, {980, 480}});
     InkShape(cr, Hex(0xE0C8A0), ink, 3);
     for (int k = 0; k < 8; ++k) {
@@ -415,7 +441,10 @@ void FrescoScene(cairo_t* cr) {
         SetColour(cr, Hex(0x9A3A30));
         cairo_fill(cr);
     }
-    // the sun with a face
+}
+
+// The sun, with a face.
+void FrescoSun(cairo_t* cr, Rgb ink) {
     const double sx = 260, sy = 190;
     for (int i = 0; i < 20; ++i) {
         const double a = i * 2 * kPi / 20, b = a + kPi / 20;
@@ -436,7 +465,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_stroke(cr);
     Glow(cr, sx - 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
     Glow(cr, sx + 52, sy + 24, 20, Hex(0xF05030), 0.5, false);
-    // crescent moon: a disc with a bite taken out, drawn aside so the bite clears only the moon
+}
+
+// A crescent moon: a disc with a bite taken out, drawn aside so the bite clears only the moon.
+void FrescoMoon(cairo_t* cr, Rgb ink) {
     cairo_push_group(cr);
     cairo_arc(cr, 880, 100, 56, 0, 2 * kPi);
     InkShape(cr, Hex(0xFFF2C0), ink, 2.5, 0.15);
@@ -454,7 +486,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_restore(cr);
     cairo_pop_group_to_source(cr);
     cairo_paint(cr);
-    // the giant floating eye weeping onto the floor
+}
+
+// A giant floating eye weeping onto the floor.
+void FrescoEye(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, 660, 270);
     cairo_move_to(cr, -150, 0);
@@ -491,7 +526,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_curve_to(cr, 32, 180, 22, 160, 40, 110);
     InkShape(cr, Hex(0x8AD0F8), ink, 2.5, 0.3);
     cairo_restore(cr);
-    // a striped balloon drifting between sun and eye
+}
+
+// A striped balloon drifting between sun and eye.
+void FrescoBalloon(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, 480, 96);
     for (int k = 0; k < 6; ++k) {
@@ -527,7 +565,10 @@ void FrescoScene(cairo_t* cr) {
     cairo_stroke(cr);
     cairo_rectangle(cr, 466, 186, 28, 20);
     InkShape(cr, Hex(0x9A6A3A), ink, 2);
-    // fish swimming through the sky
+}
+
+// Fish swimming through the sky.
+void FrescoFish(cairo_t* cr, Rgb ink) {
     const Point fish[] = {{130, 330}, {420, 300}, {820, 380}, {620, 150}};
     const uint32_t fishColours[] = {0xF07830, 0x3AA0C0, 0xE8C040, 0xD05090};
     for (int i = 0; i < 4; ++i) {
@@ -558,7 +599,10 @@ void FrescoScene(cairo_t* cr) {
         cairo_fill(cr);
         cairo_restore(cr);
     }
-    // a pocket watch melting over a block on the floor
+}
+
+// A pocket watch melting over a block on the floor.
+void FrescoWatch(cairo_t* cr, Rgb ink) {
     cairo_rectangle(cr, 560, 500, 150, 60);
     InkShape(cr, Hex(0x7A5A8A), ink, 3);
     cairo_move_to(cr, 560, 500);
@@ -574,6 +618,21 @@ void FrescoScene(cairo_t* cr) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 3);
     cairo_stroke(cr);
+}
+
+// The fresco's elements back to front.
+void FrescoScene(cairo_t* cr) {
+    const Rgb ink = Hex(0x2A1A1A);
+    FrescoSky(cr);
+    FrescoFloor(cr);
+    FrescoArcade(cr, ink);
+    FrescoTower(cr, ink);
+    FrescoSun(cr, ink);
+    FrescoMoon(cr, ink);
+    FrescoEye(cr, ink);
+    FrescoBalloon(cr, ink);
+    FrescoFish(cr, ink);
+    FrescoWatch(cr, ink);
 }
 
 // Plaster: blotchy brightness, hairline cracks, grain. (u, v) = fresco coordinates of a pixel.
@@ -607,17 +666,18 @@ void AgeFresco(Canvas& canvas, double zoom, double offsetX, double offsetY) {
                 const double u = (x - offsetX) / zoom, v = (y - offsetY) / zoom;
                 const double f = 0.8 + 0.32 * blotch.Fbm(u * 0.012, v * 0.012, 4);
                 const uint32_t p = row[x];
-                const Rgb c{((p >> 16) & 0xFF) / 255.0 * f, ((p >> 8) & 0xFF) / 255.0 * f, (p & 0xFF) / 255.0 * f};
+                const Rgb c{((p >> 16) & 0xFF) / 255.0 * f, ((p >> 8) & 0xFF) / 255.0 * f,
+                            (p & 0xFF) / 255.0 * f};
                 // a warm cast: old varnish
                 row[x] = Opaque(Mix(c, Hex(0xC8A070), 0.1));
             }
         }
     }
     Random grain(54);
-    AddGrain(canvas, grain, 9);
+    AddGrain(canvas, grain, 9, Grain::kOpaqueOnly);
 }
 
-void Fresco(Canvas& canvas, double zoom) {
+void DrawFresco(Canvas& canvas, double zoom) {
     cairo_t* cr = canvas.cr();
     // zoomed about a point left of the eye so the pan still crosses sun, eye and balloon
     const double cx = 560, cy = 290;
@@ -634,11 +694,11 @@ void Fresco(Canvas& canvas, double zoom) {
 // The agent seen from behind: a broad trench coat, turned-up collar and a fedora. The coat covers
 // the block x 42-311, y 220-441 completely (magnified views jump around inside it).
 
-void Agent(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
-    const Rgb coat = Hex(0x8A7A5E);
-    // coat body with square shoulders
+}  // namespace
+namespace {
+
+// The coat body with square shoulders.
+void AgentCoat(cairo_t* cr, Rgb ink, Rgb coat) {
     cairo_new_path(cr);
     cairo_move_to(cr, 6, 480);
     cairo_curve_to(cr, 10, 380, 16, 290, 22, 244);
@@ -650,7 +710,10 @@ void Agent(Canvas& canvas) {
     cairo_curve_to(cr, 340, 300, 344, 390, 348, 480);
     cairo_close_path(cr);
     InkShape(cr, coat, ink, 4, 0.28);
-    // the storm flap across the shoulders, the centre vent and the belt
+}
+
+// The storm flap across the shoulders, the centre vent and the belt.
+void AgentCoatDetails(cairo_t* cr, Rgb ink, Rgb coat) {
     cairo_move_to(cr, 40, 212);
     cairo_curve_to(cr, 110, 260, 240, 260, 316, 212);
     cairo_line_to(cr, 300, 200);
@@ -668,7 +731,10 @@ void Agent(Canvas& canvas) {
     SetColour(cr, ink);
     cairo_set_line_width(cr, 5);
     cairo_stroke(cr);
-    // arm seams and folds
+}
+
+// Arm seams and folds.
+void AgentArmSeams(cairo_t* cr, Rgb coat) {
     cairo_move_to(cr, 62, 230);
     cairo_curve_to(cr, 56, 300, 60, 360, 64, 404);
     cairo_move_to(cr, 294, 230);
@@ -680,7 +746,10 @@ void Agent(Canvas& canvas) {
     SetColour(cr, Tint(coat, -0.45), 0.7);
     cairo_set_line_width(cr, 2.5);
     cairo_stroke(cr);
-    // neck, ears and the back of the head
+}
+
+// Neck, ears and the back of the head.
+void AgentHead(cairo_t* cr, Rgb ink) {
     cairo_rectangle(cr, 146, 130, 62, 60);
     InkShape(cr, Hex(0xC89474), ink, 3, 0.2);
     for (int side = -1; side <= 1; side += 2) {
@@ -697,7 +766,10 @@ void Agent(Canvas& canvas) {
     cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
     cairo_restore(cr);
     InkShape(cr, Hex(0x2E2018), ink, 3, 0.3);
-    // turned-up collar
+}
+
+// The turned-up collar.
+void AgentCollar(cairo_t* cr, Rgb ink, Rgb coat) {
     cairo_move_to(cr, 120, 186);
     cairo_line_to(cr, 132, 138);
     cairo_line_to(cr, 177, 150);
@@ -706,7 +778,10 @@ void Agent(Canvas& canvas) {
     cairo_curve_to(cr, 200, 196, 154, 196, 120, 186);
     cairo_close_path(cr);
     InkShape(cr, Tint(coat, 0.05), ink, 3);
-    // fedora
+}
+
+// The fedora.
+void AgentFedora(cairo_t* cr, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, 177, 62);
     cairo_scale(cr, 100, 20);
@@ -722,7 +797,10 @@ void Agent(Canvas& canvas) {
     cairo_rectangle(cr, 121, 44, 112, 14);
     SetColour(cr, Hex(0x141218));
     cairo_fill(cr);
-    // moonlight on the right shoulder
+}
+
+// Moonlight on the right shoulder.
+void AgentMoonlight(cairo_t* cr) {
     cairo_save(cr);
     cairo_move_to(cr, 282, 196);
     cairo_curve_to(cr, 316, 204, 330, 220, 334, 246);
@@ -732,6 +810,22 @@ void Agent(Canvas& canvas) {
     cairo_stroke(cr);
     cairo_restore(cr);
 }
+}  // namespace
+
+void Agent(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    const Rgb coat = Hex(0x8A7A5E);
+    AgentCoat(cr, ink, coat);
+    AgentCoatDetails(cr, ink, coat);
+    AgentArmSeams(cr, coat);
+    AgentHead(cr, ink);
+    AgentCollar(cr, ink, coat);
+    AgentFedora(cr, ink);
+    AgentMoonlight(cr);
+}
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // People
@@ -743,6 +837,8 @@ Figure Person(Point pelvis, double height, View view) {
     f.view = view;
     return f;
 }
+
+}  // namespace
 
 void Villains(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -846,8 +942,8 @@ void HelpInTheSky(Canvas& canvas) {
     cairo_set_line_width(cr, 1.4);
     for (int i = 0; i < 5; ++i) {
         cairo_move_to(cr, balloons[i].x, balloons[i].y + 28);
-        cairo_curve_to(cr, balloons[i].x, balloons[i].y + 60, j.hand[i % 2].x, j.hand[i % 2].y - 30, j.hand[i % 2].x,
-                       j.hand[i % 2].y);
+        cairo_curve_to(cr, balloons[i].x, balloons[i].y + 60, j.hand[i % 2].x, j.hand[i % 2].y - 30,
+                       j.hand[i % 2].x, j.hand[i % 2].y);
         SetColour(cr, ink);
         cairo_stroke(cr);
     }
@@ -959,6 +1055,8 @@ void DivingCar(Canvas& canvas) {
     cairo_stroke(cr);
 }
 
+namespace {
+
 // Show dancers: feathered head-dress, short skirt, one leg kicked high.
 void Dancer(Canvas& canvas, bool second) {
     cairo_t* cr = canvas.cr();
@@ -995,6 +1093,8 @@ void Dancer(Canvas& canvas, bool second) {
     DrawFigure(cr, f);
 }
 
+}  // namespace
+
 // The villain, full length in profile, bare-headed so the helmet can be put on him: his head is
 // centred on x = 105 with its crown near the top, where the helmet's dome lands when it is drawn
 // at the same x, 5 px higher.
@@ -1022,55 +1122,41 @@ void Villain(Canvas& canvas) {
     // a cape behind him, from the shoulders down to the calves, flaring backwards
     const Point neck = j.neck;
     const double knee = std::max(j.knee[0].y, j.knee[1].y);
-    PolygonPath(cr, {{neck.x + 16, neck.y}, {neck.x - 22, neck.y + 4}, {neck.x - 58, knee + 40},
-                     {neck.x - 20, knee + 30}, {neck.x + 10, knee + 46}});
+    PolygonPath(cr, {{neck.x + 16, neck.y},
+                     {neck.x - 22, neck.y + 4},
+                     {neck.x - 58, knee + 40},
+                     {neck.x - 20, knee + 30},
+                     {neck.x + 10, knee + 46}});
     InkShape(cr, Hex(0x8A1420), Hex(kInk), InkWidth(height));
     DrawFigure(cr, f);
 }
 
-void Keyed(PictureMap& out, int guid, int w, int h, void (*draw)(Canvas&)) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    PutKeyedPng(out, guid, canvas);
+void Fresco(Canvas& canvas) {
+    DrawFresco(canvas, 1.0);
 }
-}  // namespace
-
-void BuildMountainScenes(PictureMap& out) {
-    Keyed(out, 1, 640, 480, TitleOverlay);
-    {
-        Canvas fresco(1024, 608);
-        Fresco(fresco, 1.0);
-        PutJpeg(out, 3, fresco);
-        Canvas zoomed(1024, 608);
-        Fresco(zoomed, 1.9);
-        PutJpeg(out, 4, zoomed);
-    }
-    {
-        Canvas glow(640, 480);
-        GlowMap(glow, false);
-        PutKeyedJpeg(out, 6, glow);
-        Canvas glow2(640, 480);
-        GlowMap(glow2, true);
-        PutKeyedJpeg(out, 7, glow2);
-    }
-    Keyed(out, 8, 640, 480, [](Canvas& c) { DrawMountain(c, Mood::Dark); });
-    Keyed(out, 9, 640, 480, [](Canvas& c) { DrawMountain(c, Mood::Light); });
-    Keyed(out, 10, 640, 480, [](Canvas& c) { DrawMountain(c, Mood::Topless); });
-    Keyed(out, 11, 640, 480, Agent);
-    Keyed(out, 12, 640, 480, Villains);
-    {
-        Canvas blast(640, 480);
-        BlastMap(blast);
-        PutGreyJpeg(out, 27, blast);
-        Canvas blast2(640, 480);
-        SecondBlastMap(blast2);
-        PutGreyJpeg(out, 28, blast2);
-    }
-    Keyed(out, 15, 210, 455, Villain);
-    Keyed(out, 29, 326, 250, HelpInTheSky);
-    Keyed(out, 30, 250, 205, DivingCar);
-    Keyed(out, 31, 110, 240, [](Canvas& c) { Dancer(c, false); });
-    Keyed(out, 32, 160, 360, [](Canvas& c) { Dancer(c, true); });
+void ZoomedFresco(Canvas& canvas) {
+    DrawFresco(canvas, 1.9);
+}
+void SoftGlowMap(Canvas& canvas) {
+    GlowMap(canvas, false);
+}
+void StrongGlowMap(Canvas& canvas) {
+    GlowMap(canvas, true);
+}
+void DarkMountain(Canvas& canvas) {
+    DrawMountain(canvas, Mood::Dark);
+}
+void LitMountain(Canvas& canvas) {
+    DrawMountain(canvas, Mood::Light);
+}
+void ToplessMountain(Canvas& canvas) {
+    DrawMountain(canvas, Mood::Topless);
+}
+void LeftDancer(Canvas& canvas) {
+    Dancer(canvas, false);
+}
+void RightDancer(Canvas& canvas) {
+    Dancer(canvas, true);
 }
 
 }  // namespace assets::scene

@@ -1,6 +1,6 @@
 // Stills: the credits page, six frames from imaginary movies shown before the explosion, and the
 // closing pictures (seven full-frame stills and two framed pictures on black).
-#include "AssetBuilder/Pictures/SceneGroups.h"
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
@@ -15,16 +15,16 @@ constexpr double kPi = 3.14159265358979323846;
 void FilmFinish(Canvas& canvas, uint64_t seed) {
     Blur(canvas, 1, 1);
     Random rnd(seed);
-    AddGrain(canvas, rnd, 10);
-    Vignette(canvas, 0.45);
+    AddGrain(canvas, rnd, 10, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.45, Falloff::kSquare);
     Letterbox(canvas.cr(), canvas.width(), canvas.height(), 56);
 }
 
 void StillFinish(Canvas& canvas, uint64_t seed) {
     Blur(canvas, 1, 1);
     Random rnd(seed);
-    AddGrain(canvas, rnd, 6);
-    Vignette(canvas, 0.35);
+    AddGrain(canvas, rnd, 6, Grain::kOpaqueOnly);
+    Vignette(canvas, 0.35, Falloff::kSquare);
 }
 
 Figure Person(Point pelvis, double height, View view) {
@@ -53,6 +53,8 @@ void Silhouette(cairo_t* cr, Figure f, Rgb colour) {
 // ---------------------------------------------------------------------------------------------
 // Credits
 
+}  // namespace
+
 void Credits(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     FillVertical(cr, 0, 0, 640, 480, {{0, Hex(0x0A0A1E)}, {0.6, Hex(0x1E1034)}, {1, Hex(0x3A1430)}});
@@ -76,8 +78,8 @@ void Credits(Canvas& canvas) {
         const char* role;
         const char* name;
     };
-    const Line lines[] = {{"code", "Kovrik"},         {"graphics", "Pelmarov"}, {"more graphics", "Sorvanik"},
-                          {"music", "Rorozu"},        {"sync", "Zori"},         {"mountain", "played by itself"}};
+    const Line lines[] = {{"code", "Kovrik"},  {"graphics", "Pelmarov"}, {"more graphics", "Sorvanik"},
+                          {"music", "Rorozu"}, {"sync", "Zori"},         {"mountain", "played by itself"}};
     double y = 150;
     for (const Line& l : lines) {
         double w, h;
@@ -94,9 +96,10 @@ void Credits(Canvas& canvas) {
     SetColour(cr, gold, 0.6);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
-    CentredText(cr, "greetings to everyone who still watches demos", "DejaVu Sans 15", 320, y + 28, soft, ink, 0);
-    CentredText(cr, "no mountains were harmed in the making", "DejaVu Serif Italic 14", 320, y + 56, Tint(soft, -0.2),
-                ink, 0);
+    CentredText(cr, "greetings to everyone who still watches demos", "DejaVu Sans 15", 320, y + 28, soft, ink,
+                0);
+    CentredText(cr, "no mountains were harmed in the making", "DejaVu Serif Italic 14", 320, y + 56,
+                Tint(soft, -0.2), ink, 0);
     // the studio's mountain as a small emblem at the bottom
     cairo_save(cr);
     const double s = 100.0 / 640;
@@ -107,11 +110,15 @@ void Credits(Canvas& canvas) {
     SetColour(cr, gold);
     cairo_fill(cr);
     Random grain(92);
-    AddGrain(canvas, grain, 4);
+    AddGrain(canvas, grain, 4, Grain::kOpaqueOnly);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // Movie stills
+
+}  // namespace
 
 // 1: a spy on a rooftop over the city at night.
 void MovieRooftop(Canvas& canvas) {
@@ -128,8 +135,8 @@ void MovieRooftop(Canvas& canvas) {
         while (x < 650) {
             const double w = rnd.Range(40, 90), h = rnd.Range(120, 280) * (layer ? 0.8 : 1.0);
             const Rgb wall = layer ? Hex(0x141828) : Hex(0x222840);
-            Facade(cr, rnd, x, 480 - h + layer * 40, w, h, wall, static_cast<int>(w / 14), static_cast<int>(h / 16),
-                   layer ? 0.35 : 0.2);
+            Facade(cr, rnd, x, 480 - h + layer * 40, w, h, wall, static_cast<int>(w / 14),
+                   static_cast<int>(h / 16), layer ? 0.35 : 0.2);
             x += w + rnd.Range(2, 12);
         }
     }
@@ -150,7 +157,8 @@ void MovieRooftop(Canvas& canvas) {
 // 2: a red car racing along a mountain road at sunset.
 void MovieMountainRoad(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
-    FillVertical(cr, 0, 0, 640, 480, {{0, Hex(0x3A2A6A)}, {0.45, Hex(0xE0704A)}, {0.7, Hex(0xFFC070)}, {1, Hex(0xFFE0A0)}});
+    FillVertical(cr, 0, 0, 640, 480,
+                 {{0, Hex(0x3A2A6A)}, {0.45, Hex(0xE0704A)}, {0.7, Hex(0xFFC070)}, {1, Hex(0xFFE0A0)}});
     Glow(cr, 140, 250, 160, Hex(0xFFF0B0), 0.7, false);
     cairo_save(cr);
     cairo_translate(cr, 180, 40);
@@ -208,7 +216,8 @@ void MovieDuel(Canvas& canvas) {
     FillVertical(cr, 0, 0, 640, 300, {{0, Hex(0xE8D0A0)}, {1, Hex(0xFFF0D0)}});
     Glow(cr, 320, 90, 120, Hex(0xFFFFFF), 0.9, false);
     FillVertical(cr, 0, 290, 640, 190, {{0, Hex(0xC8A070)}, {1, Hex(0x7A5A3A)}});
-    PolygonPath(cr, {{0, 292}, {120, 270}, {200, 282}, {330, 268}, {460, 284}, {640, 272}, {640, 294}, {0, 294}});
+    PolygonPath(cr,
+                {{0, 292}, {120, 270}, {200, 282}, {330, 268}, {460, 284}, {640, 272}, {640, 294}, {0, 294}});
     SetColour(cr, Hex(0xA08060));
     cairo_fill(cr);
     for (int side = -1; side <= 1; side += 2) {
@@ -424,19 +433,24 @@ void MovieNoir(Canvas& canvas) {
     FilmFinish(canvas, 112);
 }
 
+namespace {
+
 // ---------------------------------------------------------------------------------------------
 // Closing stills
+
+}  // namespace
 
 // fin01: dawn over the mountain with its summit gone, smoke trailing off.
 void FinDawn(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
-    FillVertical(cr, 0, 0, 640, 480, {{0, Hex(0x2A3A7A)}, {0.45, Hex(0xC07AA0)}, {0.7, Hex(0xFFB890)}, {1, Hex(0xFFE0B0)}});
+    FillVertical(cr, 0, 0, 640, 480,
+                 {{0, Hex(0x2A3A7A)}, {0.45, Hex(0xC07AA0)}, {0.7, Hex(0xFFB890)}, {1, Hex(0xFFE0B0)}});
     // smoke drifting from the broken top
     Random rnd(121);
     for (int k = 0; k < 26; ++k) {
         const double t = k / 25.0;
-        Glow(cr, 310 + t * 300 + rnd.Range(-10, 10), 180 - t * 140 + rnd.Range(-10, 10), 30 + t * 50, Hex(0x6A5A70),
-             0.5 * (1 - t * 0.6), false);
+        Glow(cr, 310 + t * 300 + rnd.Range(-10, 10), 180 - t * 140 + rnd.Range(-10, 10), 30 + t * 50,
+             Hex(0x6A5A70), 0.5 * (1 - t * 0.6), false);
     }
     ToplessMountainPath(cr);
     FillPathVertical(cr, 180, 480, {{0, Hex(0x5A3A5A)}, {1, Hex(0x1A1426)}});
@@ -600,7 +614,8 @@ void FinBeach(Canvas& canvas) {
         cairo_move_to(cr, 190, 150);
         cairo_curve_to(cr, 190 + std::cos(a) * 60, 120 + std::sin(a) * 40, 190 + std::cos(a) * 120,
                        150 + std::sin(a) * 50, 190 + std::cos(a) * 150, 190 + std::sin(a) * 40);
-        cairo_curve_to(cr, 190 + std::cos(a) * 110, 160 + std::sin(a) * 30, 190 + std::cos(a) * 60, 150, 190, 156);
+        cairo_curve_to(cr, 190 + std::cos(a) * 110, 160 + std::sin(a) * 30, 190 + std::cos(a) * 60, 150, 190,
+                       156);
         cairo_close_path(cr);
         InkShape(cr, Hex(0x2A8A3A), ink, 2, 0.3);
     }
@@ -616,7 +631,9 @@ void FinBeach(Canvas& canvas) {
     w.pose.arm[0][0] = -120, w.pose.arm[0][1] = -165;  // waving
     w.pose.arm[1][0] = 25, w.pose.arm[1][1] = -60;     // the cocktail held up
     const Joints j = DrawFigure(cr, w);
-    PolygonPath(cr, {{j.hand[1].x - 12, j.hand[1].y - 30}, {j.hand[1].x + 12, j.hand[1].y - 30}, {j.hand[1].x, j.hand[1].y - 8}});
+    PolygonPath(cr, {{j.hand[1].x - 12, j.hand[1].y - 30},
+                     {j.hand[1].x + 12, j.hand[1].y - 30},
+                     {j.hand[1].x, j.hand[1].y - 8}});
     InkShape(cr, Hex(0xF08AB0), ink, 1.5, 0.3);
     cairo_move_to(cr, j.hand[1].x + 4, j.hand[1].y - 28);
     cairo_line_to(cr, j.hand[1].x + 14, j.hand[1].y - 44);
@@ -686,7 +703,8 @@ void FinMeadow(Canvas& canvas) {
         const double cx = 60 + k * 170 + rnd.Range(-30, 30), cy = rnd.Range(40, 100);
         for (int b = 0; b < 6; ++b) {
             cairo_new_sub_path(cr);
-            cairo_arc(cr, cx + (b - 2.5) * 18, cy - (b % 3 == 1 ? 14 : 0) - (b == 2 ? 10 : 0), rnd.Range(16, 26), 0, 2 * kPi);
+            cairo_arc(cr, cx + (b - 2.5) * 18, cy - (b % 3 == 1 ? 14 : 0) - (b == 2 ? 10 : 0),
+                      rnd.Range(16, 26), 0, 2 * kPi);
         }
         FillShaded(cr, Hex(0xF4F8FF), 0.08);
         cairo_new_path(cr);
@@ -695,7 +713,8 @@ void FinMeadow(Canvas& canvas) {
     cairo_translate(cr, 0, 40);
     MountainPath(cr);
     cairo_restore(cr);
-    FillPathVertical(cr, 158, 400, {{0, Hex(0xFFFFFF)}, {0.22, Hex(0xE0E4F0)}, {0.4, Hex(0x9A94AA)}, {1, Hex(0x5A6A7A)}});
+    FillPathVertical(cr, 158, 400,
+                     {{0, Hex(0xFFFFFF)}, {0.22, Hex(0xE0E4F0)}, {0.4, Hex(0x9A94AA)}, {1, Hex(0x5A6A7A)}});
     cairo_move_to(cr, 0, 480);
     for (int x = 0; x <= 640; x += 8) cairo_line_to(cr, x, 330 + 20 * std::sin(x * 0.01 + 1));
     cairo_line_to(cr, 640, 480);
@@ -798,7 +817,8 @@ void FinClapper(Canvas& canvas) {
     cairo_clip_preserve(cr);
     SetColour(cr, Hex(0xF0F0F0));
     cairo_fill(cr);
-    for (double x = 20; x < 380; x += 48) PolygonPath(cr, {{x, 144}, {x + 24, 144}, {x + 48, 110}, {x + 24, 110}});
+    for (double x = 20; x < 380; x += 48)
+        PolygonPath(cr, {{x, 144}, {x + 24, 144}, {x + 48, 110}, {x + 24, 110}});
     SetColour(cr, ink);
     cairo_fill(cr);
     cairo_restore(cr);
@@ -826,33 +846,6 @@ void FinClapper(Canvas& canvas) {
     SetColour(cr, chalk, 0.7);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
-}
-
-template <typename Draw>
-void Plain(PictureMap& out, int guid, int w, int h, Draw draw) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    PutPlainPng(out, guid, canvas);
-}
-}  // namespace
-
-void BuildStills(PictureMap& out) {
-    Plain(out, 0, 640, 480, Credits);
-    Plain(out, 74, 640, 480, MovieRooftop);
-    Plain(out, 75, 640, 480, MovieMountainRoad);
-    Plain(out, 76, 640, 480, MovieDuel);
-    Plain(out, 77, 640, 480, MovieRocket);
-    Plain(out, 78, 640, 480, MovieUnderwater);
-    Plain(out, 79, 640, 480, MovieNoir);
-    Plain(out, 87, 640, 480, FinDawn);
-    Plain(out, 88, 640, 480, FinRoad);
-    Plain(out, 89, 640, 480, FinJail);
-    Plain(out, 90, 640, 480, FinNewspaper);
-    Plain(out, 91, 640, 480, FinBeach);
-    Plain(out, 92, 640, 480, FinRoulette);
-    Plain(out, 93, 640, 480, FinMeadow);
-    Plain(out, 94, 396, 303, FinSnapshot);
-    Plain(out, 95, 395, 307, FinClapper);
 }
 
 }  // namespace assets::scene

@@ -130,15 +130,6 @@ void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double
     cairo_paint(cr);
 }
 
-void Vignette(cairo_t* cr, double w, double h, double strength) {
-    const double reach = std::hypot(w, h) / 2;
-    PatternPtr pattern(cairo_pattern_create_radial(w / 2, h / 2, reach * 0.4, w / 2, h / 2, reach));
-    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, 0, 0, 0, 0);
-    cairo_pattern_add_color_stop_rgba(pattern.get(), 1, 0, 0, 0, strength);
-    cairo_set_source(cr, pattern.get());
-    cairo_paint(cr);
-}
-
 void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1) {
     constexpr int kSteps = 32;
     std::vector<std::pair<double, double>> left, right;
@@ -164,40 +155,6 @@ void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1) {
     for (const auto& [x, y] : left) cairo_line_to(cr, x, y);
     for (auto it = right.rbegin(); it != right.rend(); ++it) cairo_line_to(cr, it->first, it->second);
     cairo_close_path(cr);
-}
-
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    r = std::min({r, w / 2, h / 2});
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
-    cairo_close_path(cr);
-}
-
-
-void AddGrain(Canvas& canvas, Random& random, int amount) {
-    cairo_surface_flush(canvas.surface());
-    uint8_t* data = cairo_image_surface_get_data(canvas.surface());
-    const int stride = cairo_image_surface_get_stride(canvas.surface());
-    const int span = 2 * amount + 1;
-    for (int y = 0; y < canvas.height(); ++y) {
-        uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
-        for (int x = 0; x < canvas.width(); ++x) {
-            const uint32_t p = row[x];
-            const int a = static_cast<int>(p >> 24);
-            if (a == 0) continue;
-            const int offset = static_cast<int>(random.Next() % static_cast<uint32_t>(span)) - amount;
-            // premultiplied storage: a channel may never exceed its pixel's alpha
-            const auto shift = [&](int c) {
-                return static_cast<uint32_t>(std::clamp(c + offset * a / 255, 0, a));
-            };
-            row[x] = (static_cast<uint32_t>(a) << 24) | (shift(static_cast<int>((p >> 16) & 0xFF)) << 16) |
-                     (shift(static_cast<int>((p >> 8) & 0xFF)) << 8) | shift(static_cast<int>(p & 0xFF));
-        }
-    }
-    cairo_surface_mark_dirty(canvas.surface());
 }
 
 double DrawLettering(cairo_t* cr, const std::string& markup, const LetterStyle& style, double x, double y,

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "AssetBuilder/Pictures/PictureKit.h"
-#include "AssetBuilder/Pictures/Pictures.h"
+#include "AssetBuilder/Pictures/Manifest.h"
 
 namespace assets {
 
@@ -36,17 +36,9 @@ void OutlineThenFill(cairo_t* cr, uint32_t outline, double width);
 // Radial glow: `rgb` at opacity `alpha` in the centre fading to nothing at `radius`, painted over.
 void Glow(cairo_t* cr, double cx, double cy, double radius, uint32_t rgb, double alpha);
 
-// Darkens towards the corners of a w x h picture, up to `strength` opacity of black, like a lens.
-void Vignette(cairo_t* cr, double w, double h, double strength);
-
-// Path helpers: they only add to the current path.
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
+// Path helper: only adds to the current path.
 // A band along the cubic Bezier p0..p3 whose width runs from w0 at p0 to w1 at p3 (trunks, cords).
 void TaperedPath(cairo_t* cr, const double p[4][2], double w0, double w1);
-
-// Film grain: every channel of every pixel moves by up to +-amount (0..255 scale), the same offset
-// on all three channels so colours keep their hue; fully transparent pixels are left alone.
-void AddGrain(Canvas& canvas, Random& random, int amount);
 
 // How lettering is painted: a vertical gradient fill, a dark outline, and an opaque drop shadow
 // (opaque so that it survives keying; a soft shadow would turn into key green).
@@ -80,9 +72,6 @@ void LetterCard(Canvas& canvas, const std::string& markup, const LetterStyle& st
 inline constexpr double kDisplaySlope = 0.4877;  // tan(26 degrees)
 inline constexpr double kDigitGlyphW = 42.0;
 inline constexpr double kDigitGlyphH = 62.0;
-inline constexpr int kDigitPictureW = 48;
-inline constexpr int kDigitPictureH = 90;
-inline constexpr int kColonPictureW = 60;
 // Where the glyph's origin sits inside a digit picture.
 inline constexpr double kDigitOriginX = 3.0;
 inline constexpr double kDigitOriginY = 2.0;
@@ -105,11 +94,6 @@ inline constexpr int kColonSlot = 2;
 // 3 px above the colon picture's top edge at its left side.
 inline constexpr double kColonOriginX = 0.0;
 inline constexpr double kColonOriginY = -3.0;
-inline constexpr double kColonCentre = kColonPictureW / 2.0;
-
-// The three families that make up BuildSpritePictures.
-void BuildTextPictures(PictureMap& out);
-void BuildCounterPictures(PictureMap& out);
-void BuildSmallSprites(PictureMap& out);
+inline constexpr double kColonCentre = ManifestRow("pelmarov/digit_small_points.png").size.width / 2.0;
 
 }  // namespace assets

@@ -4,6 +4,7 @@
 // any background and keys without a fringe. Also the family's entry point.
 #include <cmath>
 
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
@@ -64,12 +65,11 @@ void DrawBomb(Canvas& canvas, double scale) {
     cairo_stroke(cr);
 }
 
-// --- the bomber -----------------------------------------------------------------------------------
-// A four-engined silver bomber in profile, nose left, seen from its left side.
-void DrawBomber(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const double rim = 2.0;
-    // far wing tip peeking above the fuselage
+}  // namespace
+namespace {
+
+// The far wing tip peeking above the fuselage.
+void BomberFarWing(cairo_t* cr, double rim) {
     cairo_move_to(cr, 96, 40);
     cairo_line_to(cr, 150, 22);
     cairo_line_to(cr, 160, 24);
@@ -77,7 +77,10 @@ void DrawBomber(Canvas& canvas) {
     cairo_close_path(cr);
     SetLinear(cr, 0, 22, 0, 42, {0x8A9098, 0x5A6068});
     FillAndOutline(cr, kInk, rim);
-    // tail fin: tall with a curved leading edge
+}
+
+// The tail fin: tall with a curved leading edge.
+void BomberTailFin(cairo_t* cr, double rim) {
     cairo_move_to(cr, 186, 34);
     cairo_curve_to(cr, 200, 24, 208, 8, 218, 4);
     cairo_line_to(cr, 230, 4);
@@ -85,7 +88,10 @@ void DrawBomber(Canvas& canvas) {
     cairo_close_path(cr);
     SetLinear(cr, 186, 0, 234, 0, {0xD8DCE0, 0x9AA2AA});
     FillAndOutline(cr, kInk, rim);
-    // fuselage: a long rounded tube narrowing to the tail
+}
+
+// The fuselage: a long rounded tube narrowing to the tail.
+void BomberFuselage(cairo_t* cr, double rim) {
     cairo_move_to(cr, 24, 30);
     cairo_line_to(cr, 180, 30);
     cairo_curve_to(cr, 205, 31, 225, 33, 236, 36);
@@ -97,7 +103,10 @@ void DrawBomber(Canvas& canvas) {
     cairo_close_path(cr);
     SetLinear(cr, 0, 30, 0, 54, {0xFAFBFC, 0xC4CAD0, 0x8A929A, 0x5A6068});
     FillAndOutline(cr, kInk, rim);
-    // glazed nose: dark glass panes in a frame
+}
+
+// The glazed nose: dark glass panes in a frame.
+void BomberNose(cairo_t* cr) {
     cairo_save(cr);
     EllipsePath(cr, 18, 42, 15, 11);
     cairo_clip(cr);
@@ -113,14 +122,20 @@ void DrawBomber(Canvas& canvas) {
     cairo_line_to(cr, 34, 41);
     cairo_stroke(cr);
     cairo_restore(cr);
-    // cockpit windows and the row of side windows
+}
+
+// Cockpit windows and the row of side windows.
+void BomberWindows(cairo_t* cr) {
     RoundedRect(cr, 36, 32, 16, 6, 2);
     SetHex(cr, 0x203650);
     cairo_fill(cr);
     for (int i = 0; i < 3; ++i) EllipsePath(cr, 150 + i * 9, 38, 2.5, 2.5);
     SetHex(cr, 0x203650);
     cairo_fill(cr);
-    // tailplane, seen edge-on
+}
+
+// The tailplane, seen edge-on.
+void BomberTailplane(cairo_t* cr, double rim) {
     cairo_move_to(cr, 200, 40);
     cairo_line_to(cr, 238, 38);
     cairo_line_to(cr, 238, 43);
@@ -128,7 +143,10 @@ void DrawBomber(Canvas& canvas) {
     cairo_close_path(cr);
     SetHex(cr, 0xA8B0B8);
     FillAndOutline(cr, kInk, rim);
-    // near wing and two engines hanging from it
+}
+
+// The near wing and two engines hanging from it.
+void BomberNearWing(cairo_t* cr, double rim) {
     cairo_move_to(cr, 82, 44);
     cairo_line_to(cr, 140, 44);
     cairo_line_to(cr, 134, 50);
@@ -149,7 +167,10 @@ void DrawBomber(Canvas& canvas) {
         SetHex(cr, 0x30343A);
         cairo_fill(cr);
     }
-    // insignia on the rear fuselage: the villain's V in a white roundel
+}
+
+// Insignia on the rear fuselage: the villain's V in a white roundel.
+void BomberInsignia(cairo_t* cr) {
     EllipsePath(cr, 176, 42, 8, 8);
     SetHex(cr, 0xF4F4F4);
     FillAndOutline(cr, 0x202060, 2.0);
@@ -160,15 +181,34 @@ void DrawBomber(Canvas& canvas) {
     cairo_set_line_width(cr, 2.5);
     cairo_stroke(cr);
 }
+}  // namespace
+
+// --- the bomber -----------------------------------------------------------------------------------
+// A four-engined silver bomber in profile, nose left, seen from its left side.
+void DrawBomber(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const double rim = 2.0;
+    BomberFarWing(cr, rim);
+    BomberTailFin(cr, rim);
+    BomberFuselage(cr, rim);
+    BomberNose(cr);
+    BomberWindows(cr);
+    BomberTailplane(cr, rim);
+    BomberNearWing(cr, rim);
+    BomberInsignia(cr);
+}
+
+namespace {
 
 // --- the parachute and its cow ----------------------------------------------------------------------
 // The cords of the parachute meet at kHarnessX, kParachuteKnotY; the scene hangs the canopy so that
 // its row 0.8 * height falls on the cow's row 0, so the knot lands on the cow's harness ring.
-constexpr int kParachuteW = 120, kParachuteH = 120;
-constexpr int kCowW = 120, kCowH = 100;
 constexpr double kHarnessX = 60.0;
 constexpr double kParachuteKnotY = 108.0;
-constexpr double kCowRingY = kParachuteKnotY - 0.8 * kParachuteH;  // the knot in the cow's rows
+// the knot in the cow's rows
+constexpr double kCowRingY = kParachuteKnotY - 0.8 * ManifestRow("sorvanik/parachute.png").size.height;
+
+}  // namespace
 
 void DrawParachute(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -223,18 +263,20 @@ void DrawParachute(Canvas& canvas) {
     SetHex(cr, 0xC8CCD0);
     FillAndOutline(cr, kInk, 1.5);
 }
+namespace {
 
-void DrawCow(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const double rim = 2.0;
-    // harness straps from the ring to the girth bands
+// Harness straps from the ring to the girth bands.
+void CowHarnessStraps(cairo_t* cr) {
     SetHex(cr, 0x6A4020);
     cairo_set_line_width(cr, 4.0);
     cairo_move_to(cr, 40, 44);
     cairo_line_to(cr, kHarnessX, kCowRingY + 4);
     cairo_line_to(cr, 86, 44);
     cairo_stroke(cr);
-    // legs: dangling, slightly splayed, with dark hooves
+}
+
+// Legs: dangling, slightly splayed, with dark hooves.
+void CowLegs(cairo_t* cr, double rim) {
     for (auto [x, dx] : {std::pair{34.0, -5.0}, {46.0, -2.0}, {80.0, 2.0}, {92.0, 5.0}}) {
         cairo_move_to(cr, x - 5, 60);
         cairo_line_to(cr, x + 5, 60);
@@ -247,7 +289,10 @@ void DrawCow(Canvas& canvas) {
         SetHex(cr, 0x2A2018);
         FillAndOutline(cr, kInk, rim);
     }
-    // tail hanging down with a tuft
+}
+
+// The tail hanging down with a tuft.
+void CowTail(cairo_t* cr) {
     cairo_move_to(cr, 104, 46);
     cairo_curve_to(cr, 114, 52, 110, 66, 112, 76);
     SetHex(cr, kInk);
@@ -256,7 +301,10 @@ void DrawCow(Canvas& canvas) {
     EllipsePath(cr, 112, 79, 3.5, 5);
     SetHex(cr, 0x3A2A1A);
     FillAndOutline(cr, kInk, 1.5);
-    // body: white with black patches
+}
+
+// The body: white with black patches.
+void CowBody(cairo_t* cr, double rim) {
     RoundedRect(cr, 24, 36, 84, 34, 15);
     SetLinear(cr, 0, 36, 0, 70, {0xFFFFFF, 0xE8E4DC, 0xC0BAB0});
     cairo_fill(cr);
@@ -274,17 +322,26 @@ void DrawCow(Canvas& canvas) {
     SetHex(cr, kInk);
     cairo_set_line_width(cr, rim);
     cairo_stroke(cr);
-    // udder
+}
+
+// The udder.
+void CowUdder(cairo_t* cr, double rim) {
     EllipsePath(cr, 84, 70, 8, 5);
     SetHex(cr, 0xF4A8B0);
     FillAndOutline(cr, kInk, rim);
-    // girth bands of the harness
+}
+
+// Girth bands of the harness.
+void CowGirthBands(cairo_t* cr) {
     for (double x : {40.0, 86.0}) {
         cairo_rectangle(cr, x - 3, 35, 6, 36);
         SetHex(cr, 0x7A4A24);
         FillAndOutline(cr, 0x2A1408, 1.2);
     }
-    // head: facing left, with horns, ears, a pink muzzle and wide worried eyes
+}
+
+// The head: facing left, with horns, ears, a pink muzzle and wide worried eyes.
+void CowHead(cairo_t* cr, double rim) {
     cairo_move_to(cr, 6, 22);
     cairo_curve_to(cr, 0, 16, 6, 12, 12, 20);
     cairo_move_to(cr, 28, 20);
@@ -317,7 +374,10 @@ void DrawCow(Canvas& canvas) {
     }
     SetHex(cr, kInk);
     cairo_fill(cr);
-    // bell under the chin
+}
+
+// A bell under the chin.
+void CowBell(cairo_t* cr) {
     cairo_move_to(cr, 16, 56);
     cairo_line_to(cr, 26, 56);
     cairo_line_to(cr, 28, 66);
@@ -325,11 +385,29 @@ void DrawCow(Canvas& canvas) {
     cairo_close_path(cr);
     SetLinear(cr, 14, 0, 28, 0, {0xFFE890, 0xC89010});
     FillAndOutline(cr, kInk, 1.5);
-    // the harness ring, where the parachute's cords meet
+}
+
+// The harness ring, where the parachute's cords meet.
+void CowHarnessRing(cairo_t* cr) {
     EllipsePath(cr, kHarnessX, kCowRingY, 4.0, 4.0);
     cairo_set_line_width(cr, 2.5);
     SetHex(cr, 0xB8BCC0);
     cairo_stroke(cr);
+}
+}  // namespace
+
+void DrawCow(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const double rim = 2.0;
+    CowHarnessStraps(cr);
+    CowLegs(cr, rim);
+    CowTail(cr);
+    CowBody(cr, rim);
+    CowUdder(cr, rim);
+    CowGirthBands(cr);
+    CowHead(cr, rim);
+    CowBell(cr);
+    CowHarnessRing(cr);
 }
 
 // --- the helmet ------------------------------------------------------------------------------------
@@ -463,8 +541,12 @@ void DrawElephant(Canvas& canvas) {
     }
 }
 
+namespace {
+
 // --- dollars -------------------------------------------------------------------------------------
 const LetterStyle kDollarSign{"DejaVu Sans Bold", 0xFFF6B0, 0xE0A010, 0x302000, 2.5, 0x5A3A00, 2, 2};
+
+}  // namespace
 
 void DrawBanknote(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -569,9 +651,10 @@ void DrawCoinStack(Canvas& canvas) {
     cairo_restore(cr);
 }
 
+namespace {
+
 // --- the flying heads -------------------------------------------------------------------------------
 // Two characters, three moods each: calm, shouting, and singed by the blast.
-constexpr int kHeadW = 80, kHeadH = 96;
 
 enum class Mood { kCalm, kShout, kSinged };
 
@@ -784,6 +867,8 @@ void DrawHeadB(Canvas& canvas, Mood mood) {
     Mouth(cr, mood, true);
 }
 
+}  // namespace
+
 // --- the pictures nothing draws ---------------------------------------------------------------------
 void DrawSmallMountain(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
@@ -833,41 +918,29 @@ void DrawChain(Canvas& canvas) {
     }
 }
 
-template <typename DrawFn>
-std::vector<uint8_t> Keyed(int w, int h, DrawFn draw) {
-    Canvas canvas(w, h);
-    draw(canvas);
-    return EncodeKeyedPng(canvas);
+void DrawBigBomb(Canvas& canvas) {
+    DrawBomb(canvas, 1.0);
 }
-
-}  // namespace
-
-void BuildSmallSprites(PictureMap& out) {
-    out[5] = Keyed(160, 120, DrawSmallMountain);
-    out[13] = Keyed(120, 240, DrawElephant);
-    out[24] = Keyed(160, 40, DrawChain);
-    out[25] = Keyed(84, 68, [](Canvas& c) { DrawBomb(c, 1.0); });
-    out[26] = Keyed(42, 34, [](Canvas& c) { DrawBomb(c, 0.5); });
-    out[33] = Keyed(240, 80, DrawBomber);
-    out[35] = Keyed(kCowW, kCowH, DrawCow);
-    out[36] = Keyed(kParachuteW, kParachuteH, DrawParachute);
-    out[37] = Keyed(210, 90, DrawHelmet);
-    out[40] = Keyed(64, 64, DrawBanknote);
-    out[41] = Keyed(64, 64, DrawCoin);
-    out[42] = Keyed(64, 64, DrawDollarSign);
-    out[43] = Keyed(64, 64, DrawMoneyBag);
-    out[44] = Keyed(64, 64, DrawCoinStack);
-    const Mood moods[3] = {Mood::kCalm, Mood::kShout, Mood::kSinged};
-    for (int i = 0; i < 3; ++i) {
-        out[81 + i] = Keyed(kHeadW, kHeadH, [&](Canvas& c) { DrawHeadA(c, moods[i]); });
-        out[84 + i] = Keyed(kHeadW, kHeadH, [&](Canvas& c) { DrawHeadB(c, moods[i]); });
-    }
+void DrawSmallBomb(Canvas& canvas) {
+    DrawBomb(canvas, 0.5);
 }
-
-void BuildSpritePictures(PictureMap& out) {
-    BuildTextPictures(out);
-    BuildCounterPictures(out);
-    BuildSmallSprites(out);
+void DrawCalmHeadA(Canvas& canvas) {
+    DrawHeadA(canvas, Mood::kCalm);
+}
+void DrawShoutingHeadA(Canvas& canvas) {
+    DrawHeadA(canvas, Mood::kShout);
+}
+void DrawSingedHeadA(Canvas& canvas) {
+    DrawHeadA(canvas, Mood::kSinged);
+}
+void DrawCalmHeadB(Canvas& canvas) {
+    DrawHeadB(canvas, Mood::kCalm);
+}
+void DrawShoutingHeadB(Canvas& canvas) {
+    DrawHeadB(canvas, Mood::kShout);
+}
+void DrawSingedHeadB(Canvas& canvas) {
+    DrawHeadB(canvas, Mood::kSinged);
 }
 
 }  // namespace assets

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "AssetBuilder/Pictures/Drawings.h"
 #include "AssetBuilder/Pictures/SpriteKit.h"
 
 namespace assets {
@@ -27,24 +28,10 @@ const LetterStyle kWestern{"DejaVu Serif Condensed Bold", 0xFFE8B0, 0xC07828, 0x
 const LetterStyle kRedWire{"DejaVu Sans Bold", 0xFF6A50, 0xC80808, 0x200000, 4.0, 0x000000, 4, 4};
 const LetterStyle kGreenWire{"DejaVu Sans Bold", 0x80F09A, 0x20C040, 0x001A08, 4.0, 0x000000, 4, 4};
 
-std::vector<uint8_t> KeyedCaption(int w, int h, const std::string& markup, const LetterStyle& style,
-                                  double margin = 2.0, Align align = Align::kCentre) {
-    Canvas canvas(w, h);
-    LetterCard(canvas, markup, style, margin, align);
-    return EncodeKeyedPng(canvas);
-}
-
-// A caption tilted clockwise by `degrees`, as large as the card allows.
-std::vector<uint8_t> TiltedCaption(int w, int h, const std::string& markup, const LetterStyle& style,
-                                   double degrees) {
-    Canvas canvas(w, h);
-    LetterCard(canvas, markup, style, 2.0, Align::kCentre, degrees);
-    return EncodeKeyedPng(canvas);
-}
+}  // namespace
 
 // "Snap!" on a jagged comic burst, the sound of the pliers.
-std::vector<uint8_t> SnapCaption() {
-    Canvas canvas(550, 250);
+void Snap(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     Random random(59);
     cairo_new_path(cr);
@@ -58,12 +45,10 @@ std::vector<uint8_t> SnapCaption() {
     SetRadial(cr, 275, 125, 270, {0xFFE040, 0xFF8A10, 0xD82808});
     FillAndOutline(cr, 0x000000, 5.0);
     DrawLettering(cr, "Snap!", kShout, 95, 50, 360, 150, Align::kCentre, -8);
-    return EncodeKeyedPng(canvas);
 }
 
 // "No Swiss!" beside a Swiss flag struck through by a prohibition sign.
-std::vector<uint8_t> NoSwissCaption() {
-    Canvas canvas(500, 150);
+void NoSwiss(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     const double cx = 72, cy = 75;
     RoundedRect(cr, cx - 46, cy - 46, 92, 92, 6);
@@ -85,12 +70,10 @@ std::vector<uint8_t> NoSwissCaption() {
         cairo_stroke(cr);
     }
     DrawLettering(cr, "No Swiss!", kShout, 150, 10, 346, 130, Align::kCentre, -5);
-    return EncodeKeyedPng(canvas);
 }
 
 // The western title: a wanted-poster frame of rope with a sheriff's star in each corner.
-std::vector<uint8_t> WesternCard() {
-    Canvas canvas(336, 184);
+void WesternCard(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     // rope: a dark cord with sandy twists dashed over it
     RoundedRect(cr, 12, 12, 312, 160, 14);
@@ -115,12 +98,10 @@ std::vector<uint8_t> WesternCard() {
         FillAndOutline(cr, 0x2A1000, 2.0);
     }
     DrawLettering(cr, "Meanwhile,\nat the Alamo...", kWestern, 30, 26, 276, 132);
-    return EncodeKeyedPng(canvas);
 }
 
 // The warning card: hazard stripes above and below a short notice, on black.
-std::vector<uint8_t> WarningCard() {
-    Canvas canvas(640, 152);
+void WarningCard(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     for (double y : {6.0, 134.0}) {
         cairo_save(cr);
@@ -147,12 +128,10 @@ std::vector<uint8_t> WarningCard() {
                   "This production contains flashing lights, loud music,\n"
                   "falling bombs and cows of uncertain origin.",
                   body, 30, 78, 580, 48);
-    return EncodePlainPng(canvas);
 }
 
 // The group card: "Another" small above the group's name, underlined by a thin gold rule.
-std::vector<uint8_t> GroupCard() {
-    Canvas canvas(290, 68);
+void GroupCard(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     const LetterStyle style{"DejaVu Serif Bold Italic", 0xFFFFFF, 0xC8D4E0, 0x000000, 0.0, 0, 0, 0};
     DrawLettering(cr, "<span size=\"60%\">Another</span> Nimbrel <span size=\"60%\">joint</span>", style, 4,
@@ -160,53 +139,64 @@ std::vector<uint8_t> GroupCard() {
     SetLinear(cr, 20, 0, 270, 0, {0x000000, 0xE0B040, 0x000000});
     cairo_rectangle(cr, 20, 58, 250, 2);
     cairo_fill(cr);
-    return EncodePlainPng(canvas);
 }
 
 // The last card: "The End" in gilded serif, a small line under it.
-std::vector<uint8_t> EndCard() {
-    Canvas canvas(452, 264);
+void EndCard(Canvas& canvas) {
     cairo_t* cr = canvas.cr();
     DrawLettering(cr, "The End", kGilded, 16, 40, 420, 140);
     const LetterStyle small{"DejaVu Serif Italic", 0xC8C8C8, 0x909090, 0x000000, 0.0, 0, 0, 0};
     DrawLettering(cr, "a Nimbrel joint, made with cows", small, 96, 196, 260, 22);
-    return EncodePlainPng(canvas);
 }
 
-std::vector<uint8_t> SmallLine() {
-    Canvas canvas(94, 22);
+void SmallLine(Canvas& canvas) {
     const LetterStyle style{"DejaVu Sans Bold Oblique", 0xFFFFFF, 0xC0C0C0, 0x000000, 0.0, 0, 0, 0};
     LetterCard(canvas, "Phew...", style, 2);
-    return EncodePlainPng(canvas);
 }
 
-}  // namespace
-
-void BuildTextPictures(PictureMap& out) {
-    out[16] = KeyedCaption(560, 210, "<span size=\"55%\">The</span>\nMatterhorn", kGilded);
-    out[17] = TiltedCaption(460, 166, "You are wrong,\nsir!", kShout, -4);
-    out[18] = KeyedCaption(380, 80, "proudly present",
-                           {"DejaVu Serif Bold Italic", 0xFFFFFF, 0xD8C8A0, 0x1A1000, 3.0, 0x000000, 3, 3});
-    out[19] = KeyedCaption(470, 64, "Zembramount Pictures", kGilded);
-    // the top-left corner is shown magnified twelve times: the first letter starts right there
-    out[20] = KeyedCaption(300, 150, "Vuvizarodaz's\n<span size=\"140%\">evil plan</span>", kVillain, 0,
-                           Align::kTopLeft);
-    out[21] = KeyedCaption(590, 40, "Let the Rerevidgers ... take the mountain!", kVillain);
-    out[22] = KeyedCaption(416, 131, "Agent Vostel", kNeon);
-    out[23] = KeyedCaption(311, 129, "licensed\nto gamble", kNeon);
-    out[54] = NoSwissCaption();
-    out[55] = TiltedCaption(390, 250, "Defuse\nit!", kShout, 4);
-    out[56] = KeyedCaption(500, 290, "Quick!\nCut a wire!", kShout);
-    out[57] = KeyedCaption(480, 270, "The red\none?", kRedWire);
-    out[58] = KeyedCaption(540, 300, "The green\none?", kGreenWire);
-    out[59] = SnapCaption();
-    out[60] = KeyedCaption(270, 166, "The evil\nmachine", kAlarm);
-    out[61] = WesternCard();
-    out[62] = TiltedCaption(400, 360, "Which\nflipping\nwire?!", kShout, 6);
-    out[96] = SmallLine();
-    out[97] = EndCard();
-    out[98] = WarningCard();
-    out[99] = GroupCard();
+void TheMatterhorn(Canvas& canvas) {
+    LetterCard(canvas, "<span size=\"55%\">The</span>\nMatterhorn", kGilded, 2.0);
+}
+void YouAreWrongSir(Canvas& canvas) {
+    LetterCard(canvas, "You are wrong,\nsir!", kShout, 2.0, Align::kCentre, -4);
+}
+void ProudlyPresent(Canvas& canvas) {
+    LetterCard(canvas, "proudly present",
+               {"DejaVu Serif Bold Italic", 0xFFFFFF, 0xD8C8A0, 0x1A1000, 3.0, 0x000000, 3, 3}, 2.0);
+}
+void ZembramountPictures(Canvas& canvas) {
+    LetterCard(canvas, "Zembramount Pictures", kGilded, 2.0);
+}
+// the top-left corner is shown magnified twelve times: the first letter starts right there
+void EvilPlan(Canvas& canvas) {
+    LetterCard(canvas, "Vuvizarodaz's\n<span size=\"140%\">evil plan</span>", kVillain, 0, Align::kTopLeft);
+}
+void LetTheRerevidgers(Canvas& canvas) {
+    LetterCard(canvas, "Let the Rerevidgers ... take the mountain!", kVillain, 2.0);
+}
+void AgentVostel(Canvas& canvas) {
+    LetterCard(canvas, "Agent Vostel", kNeon, 2.0);
+}
+void LicensedToGamble(Canvas& canvas) {
+    LetterCard(canvas, "licensed\nto gamble", kNeon, 2.0);
+}
+void DefuseIt(Canvas& canvas) {
+    LetterCard(canvas, "Defuse\nit!", kShout, 2.0, Align::kCentre, 4);
+}
+void CutAWire(Canvas& canvas) {
+    LetterCard(canvas, "Quick!\nCut a wire!", kShout, 2.0);
+}
+void TheRedOne(Canvas& canvas) {
+    LetterCard(canvas, "The red\none?", kRedWire, 2.0);
+}
+void TheGreenOne(Canvas& canvas) {
+    LetterCard(canvas, "The green\none?", kGreenWire, 2.0);
+}
+void TheEvilMachine(Canvas& canvas) {
+    LetterCard(canvas, "The evil\nmachine", kAlarm, 2.0);
+}
+void WhichWire(Canvas& canvas) {
+    LetterCard(canvas, "Which\nflipping\nwire?!", kShout, 2.0, Align::kCentre, 6);
 }
 
 }  // namespace assets
