@@ -36,9 +36,9 @@ SDL_Surface* InitVideo() {
     return screen;
 }
 
-void Bitmap::Present(SDL_Surface* surface) const {
+void Present(const Bitmap& bitmap, SDL_Surface* surface) {
     if (surface == nullptr || surface->format == nullptr || surface->format->BytesPerPixel != 4) return;
     SDL_LockSurface(surface);
-    CopyTo(static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4);
+    bitmap.CopyTo(static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4);
     SDL_UnlockSurface(surface);
 }
