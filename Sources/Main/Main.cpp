@@ -36,6 +36,10 @@ void RunFrames(Production& production, SDL_Surface* screen) {
 }  // namespace
 
 int main(int, char**) {
+    SdlKeyboard keyboard;
+    SdlWallClock wallClock;
+    const platform::ScopedKeyboard keyboardGuard(&keyboard);
+    const platform::ScopedWallClock wallClockGuard(&wallClock);
     SDL_Surface* screen = InitVideo();
     if (screen == nullptr) return 0;
     {
