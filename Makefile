@@ -6,8 +6,14 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # the demo runs in $(BUILD)/assets, on the archive the asset builder generates there.
 DATA_DIR   ?=
 CMAKE_ARGS ?=
+# Our own builds treat warnings as errors; a plain `cmake` configure does not.
+ZV_CMAKE    = -DZV_WERROR=ON $(CMAKE_ARGS)
+# The files clang-format checks: everything we wrote in C++.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null SDL_DISKAUDIODELAY=0
 
-.PHONY: all deps configure build run test bench test-sanitize clean
+.PHONY: all deps configure build run test bench test-sanitize test-render-scalar test-render-sse2 \
+	format format-check ci clean
 
 all: build
 
@@ -15,7 +21,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) $(ZV_CMAKE)
 
 configure: deps $(BUILD)/CMakeCache.txt
 
@@ -39,9 +45,25 @@ bench: build
 # The build runs the asset builder too, so the suppressions apply to it as well as to the tests.
 test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/scripts/lsan.supp
 test-sanitize: deps
-	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON $(ZV_CMAKE)
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
 
+# The renderer's plain loops and its SSE2-only path, which a machine with AVX2 never runs otherwise.
+test-render-scalar test-render-sse2: test-render-%: deps
+	cmake -S . -B $(BUILD)-$* -DZV_SIMD=$* $(ZV_CMAKE)
+	cmake --build $(BUILD)-$* -j $(JOBS) --target zembravale-tests-render
+	$(TEST_ENV) ./$(BUILD)-$*/zembravale-tests-render
+
+format:
+	clang-format -i $(FORMAT_FILES)
+
+format-check:
+	clang-format --dry-run --Werror $(FORMAT_FILES)
+
+# Everything CI checks, in its order.
+ci:
+	./.ci/run
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2

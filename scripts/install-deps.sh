@@ -9,7 +9,7 @@ packages=(
   libmpg123-dev libkissfft-dev libmp3lame-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpixman-1-dev
   libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core
-  xvfb xdotool xauth
+  xvfb xdotool xauth clang-format
 )
 
 missing=()

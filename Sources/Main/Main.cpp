@@ -1,16 +1,15 @@
-// The program: start-up, the frame loop on the music clock, and shutdown. Exit code 0 always.
-#include "Audio/MusicPlayer.h"
-#include "Data/Images.h"
-#include "Main/Demo.h"
+// The program: the window, the production on the live music, the frame loop and the end. Exit code
+// 0 always.
 #include "Main/Video.h"
+#include "Production/Production.h"
 #include "Render/Bitmap.h"
-#include "Utils/Utils.h"
 
 #include <SDL.h>
 
+#include <memory>
+
 namespace {
 
-SDL_Surface* screen = nullptr;
 bool quitRequested = false;
 
 // Takes every pending event off the queue; Escape or the window's close ask for the end.
@@ -23,46 +22,35 @@ void DrainEvents() {
     }
 }
 
-void RunFrames() {
+void RunFrames(Production& production, SDL_Surface* screen) {
     while (!quitRequested) {
         DrainEvents();
-        player->Update();
-        AnalyseFrame(player->spectrum);
-        const float t = player->Time();
-        RenderParts(t);
-        canvas->Present(screen);
+        production.RenderFrame();
+        Present(production.Canvas(), screen);
         SDL_Flip(screen);
         // A NaN reading never ends the run; the clock keeps counting after the track ends.
-        if (player->Time() >= kEndTime) quitRequested = true;
+        if (production.Music()->Time() >= kEndTime) quitRequested = true;
     }
 }
 
 }  // namespace
 
 int main(int, char**) {
-    screen = InitVideo();
+    SdlKeyboard keyboard;
+    SdlWallClock wallClock;
+    const platform::ScopedKeyboard keyboardGuard(&keyboard);
+    const platform::ScopedWallClock wallClockGuard(&wallClock);
+    SDL_Surface* screen = InitVideo();
     if (screen == nullptr) return 0;
-    if (!InitDevil()) {
-        ShowError("Error", "InitDevil failed !", true);
-        SDL_Quit();
-        return 0;
+    {
+        ProductionSetup setup;
+        setup.music = std::make_unique<LiveMusic>();
+        Production production(std::move(setup));
+        if (production.Ready()) {
+            production.Start();
+            RunFrames(production, screen);
+        }
     }
-    InitResources();
-    if (!InitAudio()) {
-        ReleaseResources();
-        SDL_Quit();
-        return 0;
-    }
-    InitParts();
-    player->Play();
-    player->SetVolume(100);
-
-    RunFrames();
-
-    player->Free();
-    ReleaseParts();
-    ReleaseAudio();
-    ReleaseResources();
     SDL_Quit();
     return 0;
 }

@@ -1,4 +1,4 @@
-// SDL video start-up and presentation of the canvas.
+// SDL video start-up, presentation of the canvas, and the key state and clock SDL keeps.
 #include "Main/Video.h"
 
 #include "Render/Bitmap.h"
@@ -36,9 +36,21 @@ SDL_Surface* InitVideo() {
     return screen;
 }
 
-void Bitmap::Present(SDL_Surface* surface) const {
+void Present(const Bitmap& bitmap, SDL_Surface* surface) {
     if (surface == nullptr || surface->format == nullptr || surface->format->BytesPerPixel != 4) return;
     SDL_LockSurface(surface);
-    CopyTo(static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4);
+    bitmap.CopyTo(static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4);
     SDL_UnlockSurface(surface);
+}
+
+bool SdlKeyboard::SpaceHeld() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
+    SDL_PumpEvents();
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyState(&count);
+    return keys != nullptr && SDLK_SPACE < count && keys[SDLK_SPACE] != 0;
+}
+
+uint32_t SdlWallClock::Ticks() {
+    return SDL_GetTicks();
 }

@@ -25,7 +25,7 @@ PartOne::PartOne() {
 void PartOne::Render(Bitmap* canvas, float musicTime) {
     if (!InWindow(musicTime)) return;
     const float fx = FxTime(musicTime);
-    blitter.target = noise.target = patterns.target = filters.target = canvas;
+    blitter.target = noise.target = pattern.target = filter.target = canvas;
     DrawActOne(fx);
     DrawActTwo(fx);
     DrawActThree(fx);
@@ -116,8 +116,8 @@ void PartOne::JumpZoom(JumpTimer& timer, const Bitmap* picture) {
         timer.count += 1;
     }
     if (timer.count % 2 != 0) {
-        patterns.Zoom4(offscreen.get(), zoomJumpTable[10 + timer.index], zoomJumpTable[11 + timer.index]);
+        pattern.Zoom4(offscreen.get(), zoomJumpTable[10 + timer.index], zoomJumpTable[11 + timer.index]);
     } else {
-        patterns.Zoom8(picture, zoomJumpTable[timer.index], zoomJumpTable[timer.index + 1]);
+        pattern.Zoom8(picture, zoomJumpTable[timer.index], zoomJumpTable[timer.index + 1]);
     }
 }

@@ -47,6 +47,6 @@ public:
 private:
     Blitter blitter;
     NoiseFx noise;
-    PatternFx patterns;
-    FilterFx filters;
+    PatternFx pattern;
+    FilterFx filter;
 };

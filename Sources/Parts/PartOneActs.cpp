@@ -22,13 +22,13 @@ void PartOne::DrawActOne(float fx) {
             const int32_t y = Trunc(std::fabs(std::cos(msY * 0.0002)) * 127);
             const uint32_t msX = platform::Ticks();
             const int32_t x = Trunc(std::fabs(std::sin(msX * 0.001)) * 383);
-            patterns.CopyWindow(GetBitmap(fresqueWeirdGuid), x, y);
+            pattern.CopyWindow(GetBitmap(fresqueWeirdGuid), x, y);
         } else {
             const uint32_t msY = platform::Ticks();
             const int32_t y = Trunc(std::fabs(std::sin(msY * 0.0002)) * 127);
             const uint32_t msX = platform::Ticks();
             const int32_t x = Trunc(std::fabs(std::cos(msX * 0.001)) * 383);
-            patterns.CopyWindow(GetBitmap(fresqueWeirdZoomGuid), x, y);
+            pattern.CopyWindow(GetBitmap(fresqueWeirdZoomGuid), x, y);
         }
     }
     if (During(fx, 40, 60)) DrawBombs(smallBombs, GetBitmap(bombesmallGuid), (fx - 40.0) * 0.05);   // 2
@@ -44,14 +44,14 @@ void PartOne::DrawActOne(float fx) {
     if (During(fx, 40, 60)) DrawBombs(bigBombs, GetBitmap(bombeGuid), (fx - 40.0) * 0.05);           // 10
     if (During(fx, 70, 80)) DrawBombs(bigBombs, GetBitmap(bombeGuid), (fx - 70.0) * 0.1);            // 11
     if (During(fx, 50, 55) || During(fx, 59, 61) || During(fx, 70, 71)) {                            // 12
-        filters.AddGrey(GetBitmap(cervinexplosionGuid));
+        filter.AddGrey(GetBitmap(cervinexplosionGuid));
     }
-    if (During(fx, 55, 100)) filters.AddGreyShifted(GetBitmap(cervinexplosionGuid), Trunc(2.0 * b0() + 1));  // 13
+    if (During(fx, 55, 100)) filter.AddGreyShifted(GetBitmap(cervinexplosionGuid), Trunc(2.0 * b0() + 1));  // 13
     if (During(fx, 30, 60)) {                                                                        // 14, 14'
         if (b0() > 0.5) {
-            filters.AddGrey(GetBitmap(cervinglow2Guid));
+            filter.AddGrey(GetBitmap(cervinglow2Guid));
         } else if (b0() > 0.4) {
-            filters.AddGrey(GetBitmap(cervinglowGuid));
+            filter.AddGrey(GetBitmap(cervinglowGuid));
         }
     }
     if (During(fx, 60, 70)) blitter.CopyKeyed(GetBitmap(zembravaleGuid));                           // 15
@@ -90,22 +90,22 @@ void PartOne::DrawActTwo(float fx) {
     if (During(fx, 120, 200)) {                                                                      // 7, 7'
         if (b1() > 0.3) {
             blitter.CopyKeyed(topless);
-            patterns.Rings(320, 120, 0x000000, Trunc(b1() * 512.0));  // black rings pushed in by the beat
+            pattern.Rings(320, 120, 0x000000, Trunc(b1() * 512.0));  // black rings pushed in by the beat
         } else {
             blitter.CopyKeyed(GetBitmap(zembramountDarkGuid));
         }
     }
-    if (During(fx, 100, 102)) filters.AddGrey(GetBitmap(cervinexplosion2Guid));                      // 8
+    if (During(fx, 100, 102)) filter.AddGrey(GetBitmap(cervinexplosion2Guid));                      // 8
     if (During(fx, 102, 105)) {                                                                      // 9: shift 1 or 2 at random
-        filters.AddGreyShifted(GetBitmap(cervinexplosion2Guid), Trunc(2.0 * RandomFraction() + 1));
+        filter.AddGreyShifted(GetBitmap(cervinexplosion2Guid), Trunc(2.0 * RandomFraction() + 1));
     }
-    if (During(fx, 110, 112)) filters.AddGrey(GetBitmap(cervinexplosionGuid));                       // 10
-    if (During(fx, 140, 160) && b0() > 0.3) filters.Threshold(128, 0xFFFFFF);                         // 11
+    if (During(fx, 110, 112)) filter.AddGrey(GetBitmap(cervinexplosionGuid));                       // 10
+    if (During(fx, 140, 160) && b0() > 0.3) filter.Threshold(128, 0xFFFFFF);                         // 11
     if (During(fx, 160, 200)) {                                                                      // 12, 12'
         if (b1() > 0.3) {
-            filters.AddGrey(GetBitmap(cervinglow2Guid));
+            filter.AddGrey(GetBitmap(cervinglow2Guid));
         } else if (b1() > 0.2) {
-            filters.AddGrey(GetBitmap(cervinglowGuid));
+            filter.AddGrey(GetBitmap(cervinglowGuid));
         }
     }
     if (During(fx, 120, 140) && (fx <= 130 || b0() > 0.1)) blitter.CopyKeyed(agent);                 // 13
@@ -131,12 +131,12 @@ void PartOne::DrawActThree(float fx) {
     JumpZoom(actThreeTimer, GetBitmap(agentZembrabackGuid));                                         // 1
     if (During(fx, 200, 220)) blitter.Draw(GetBitmap(zembramountLightGuid), 0, Trunc(Lerp(200, 220, 0, 480, fx)));  // 2
     if (During(fx, 200, 250)) {                                                                      // 3
-        patterns.WarpedRings2(320, 120, b1 > 0.3 ? 0x000000 : 0xFFFFFF, phase, 0, Trunc(b1 * 4.0 - 2),
+        pattern.WarpedRings2(320, 120, b1 > 0.3 ? 0x000000 : 0xFFFFFF, phase, 0, Trunc(b1 * 4.0 - 2),
                               Trunc(b0 * 4.0 - 2), 9, 9);
     }
-    if (During(fx, 250, 280)) patterns.WarpedRings(320, 120, lateColour, phase, Trunc(b0 * 20.0), 9, 9);  // 4
+    if (During(fx, 250, 280)) pattern.WarpedRings(320, 120, lateColour, phase, Trunc(b0 * 20.0), 9, 9);  // 4
     if (During(fx, 280, 300)) {                                                                      // 5
-        patterns.WarpedRings(320, 120, lateColour, phase, Trunc(b0 * 20.0), Trunc(b0 * 5.0 + 9), Trunc(9 - b1 * 3.0));
+        pattern.WarpedRings(320, 120, lateColour, phase, Trunc(b0 * 20.0), Trunc(b0 * 5.0 + 9), Trunc(9 - b1 * 3.0));
     }
     if (During(fx, 210, 230)) {                                                                      // 6: two full swings about x = 215
         blitter.Draw(villain, Trunc(std::sin(static_cast<double>(Lerp(210, 230, 0, 12.56f, fx))) * 45 + 215),

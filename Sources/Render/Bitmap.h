@@ -36,9 +36,6 @@ struct Bitmap {
     // the rest of the surface is left alone.
     void CopyTo(uint32_t* surface, int32_t w, int32_t h, int32_t pitchWords) const;
 
-    // Copies into the SDL screen surface (locked for the copy). Defined with the video code.
-    void Present(struct SDL_Surface* surface) const;
-
     // Builds a bitmap from 8-bit RGBA rows, top row first. The picture's alpha is dropped: the key
     // byte is 0, or, when keyed, 255 where the colour equals `key` (0xRRGGBB).
     static Bitmap FromRgba(const uint8_t* rgba, int32_t w, int32_t h, bool keyed, uint32_t key);

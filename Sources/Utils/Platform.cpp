@@ -1,8 +1,7 @@
 // Default implementations of the platform seams, and the slots that hold the installed variants.
 #include "Utils/Platform.h"
 
-#include <SDL.h>
-
+#include <chrono>
 #include <cstdio>
 
 namespace platform {
@@ -24,26 +23,26 @@ public:
     }
 };
 
-class SdlKeyboard final : public Keyboard {
+// Without a window there is no key to hold.
+class NoKeyboard final : public Keyboard {
 public:
-    bool SpaceHeld() override {
-        if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
-        SDL_PumpEvents();
-        int count = 0;
-        const Uint8* keys = SDL_GetKeyState(&count);
-        return keys != nullptr && SDLK_SPACE < count && keys[SDLK_SPACE] != 0;
-    }
+    bool SpaceHeld() override { return false; }
 };
 
-class SdlWallClock final : public WallClock {
+// Milliseconds since the clock was first read; the live shell installs the video library's clock.
+class SteadyWallClock final : public WallClock {
 public:
-    uint32_t Ticks() override { return SDL_GetTicks(); }
+    uint32_t Ticks() override {
+        using namespace std::chrono;
+        static const steady_clock::time_point start = steady_clock::now();
+        return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+    }
 };
 
 StderrMessageSink defaultMessageSink;
 StderrDebugSink defaultDebugSink;
-SdlKeyboard defaultKeyboard;
-SdlWallClock defaultWallClock;
+NoKeyboard defaultKeyboard;
+SteadyWallClock defaultWallClock;
 
 MessageSink* messageSink = &defaultMessageSink;
 DebugSink* debugSink = &defaultDebugSink;

@@ -1,7 +1,8 @@
 // The platform seams: every call the program makes to the outside world while it runs (message
 // boxes, the debugger line, the Space key, the wall clock, random numbers, the music clock) goes
-// through one of these small functions. The defaults talk to the real platform; tests and the
-// offline renderer install their own variants with the Scoped* guards below.
+// through one of these small functions. The defaults need no window (stderr, a steady clock, no
+// key held); the live shell installs the video library's key state and clock, and tests and the
+// offline renderer install their own variants, all with the Scoped* guards below.
 #pragma once
 
 #include <cstdint>
@@ -49,9 +50,9 @@ public:
 void ShowMessageBox(const std::string& caption, const std::string& text);
 // Sends one debugger line (default: stderr).
 void DebugOutput(const std::string& line);
-// True while Space is held (default: SDL's key state; false before SDL video is up).
+// True while Space is held (default: never; the live shell installs SDL's key state).
 bool SpaceKeyHeld();
-// Wall clock in milliseconds (default: SDL_GetTicks).
+// Wall clock in milliseconds (default: a steady clock; the live shell installs SDL_GetTicks).
 uint32_t Ticks();
 // Wall clock in seconds as the scenes use it: Ticks() * 0.001, held as a float.
 float WallSeconds();

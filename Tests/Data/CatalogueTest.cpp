@@ -7,7 +7,9 @@
 
 #include <set>
 
-TEST_F(ArchiveTest, CatalogueGuidsStayFixedWhenMembersAreMissing) {
+class CatalogueTest : public ArchiveTest {};
+
+TEST_F(CatalogueTest, CatalogueGuidsStayFixedWhenMembersAreMissing) {
     const std::set<int> missing = {0, 5, 63, 99};
     std::set<int> plain = {0, 3, 4, 27, 28, 34, 38, 45, 50, 52};
     for (int guid = 74; guid <= 80; ++guid) plain.insert(guid);

@@ -10,6 +10,8 @@
 
 namespace {
 
+class DataFileTest : public ArchiveTest {};
+
 using Method = ZipWriter::Method;
 
 const MessageBox kLengthNotFound{"DoFileLengthInDataFileLookup", "File Not Found in datafile!!!"};
@@ -25,7 +27,7 @@ std::string PseudoRandomBytes(size_t count) {
 
 }  // namespace
 
-TEST_F(ArchiveTest, FindsMembersIgnoringCaseAndBackslashRuns) {
+TEST_F(DataFileTest, FindsMembersIgnoringCaseAndBackslashRuns) {
     const std::string big = PseudoRandomBytes(3 << 20);  // several read slices
     ZipWriter(zipPath)
         .Add("syncroscripts/intro.xml", "<part/>")
@@ -61,7 +63,7 @@ TEST_F(ArchiveTest, FindsMembersIgnoringCaseAndBackslashRuns) {
     file.FreeBuffer(nullptr);
 }
 
-TEST_F(ArchiveTest, MissingMemberShowsEachStepsBoxInOrder) {
+TEST_F(DataFileTest, MissingMemberShowsEachStepsBoxInOrder) {
     ZipWriter(zipPath).Add("pelmarov/credits.png", "x");
     ZipDataFile& file = UseArchive(zipPath);
 
@@ -73,7 +75,7 @@ TEST_F(ArchiveTest, MissingMemberShowsEachStepsBoxInOrder) {
     EXPECT_EQ(boxes.Take(), (Boxes{kLengthNotFound, kLengthNotFound}));
 }
 
-TEST_F(ArchiveTest, UnopenableArchiveShowsBothOpeningBoxes) {
+TEST_F(DataFileTest, UnopenableArchiveShowsBothOpeningBoxes) {
     std::string truncatedZip;
     {
         ZipWriter(zipPath).Add("a.txt", PseudoRandomBytes(5000));
@@ -100,7 +102,7 @@ TEST_F(ArchiveTest, UnopenableArchiveShowsBothOpeningBoxes) {
 
 // A member whose bytes disagree with its directory entry is a read failure, never a buffer of
 // corrupt or uninitialised bytes.
-TEST_F(ArchiveTest, UntrustworthyMembersAreReadFailures) {
+TEST_F(DataFileTest, UntrustworthyMembersAreReadFailures) {
     const std::string text = "hello, world";
     const uLong crc = ZipWriter::Crc(text);
     ZipWriter(zipPath)

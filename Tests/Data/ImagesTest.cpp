@@ -10,6 +10,8 @@
 
 namespace {
 
+class ImagesTest : public ArchiveTest {};
+
 using encode::Bytes;
 using Words = std::vector<uint32_t>;
 
@@ -33,7 +35,7 @@ Bytes RandomBytes(size_t count, uint32_t seed) {
 
 }  // namespace
 
-TEST_F(ArchiveTest, EveryPngLayoutComesOutInItsTrueColours) {
+TEST_F(ImagesTest, EveryPngLayoutComesOutInItsTrueColours) {
     // 3 x 2 pictures: top row green, red, blue; bottom row three other colours.
     const Bytes rgb = {0, 255, 0, 255, 0, 0, 0, 0, 255, 0x12, 0x34, 0x56, 0, 254, 0, 1, 255, 0};
     const Bytes rgba = {0,    255,  0,    0,    255, 0,   0, 0x80, 0, 0,   255, 255,
@@ -91,7 +93,7 @@ TEST_F(ArchiveTest, EveryPngLayoutComesOutInItsTrueColours) {
 
 // Registration copies whole rows; the per-pixel reading of the same picture must agree wherever
 // it applies (8-bit grey, RGB and RGBA), JPEG included.
-TEST_F(ArchiveTest, RowConversionMatchesPerPixelReading) {
+TEST_F(ImagesTest, RowConversionMatchesPerPixelReading) {
     Bytes rgb = RandomBytes(37 * 23 * 3, 1);
     for (size_t i = 0; i < rgb.size(); i += 3 * 7) rgb[i] = 0, rgb[i + 1] = 255, rgb[i + 2] = 0;
     ZipWriter(zipPath)
@@ -120,7 +122,7 @@ TEST_F(ArchiveTest, RowConversionMatchesPerPixelReading) {
 
 // Nothing but a PNG or JPEG of sane declared size reaches the decoder; whatever is refused or
 // fails to decode registers as an empty bitmap and keeps its GUID.
-TEST_F(ArchiveTest, RefusedOrUndecodablePicturesRegisterEmpty) {
+TEST_F(ImagesTest, RefusedOrUndecodablePicturesRegisterEmpty) {
     const Bytes wellFormed = encode::Png8(64, 64, 3, RandomBytes(64 * 64 * 3, 3));
     const Bytes photo = encode::Jpeg(64, 64, 3, RandomBytes(64 * 64 * 3, 4));
     Bytes hugePng = encode::Png8(1, 1, 3, {1, 2, 3});
@@ -169,7 +171,7 @@ TEST_F(ArchiveTest, RefusedOrUndecodablePicturesRegisterEmpty) {
     EXPECT_EQ(imageTable.size(), static_cast<size_t>(expectedGuid + 2));
 }
 
-TEST_F(ArchiveTest, DeclaredSizesAreReadWithinTheBuffer) {
+TEST_F(ImagesTest, DeclaredSizesAreReadWithinTheBuffer) {
     const Bytes png = encode::Png8(5, 3, 3, Bytes(45, 1));
     const Bytes jpeg = encode::Jpeg(9, 4, 1, Bytes(36, 1));
     auto pngOf = [&](uint32_t w, uint32_t h) {
@@ -222,7 +224,7 @@ TEST_F(ArchiveTest, DeclaredSizesAreReadWithinTheBuffer) {
     }
 }
 
-TEST_F(ArchiveTest, RegistryHandsOutGuidsInOrderAndReleasesEverything) {
+TEST_F(ImagesTest, RegistryHandsOutGuidsInOrderAndReleasesEverything) {
     ZipWriter(zipPath).Add("a.png", encode::Png8(2, 1, 3, Bytes(6, 5)));
     UseArchive(zipPath);
     EXPECT_EQ(RegisterImage("a.png", 0, false), 0);

@@ -7,6 +7,8 @@
 #include "Data/Catalogue.h"
 #include "Data/Images.h"
 #include "Render/Bitmap.h"
+#include "Production/Production.h"
+#include "Support/MemoryDataFile.h"
 #include "Sync/DemoPart.h"
 #include "Utils/Platform.h"
 
@@ -67,30 +69,8 @@ inline std::pair<int, int> PictureSize(int guid) {
 
 class SceneFixture {
 public:
-    SceneFixture() : clockGuard(&clock) {
-        platform::ResetRand();
-        ResetImageRegistry();
-        for (int guid = 0; guid < kCatalogueSize; ++guid) {
-            const auto [w, h] = PictureSize(guid);
-            auto bitmap = std::make_unique<Bitmap>(w, h);
-            std::fill(bitmap->pixels, bitmap->pixels + bitmap->size, Colour(guid));
-            ImageEntry entry;
-            entry.bitmap = std::move(bitmap);
-            entry.guid = guid;
-            imageTable.push_back(std::move(entry));
-            *catalogue[guid].guid = guid;
-        }
-        nextImageGuid = kCatalogueSize;
-        SpectrumAnalyser::ResetBandIds();
-        analyserOwner = std::make_unique<SpectrumAnalyser>(1024);
-        analyser = analyserOwner.get();
-        canvasOwner = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
-        Fill(kUntouched);
-    }
-    ~SceneFixture() {
-        analyser = nullptr;
-        ResetImageRegistry();
-    }
+    // A production without music or parts, on an empty archive, whose pictures are the solid ones.
+    SceneFixture() : clockGuard(&clock), production(Setup(archive)) { Fill(kUntouched); }
 
     // The light maps: blue only, so adding one brightens by a known amount; the explosions add nothing.
     static uint32_t Colour(int guid) {
@@ -106,11 +86,15 @@ public:
         part.windowStart = 0.0f;
         part.windowEnd = end;
         part.bandIds.clear();
-        for (int i = 0; i < bands; ++i) part.bandIds.push_back(analyser->AddBand(0, 60, 0.5f, 0.0f, 0.0f));
+        for (int i = 0; i < bands; ++i) {
+            part.bandIds.push_back(production.Analyser().AddBand(0, 60, 0.5f, 0.0f, 0.0f));
+        }
     }
-    void SetBeat(const DemoPart& part, size_t n, float level) { analyser->SetBandLevel(part.bandIds.at(n), level); }
+    void SetBeat(const DemoPart& part, size_t n, float level) {
+        production.Analyser().SetBandLevel(part.bandIds.at(n), level);
+    }
 
-    Bitmap* Canvas() { return canvasOwner.get(); }
+    Bitmap* Canvas() { return &production.Canvas(); }
     void Fill(uint32_t value) { std::fill(Canvas()->pixels, Canvas()->pixels + Canvas()->size, value); }
     uint32_t At(int x, int y) { return Canvas()->pixels[y * kScreenWidth + x]; }
     int Count(uint32_t value) {
@@ -122,7 +106,27 @@ public:
     SteppedWallClock clock;
 
 private:
+    static ProductionSetup Setup(MemoryDataFile& archive) {
+        ProductionSetup setup;
+        setup.archive = &archive;
+        setup.parts = false;
+        setup.registerPictures = [] {
+            for (int guid = 0; guid < kCatalogueSize; ++guid) {
+                const auto [w, h] = PictureSize(guid);
+                auto bitmap = std::make_unique<Bitmap>(w, h);
+                std::fill(bitmap->pixels, bitmap->pixels + bitmap->size, Colour(guid));
+                ImageEntry entry;
+                entry.bitmap = std::move(bitmap);
+                entry.guid = guid;
+                imageTable.push_back(std::move(entry));
+                *catalogue[guid].guid = guid;
+            }
+            nextImageGuid = kCatalogueSize;
+        };
+        return setup;
+    }
+
     platform::ScopedWallClock clockGuard;
-    std::unique_ptr<SpectrumAnalyser> analyserOwner;
-    std::unique_ptr<Bitmap> canvasOwner;
+    MemoryDataFile archive;
+    Production production;
 };

@@ -1,26 +1,17 @@
-// The offline session: the live start-up order without video or audio output, then one frame at a
-// time on a clock that shows the frame's time.
+// The offline session: a production on the decoded track, without video or audio output, then one
+// frame at a time on a clock that shows the frame's time.
 #include "Capture/OfflineRenderer.h"
-
-#include "Audio/Mp3Decoder.h"
-#include "Audio/Spectrum.h"
-#include "Audio/SpectrumAnalyser.h"
-#include "Data/DataFile.h"
-#include "Data/Images.h"
-#include "Main/Demo.h"
 
 #include <cmath>
 #include <cstdlib>
 
-// The frame's time for both the music and the wall clock; the Space key is never held.
-class OfflineRenderer::Clock final : public platform::MusicClock, public platform::WallClock, public platform::Keyboard {
+// The frame's time for the wall clock; the Space key is never held.
+class OfflineRenderer::Clock final : public platform::WallClock, public platform::Keyboard {
 public:
-    float Time() override { return static_cast<float>(seconds); }
     uint32_t Ticks() override { return static_cast<uint32_t>(std::llround(seconds * 1000.0)); }
     bool SpaceHeld() override { return false; }
 
     double seconds = 0.0;
-    audio::SpectrumCalculator spectrum;
 };
 
 int64_t FrameRate::FrameAt(double seconds) const {
@@ -47,46 +38,34 @@ bool ParseFrameRate(const std::string& text, FrameRate* rate) {
     return true;
 }
 
-OfflineRenderer::OfflineRenderer() : clock(std::make_unique<Clock>()), spectrum(audio::kSpectrumBins) {}
+OfflineRenderer::OfflineRenderer() : clock(std::make_unique<Clock>()) {}
 
+// The production goes before the seams it was made under.
 OfflineRenderer::~OfflineRenderer() {
-    if (!open) return;
-    ReleaseParts();
-    ReleaseAudio();
-    ReleaseResources();
+    production.reset();
 }
 
 bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, std::string* error) {
     rate = frameRate;
-    musicClockGuard = std::make_unique<platform::ScopedMusicClock>(clock.get());
     wallClockGuard = std::make_unique<platform::ScopedWallClock>(clock.get());
     keyboardGuard = std::make_unique<platform::ScopedKeyboard>(clock.get());
-    if (!InitDevil()) {
-        *error = "the image library cannot start";
+    auto decoded = std::make_unique<DecodedMusic>();
+    music = decoded.get();
+    ProductionSetup setup;
+    setup.archivePath = archivePath;
+    setup.music = std::move(decoded);
+    production = std::make_unique<Production>(std::move(setup));
+    if (!production->Ready()) {
+        *error = production->Failure();
+        music = nullptr;
         return false;
     }
-    InitResources(archivePath.c_str());
-    open = true;
-    InitAnalyser();
-    {
-        MemberBuffer music(dataFile->FLoadFile(kMusicMember), MemberBufferDeleter{dataFile});
-        const int32_t length = dataFile->FileLength(kMusicMember);
-        std::string why;
-        if (music == nullptr || length <= 0 || !audio::DecodeMp3(music.get(), static_cast<size_t>(length), track, &why)) {
-            *error = "Couldn't load mp3" + (why.empty() ? std::string() : ": " + why);
-            return false;
-        }
-    }
-    InitParts();
     return true;
 }
 
 void OfflineRenderer::RenderNextFrame() {
     ++frame;
     clock->seconds = rate.Seconds(frame);
-    const float t = clock->Time();
-    clock->spectrum.ComputeTrack(track.data(), track.size() / 2, audio::FrameAtSeconds(clock->seconds),
-                                 spectrum.data());
-    AnalyseFrame(spectrum.data());
-    RenderParts(t);
+    music->Seek(clock->seconds);
+    production->RenderFrame();
 }

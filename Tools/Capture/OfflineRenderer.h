@@ -5,13 +5,13 @@
 // gives the same frames on every run.
 #pragma once
 
+#include "Production/Production.h"
 #include "Render/Bitmap.h"
 #include "Utils/Platform.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 // A frame rate as a fraction, so 60000/1001 is exact.
 struct FrameRate {
@@ -39,17 +39,15 @@ public:
     // Index and music time of the frame last rendered (-1 before the first).
     int64_t FrameIndex() const { return frame; }
     double FrameTime() const { return rate.Seconds(frame); }
-    const Bitmap& Canvas() const { return *canvas; }
+    const Bitmap& Canvas() const { return production->Canvas(); }
 
 private:
     class Clock;
     std::unique_ptr<Clock> clock;
-    std::unique_ptr<platform::ScopedMusicClock> musicClockGuard;
     std::unique_ptr<platform::ScopedWallClock> wallClockGuard;
     std::unique_ptr<platform::ScopedKeyboard> keyboardGuard;
-    std::vector<int16_t> track;  // decoded music, interleaved stereo at 44100 Hz
-    std::vector<float> spectrum;  // this frame's 1024 magnitudes
+    std::unique_ptr<Production> production;
+    DecodedMusic* music = nullptr;  // owned by the production
     FrameRate rate;
     int64_t frame = -1;
-    bool open = false;
 };

@@ -4,6 +4,7 @@
 
 #include "Audio/SpectrumAnalyser.h"
 #include "Data/DataFile.h"
+#include "Production/Production.h"
 #include "Sync/DemoPart.h"
 #include "Utils/Platform.h"
 
@@ -68,25 +69,6 @@ public:
     std::vector<std::string> lines;
 };
 
-// Installs the archive and analyser globals for the reading and puts the previous ones back.
-class ScopedGlobals {
-public:
-    ScopedGlobals(DataFile* archive, SpectrumAnalyser* beats) : archive_(dataFile), beats_(analyser) {
-        dataFile = archive;
-        analyser = beats;
-    }
-    ~ScopedGlobals() {
-        dataFile = archive_;
-        analyser = beats_;
-    }
-    ScopedGlobals(const ScopedGlobals&) = delete;
-    ScopedGlobals& operator=(const ScopedGlobals&) = delete;
-
-private:
-    DataFile* archive_;
-    SpectrumAnalyser* beats_;
-};
-
 }  // namespace
 
 float LoadedScript::FxTime(float t) const {
@@ -97,7 +79,13 @@ float LoadedScript::FxTime(float t) const {
 
 std::vector<LoadedScript> LoadScripts(const std::vector<ArchiveMember>& members, SpectrumAnalyser* beats) {
     MemberArchive archive(members);
-    ScopedGlobals globals(&archive, beats);
+    // A production with nothing but the archive and the analyser, which the scripts' bands go to.
+    ProductionSetup setup;
+    setup.archive = &archive;
+    setup.pictures = false;
+    setup.parts = false;
+    setup.analyser = beats;
+    Production production(std::move(setup));
     std::vector<LoadedScript> loaded;
     for (const ArchiveMember& member : members) {
         CollectMessages messages;

@@ -34,7 +34,8 @@ struct LoadedScript {
 };
 
 // Reads each script through the program's own loader, with `members` standing in for the archive
-// and `analyser` (may be null) receiving the bands, as at start-up.
+// and `analyser` receiving the bands (null: an analyser of its own with the two start-up bands, so
+// the scripts' bands take ids from 2 as at start-up).
 std::vector<LoadedScript> LoadScripts(const std::vector<ArchiveMember>& members, SpectrumAnalyser* analyser);
 
 }  // namespace assets

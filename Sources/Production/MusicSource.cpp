@@ -1,0 +1,57 @@
+// The two music sources: the live player on the sound card and the decoded track for offline work.
+#include "Production/MusicSource.h"
+
+#include "Audio/Mp3Decoder.h"
+#include "Audio/MusicPlayer.h"
+
+namespace {
+constexpr int kVolume = 100;
+const float kSilence[audio::kSpectrumBins] = {};
+}  // namespace
+
+LiveMusic::LiveMusic() = default;
+
+LiveMusic::~LiveMusic() = default;
+
+void LiveMusic::Open() {
+    // The player is made at the audio step of start-up, not before: its output opens here.
+    musicPlayer = std::make_unique<MusicPlayer>();
+    musicPlayer->Init();
+}
+
+bool LiveMusic::Load(const char* data, int32_t length, std::string*) {
+    return musicPlayer != nullptr && musicPlayer->Load(data, length);
+}
+
+void LiveMusic::Play() {
+    if (musicPlayer == nullptr) return;
+    musicPlayer->Play();
+    musicPlayer->SetVolume(kVolume);
+}
+
+void LiveMusic::Update() {
+    if (musicPlayer != nullptr) musicPlayer->Update();
+}
+
+const float* LiveMusic::Spectrum() const {
+    return musicPlayer != nullptr ? musicPlayer->spectrum : kSilence;
+}
+
+float LiveMusic::Time() {
+    return musicPlayer != nullptr ? musicPlayer->Time() : 0.0f;
+}
+
+void LiveMusic::Stop() {
+    if (musicPlayer != nullptr) musicPlayer->Free();
+}
+
+DecodedMusic::DecodedMusic() : spectrum(audio::kSpectrumBins) {}
+
+bool DecodedMusic::Load(const char* data, int32_t length, std::string* why) {
+    if (data == nullptr || length <= 0) return false;
+    return audio::DecodeMp3(data, static_cast<size_t>(length), track, why);
+}
+
+void DecodedMusic::Update() {
+    calculator.ComputeTrack(track.data(), track.size() / 2, audio::FrameAtSeconds(seconds), spectrum.data());
+}
