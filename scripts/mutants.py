@@ -112,7 +112,10 @@ class Scratch:
         self.build = work / "build"
         self.jobs = jobs
         self.env = dict(os.environ)
+        # Paths relative to the scratch folder and no working directory in the hash: scratch copies
+        # in different places share their compiled objects.
         self.env.setdefault("CCACHE_BASEDIR", str(work))
+        self.env.setdefault("CCACHE_NOHASHDIR", "1")
         self.test_env = dict(self.env, **TEST_ENV)
 
     def prepare(self):
