@@ -1,5 +1,5 @@
-// Part one as a viewer sees it: act boundaries, beat thresholds, the zoom jumps, the bombs, the
-// evil-plan caption, and the debug time line.
+// Part one as a viewer sees it: act boundaries, what each step shows at either end of its range,
+// beat thresholds, the zoom jumps, the bombs, the evil-plan caption, and the debug time line.
 #include "Parts/PartOne.h"
 #include "Support/CapturingSinks.h"
 #include "Support/SceneFixture.h"
