@@ -187,12 +187,16 @@ def main():
     parser.add_argument("--list", type=Path, default=ROOT / "scripts" / "mutants.txt")
     parser.add_argument("--work", type=Path, default=Path(tempfile.gettempdir()) / "zembravale-mutants")
     parser.add_argument("--only", default="", help="run only mutations whose module or file contains this")
+    parser.add_argument("--lines", default="", help="run only the list's lines with these numbers (1,5,9)")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--list-only", action="store_true", help="only check that the snippets match")
     args = parser.parse_args()
 
     mutations = [m for m in read_list(args.list)
                  if args.only in module_of(m["file"]) or args.only in m["file"]]
+    if args.lines:
+        wanted = {int(n) for n in args.lines.split(",")}
+        mutations = [m for m in mutations if m["line"] in wanted]
     for m in mutations:
         m["module"] = module_of(m["file"])
         path = ROOT / m["file"]
