@@ -118,9 +118,10 @@ class Scratch:
         self.env.setdefault("CCACHE_NOHASHDIR", "1")
         self.test_env = dict(self.env, **TEST_ENV)
 
-    def prepare(self):
+    def prepare(self, sync=True):
         self.src.mkdir(parents=True, exist_ok=True)
-        sync_tree(self.src)
+        if sync:
+            sync_tree(self.src)
         launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_C_COMPILER_LAUNCHER=ccache"] \
             if shutil.which("ccache") else []
         code, out = run(["cmake", "-S", str(self.src), "-B", str(self.build), *launcher], env=self.env)
@@ -190,6 +191,8 @@ def main():
     parser.add_argument("--lines", default="", help="run only the list's lines with these numbers (1,5,9)")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--list-only", action="store_true", help="only check that the snippets match")
+    parser.add_argument("--no-sync", action="store_true",
+                        help="use the scratch copy as it is (to measure the tests of an older checkout)")
     args = parser.parse_args()
 
     mutations = [m for m in read_list(args.list)
@@ -210,7 +213,7 @@ def main():
 
     scratch = Scratch(args.work.resolve(), args.jobs)
     print(f"scratch copy in {scratch.work}", flush=True)
-    scratch.prepare()
+    scratch.prepare(sync=not args.no_sync)
     live = [m for m in mutations if m["matches"] == 1]
     dirs_needed = sorted({d for m in live for d in scratch.test_dirs(m["module"])})
     if any(d in NEEDS_ARCHIVE for d in dirs_needed):
