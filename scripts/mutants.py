@@ -18,6 +18,7 @@ between runs, so a second run only rebuilds what changed.
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -211,6 +212,8 @@ def main():
             print(f"{state:18} {args.list.name}:{m['line']} {m['file']}")
         return 0
 
+    # Stopped from outside, the run still puts the mutated file back (the finally below).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     scratch = Scratch(args.work.resolve(), args.jobs)
     print(f"scratch copy in {scratch.work}", flush=True)
     scratch.prepare(sync=not args.no_sync)
