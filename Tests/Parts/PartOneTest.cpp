@@ -147,7 +147,7 @@ TEST_F(PartOneTest, SceneFactsAtTheEndsOfTheirRanges) {
         {239.0f, 0, 0, -1, 450, 128, dancerRightGuid, false},
         {252.0f, 0, 0, -1, 620, 300, bomber, true},  // the last of the full-size five
         {252.0f, 0, 0, -1, 630, 100, bomber, true},  // the second of the half-size five
-        {252.0f, 0, 0, -1, 635, 280, bomber, true},  // the eighth of the quarter-size twelve
+        {252.0f, 0, 0, -1, 635, 272, bomber, true},  // the eighth of the quarter-size twelve
         {280.0f, 0, 0, -1, 379, 189, cow, true},     // the first cow at half size: 60 x 50 from (320, 140)
         {280.0f, 0, 0, -1, 380, 189, cow, false},
         {280.0f, 0, 0, -1, 379, 92, parachute, true},
