@@ -134,7 +134,7 @@ TEST_F(CaptureTest, RangesWriteNumberedSequencesAtTheChosenRate) {
         {{"--from", "1", "--to", "1.05"}, 4},                        // 60 fps: 1, 1.0167, 1.0333, 1.05
         {{"--fps", "30", "--from", "2", "--to", "2.5"}, 16},         // 2 to 2.5 inclusive
         {{"--fps", "60000/1001", "--from", "0", "--to", "0.1"}, 6},  // 0 .. 5 * 1001/60000
-        {{"--fps", "30", "--from", "0.1", "--to", "0.2"}, 4},        // 0.1 * 30 is a hair above 3 in doubles
+        {{"--fps", "25", "--from", "0.28", "--to", "0.4"}, 4},       // 0.28 * 25 is a hair above 7 in doubles
         {{"--fps", "2.01", "--from", "99", "--to", "100"}, 3}};      // frames 199 to 201 of 2.01 a second
     for (const Case& c : cases) {
         TempDir out;
