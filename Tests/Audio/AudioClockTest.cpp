@@ -59,3 +59,19 @@ TEST(AudioClock, RunsOnAloneWhenTheDeviceStopsAndMeetsItAgain) {
     clock.Handed(resume, skip, kBuffer);
     EXPECT_NEAR(static_cast<double>(clock.Audible(resume + kBufferNs / 2)), last + kBuffer / 2.0, 2.0);
 }
+
+// The audio thread takes its time stamp, then the main thread reads the clock running alone, then
+// the hand-back arrives with the earlier stamp: it skips less than the clock ran, and the reading
+// must hold rather than step back.
+TEST(AudioClock, AHandBackStampedBeforeTheLastReadingNeverStepsBack) {
+    AudioClock clock(kStallNs);
+    clock.Start(0);
+    clock.Handed(0, 0, kBuffer);
+    const int64_t stamped = kStallNs + 500 * kMs;
+    const int64_t read = stamped + 400 * kMs;
+    const int64_t before = clock.Audible(read);
+    EXPECT_EQ(before, kBuffer + FramesIn(read - kStallNs));
+    clock.Handed(stamped, clock.StallFrames(stamped), kBuffer);
+    EXPECT_EQ(clock.Audible(read), before);
+    EXPECT_EQ(clock.Audible(read + 100 * kMs), before);  // until the estimate catches up
+}

@@ -1,5 +1,8 @@
 // zembravale-capture on the generated archive: moments of the production as PNG files, the same
 // bytes on every run, and a command line that explains itself.
+#include "Data/DataFile.h"
+#include "Data/Images.h"
+#include "Support/CapturingSinks.h"
 #include "Support/PngReader.h"
 #include "Support/Process.h"
 #include "Support/TempDir.h"
@@ -10,6 +13,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,7 +33,9 @@ RgbImage Frame(const TempDir& dir, const std::string& name) {
     return image;
 }
 
-int DistinctColours(const RgbImage& image) { return static_cast<int>(std::set<uint32_t>(image.px.begin(), image.px.end()).size()); }
+int DistinctColours(const RgbImage& image) {
+    return static_cast<int>(std::set<uint32_t>(image.px.begin(), image.px.end()).size());
+}
 
 double ShareDifferent(const RgbImage& a, const RgbImage& b) {
     size_t differing = 0;
@@ -69,6 +75,44 @@ TEST_F(CaptureTest, FramesFollowTheTimeline) {
     EXPECT_GT(ShareDifferent(actTwo, actThree), 0.5);
 }
 
+// The intro's cut to the warning card falls on frame 192 at 25 frames a second (7.68 s exactly):
+// the frame before it still shows the group card. Each card is its picture from the archive,
+// pixel for pixel, at its place on black.
+TEST_F(CaptureTest, FrameNShowsMusicTimeNOverTheRateExactly) {
+    const ProcessResult run = Capture(dir, {"--fps", "25", "--at", "7.64", "7.68"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_TRUE(InitDevil());
+    CapturedBoxes boxes;
+    ZipDataFile archive(kArchive);
+    DataFile* const previous = std::exchange(dataFile, &archive);
+    ResetImageRegistry();
+    const Bitmap* group = GetBitmap(RegisterImage("pelmarov/another_nimbrel_joint.png", 1, false));
+    const Bitmap* warning = GetBitmap(RegisterImage("pelmarov/intro_warning.png", 1, false));
+    dataFile = previous;
+    ASSERT_TRUE(boxes.boxes.empty());
+    struct Card {
+        const char* frame;
+        const Bitmap* picture;
+        int x, y;
+    };
+    for (const Card& card : {Card{"t0007640.png", group, 175, 206}, Card{"t0007680.png", warning, 0, 164}}) {
+        SCOPED_TRACE(card.frame);
+        const RgbImage frame = Frame(dir, card.frame);
+        ASSERT_EQ(frame.w * frame.h, 640 * 480);
+        int mismatches = 0;
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                const int u = x - card.x, v = y - card.y;
+                const bool inside = u >= 0 && v >= 0 && u < card.picture->width && v < card.picture->height;
+                const uint32_t expected = inside ? card.picture->Row(v)[u] & 0xFFFFFFu : 0u;
+                mismatches += frame.At(x, y) != expected;
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+    ResetImageRegistry();
+}
+
 TEST_F(CaptureTest, SameArchiveSameBytes) {
     TempDir other;
     const ProcessResult first = Capture(dir, {"--at", "21.5", "70"});
@@ -86,9 +130,12 @@ TEST_F(CaptureTest, RangesWriteNumberedSequencesAtTheChosenRate) {
     struct Case {
         std::vector<std::string> args;
         int frames;
-    } cases[] = {{{"--from", "1", "--to", "1.05"}, 4},                        // 60 fps: 1, 1.0167, 1.0333, 1.05
-                 {{"--fps", "30", "--from", "2", "--to", "2.5"}, 16},         // 2 to 2.5 inclusive
-                 {{"--fps", "60000/1001", "--from", "0", "--to", "0.1"}, 6}};  // 0 .. 5 * 1001/60000
+    } cases[] = {
+        {{"--from", "1", "--to", "1.05"}, 4},                        // 60 fps: 1, 1.0167, 1.0333, 1.05
+        {{"--fps", "30", "--from", "2", "--to", "2.5"}, 16},         // 2 to 2.5 inclusive
+        {{"--fps", "60000/1001", "--from", "0", "--to", "0.1"}, 6},  // 0 .. 5 * 1001/60000
+        {{"--fps", "25", "--from", "0.28", "--to", "0.4"}, 4},       // 0.28 * 25 is a hair above 7 in doubles
+        {{"--fps", "2.01", "--from", "99", "--to", "100"}, 3}};      // frames 199 to 201 of 2.01 a second
     for (const Case& c : cases) {
         TempDir out;
         const ProcessResult run = Capture(out, c.args);
@@ -98,7 +145,7 @@ TEST_F(CaptureTest, RangesWriteNumberedSequencesAtTheChosenRate) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
-        ASSERT_EQ(static_cast<int>(names.size()), c.frames) << c.args[1];
+        ASSERT_EQ(static_cast<int>(names.size()), c.frames) << c.args[1] << " " << c.args[3];
         EXPECT_EQ(names.front(), "frame0000000.png");
     }
 }
@@ -107,9 +154,12 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
     const ProcessResult help = RunProcess({kCapture, "--help"}, dir.Path().string(), {}, 30);
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--from A --to B"), std::string::npos);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--at", "1"}, {"--out", "x"}, {"--out", "x", "--at", "soon"},
-          {"--out", "x", "--fps", "0", "--at", "1"}, {"--out", "x", "--from", "3", "--to", "2"}, {"--bogus"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--at", "1"},
+                                                 {"--out", "x"},
+                                                 {"--out", "x", "--at", "soon"},
+                                                 {"--out", "x", "--fps", "0", "--at", "1"},
+                                                 {"--out", "x", "--from", "3", "--to", "2"},
+                                                 {"--bogus"}}) {
         std::vector<std::string> argv = {kCapture};
         argv.insert(argv.end(), args.begin(), args.end());
         const ProcessResult run = RunProcess(argv, dir.Path().string(), {}, 30);

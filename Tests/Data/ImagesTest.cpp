@@ -187,6 +187,10 @@ TEST_F(ImagesTest, DeclaredSizesAreReadWithinTheBuffer) {
     const Bytes overlong = {0xFF, 0xD8, 0xFF, 0xE0, 0x7F, 0xFF, 0xFF, 0xC0,
                             0x00, 0x0B, 0x08, 0x00, 0x01, 0x00, 0x01};
     const Bytes cutFrame = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x01, 0x00};
+    // A frame header that ends exactly at the end of the data, and the same one byte short.
+    const Bytes endsAtEnd = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00,
+                             0x02, 0x00, 0x03, 0x01, 0x01, 0x11, 0x00};
+    const Bytes oneByteShort(endsAtEnd.begin(), endsAtEnd.end() - 1);
 
     using F = PictureFormat;
     struct Case {
@@ -209,6 +213,8 @@ TEST_F(ImagesTest, DeclaredSizesAreReadWithinTheBuffer) {
         {"scan before frame", scanFirst, F::kUnknown, 0, 0, false},
         {"segment beyond the end", overlong, F::kUnknown, 0, 0, false},
         {"frame header cut", cutFrame, F::kUnknown, 0, 0, false},
+        {"frame header to the last byte", endsAtEnd, F::kJpeg, 3, 2, true},
+        {"frame header one byte short", oneByteShort, F::kUnknown, 0, 0, false},
         {"random", RandomBytes(64, 8), F::kUnknown, 0, 0, false},
     };
     for (const Case& c : cases) {

@@ -59,6 +59,8 @@ TEST(HandWorked, OnePixelArithmetic) {
          0xFFFFFFFF, 0xFFFFFF},
         {"shift 33 acts as 1", filter([](FilterFx f, auto s) { f.AddGreyShifted(s, 33); }), 0x102030, 0x21,
          0x203040},
+        {"shift 17 adds nothing, clears the key", filter([](FilterFx f, auto s) { f.AddGreyShifted(s, 17); }),
+         0xFF102030, 0xFF, 0x102030},
         {"subtract of equal words", filter([](FilterFx f, auto s) { f.Combine(s, s, CombineSubtract); }), 7,
          0xDEADBEEF, 0},
         {"add carries across channels", filter([](FilterFx f, auto s) { f.Combine(s, s, CombineAdd); }), 0,

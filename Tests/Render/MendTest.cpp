@@ -94,6 +94,10 @@ TEST(Mends, OutOfRangeArgumentsStayInsideTheRows) {
     b.DrawScaled(&tiny, 0, -(INT_MAX - 10), 640, INT_MAX);
     EXPECT_EQ(t.Row(9)[639], 8u);  // the last row of the enormous stretch
     EXPECT_EQ(t.Row(10)[0], 0xFFFFFFFFu);
+    // Along a row too: at this width the float step rounds up, and the stretch's right-hand end,
+    // placed at the right edge, must still show the last column rather than the next row's first.
+    b.DrawScaled(&tiny, 640 - 33554436, 20, 33554436, 1);
+    EXPECT_EQ(t.Row(20)[639], 2u);
     b.DrawScaledAdditive(&tiny, INT_MIN, INT_MIN, INT_MAX, INT_MAX);
     b.DrawScaled(&tiny, INT_MAX, INT_MAX, INT_MAX, INT_MAX);
 }

@@ -62,3 +62,22 @@ TEST(ScriptLimits, ScanNeverFallsBelowTheParser) {
         ASSERT_LE(TreeDepth(&doc), Depth(text)) << text;
     }
 }
+
+// Tag names of every character class the parser accepts: the scan must follow each name to its
+// end, or it stops at the first "attribute" it cannot read and counts too few levels.
+TEST(ScriptLimits, NamesOfEveryCharacterClassNestAsDeepAsTheyParse) {
+    for (const std::string name : {"a-b", "a.b", "a:b", "a1", "_a", "Ab", "\xC3\xA9t\xC3\xA9"}) {
+        std::string text;
+        for (int i = 0; i < 40; ++i) text += "<" + name + " k='v'>";
+        TiXmlDocument doc;
+        doc.Parse(text.c_str());
+        ASSERT_EQ(TreeDepth(&doc), 40u) << name;
+        EXPECT_EQ(Depth(text), 40u) << name;
+    }
+}
+
+TEST(ScriptLimits, SizeLimitIsInclusive) {
+    const std::string longest(kMaxScriptBytes, ' ');
+    EXPECT_TRUE(ScriptWithinLimits(longest.c_str(), longest.size()));
+    EXPECT_FALSE(ScriptWithinLimits(longest.c_str(), longest.size() + 1));
+}
