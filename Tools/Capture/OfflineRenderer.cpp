@@ -43,7 +43,9 @@ bool ParseFrameRate(const std::string& text, FrameRate* rate) {
     const double fps = std::strtod(text.c_str(), &end);
     if (end == text.c_str() || *end != '\0' || !(fps > 0) || fps > 1000) return false;
     // Decimal rates as exact fractions of a thousandth: 29.97 -> 29970/1000.
-    *rate = {std::llround(fps * 1000), 1000};
+    const long long thousandths = std::llround(fps * 1000);
+    if (thousandths <= 0) return false;
+    *rate = {thousandths, 1000};
     return true;
 }
 
@@ -56,7 +58,8 @@ OfflineRenderer::~OfflineRenderer() {
     ReleaseResources();
 }
 
-bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, std::string* error) {
+bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, std::string* error,
+                           std::string* musicWarning) {
     rate = frameRate;
     musicClockGuard = std::make_unique<platform::ScopedMusicClock>(clock.get());
     wallClockGuard = std::make_unique<platform::ScopedWallClock>(clock.get());
@@ -72,9 +75,15 @@ bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, 
         MemberBuffer music(dataFile->FLoadFile(kMusicMember), MemberBufferDeleter{dataFile});
         const int32_t length = dataFile->FileLength(kMusicMember);
         std::string why;
-        if (music == nullptr || length <= 0 || !audio::DecodeMp3(music.get(), static_cast<size_t>(length), track, &why)) {
-            *error = "Couldn't load mp3" + (why.empty() ? std::string() : ": " + why);
-            return false;
+        if (music == nullptr || length <= 0 ||
+            !audio::DecodeMp3(music.get(), static_cast<size_t>(length), track, &why)) {
+            const std::string message = "Couldn't load mp3" + (why.empty() ? std::string() : ": " + why);
+            if (musicWarning == nullptr) {
+                *error = message;
+                return false;
+            }
+            *musicWarning = message;
+            track.clear();
         }
     }
     InitParts();
