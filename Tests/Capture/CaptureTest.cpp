@@ -107,9 +107,13 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
     const ProcessResult help = RunProcess({kCapture, "--help"}, dir.Path().string(), {}, 30);
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--from A --to B"), std::string::npos);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--at", "1"}, {"--out", "x"}, {"--out", "x", "--at", "soon"},
-          {"--out", "x", "--fps", "0", "--at", "1"}, {"--out", "x", "--from", "3", "--to", "2"}, {"--bogus"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--at", "1"},
+                                                 {"--out", "x"},
+                                                 {"--out", "x", "--at", "soon"},
+                                                 {"--out", "x", "--fps", "0", "--at", "1"},
+                                                 {"--out", "x", "--fps", "0.0001", "--at", "1"},
+                                                 {"--out", "x", "--from", "3", "--to", "2"},
+                                                 {"--bogus"}}) {
         std::vector<std::string> argv = {kCapture};
         argv.insert(argv.end(), args.begin(), args.end());
         const ProcessResult run = RunProcess(argv, dir.Path().string(), {}, 30);
@@ -121,6 +125,17 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
                    dir.Path().string(), {}, 60);
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Couldn't load mp3"), std::string::npos);
+}
+
+TEST_F(CaptureTest, LongRangesCostNoMemoryBeforeTheFirstFrame) {
+    // A hundred million frames: naming them all up front would take gigabytes before the archive is
+    // even opened. Named as they are rendered, the run stops at once at the missing archive.
+    const ProcessResult run = RunProcess({kCapture, "--archive", dir.File("none.zip"), "--out", dir.File("f"),
+                                          "--fps", "1000", "--from", "0", "--to", "99999"},
+                                         dir.Path().string(), {}, 60);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Couldn't load mp3"), std::string::npos) << run.err;
 }
 
 }  // namespace
