@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 DATA_DIR   ?=
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench test-sanitize clean
+.PHONY: all deps configure build run test bench bench-video test-sanitize clean
 
 all: build
 
@@ -35,6 +35,11 @@ test: build
 
 bench: build
 	./$(BUILD)/zembravale-bench
+	$(MAKE) bench-video
+
+# The whole production exported as video, timed against PNG frames plus the ffmpeg command line.
+bench-video: build
+	BUILD=$(BUILD) bash scripts/bench-video.sh
 
 # The build runs the asset builder too, so the suppressions apply to it as well as to the tests.
 test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/scripts/lsan.supp
