@@ -70,10 +70,11 @@ const assets::ArchiveMember* Find(const std::vector<assets::ArchiveMember>& memb
 int Run(const Options& options) {
     std::vector<assets::ArchiveMember> members;
     if (!options.out.empty()) {
+        std::filesystem::create_directories(
+            options.out);  // before the long build: a bad folder fails at once
         assets::BuildTimes times;
         members = assets::BuildArchiveMembers(
             assets::BuildPictures, [] { return std::vector{assets::BuildMusic()}; }, &times);
-        std::filesystem::create_directories(options.out);
         const std::string archive = (std::filesystem::path(options.out) / "tarnos.zip").string();
         assets::WriteZip(archive, members);
         if (options.unpacked) assets::WriteUnpacked(options.out, members);
