@@ -83,14 +83,14 @@ int ParseOptions(int argc, char** argv, Options& o) {
             double value = 0;
             return ParseSeconds(text, &value) ? std::string() : "not a time in seconds: " + text;
         },
-        "SECONDS");
+        "");
     const CLI::Validator frameRate(
         [](std::string& text) {
             FrameRate rate;
             return ParseFrameRate(text, &rate) ? std::string()
                                                : "not a frame rate: " + text + " (60, 29.97, 60000/1001 ...)";
         },
-        "RATE");
+        "");
 
     app.add_option("--archive", o.archive, "the data archive (default: tarnos.zip in the working directory)")
         ->type_name("PATH");
@@ -104,7 +104,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
         ->type_name("RATE")
         ->check(frameRate);
     auto* at = app.add_option("--at", o.atText, "music times in seconds, one PNG each")
-                   ->type_name("T ...")
+                   ->type_name("T")
                    ->check(seconds)
                    ->excludes(video);
     auto* from = app.add_option("--from", o.fromText, "first music time of a range, in seconds")
