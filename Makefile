@@ -12,8 +12,8 @@ ZV_CMAKE    = -DZV_WERROR=ON $(CMAKE_ARGS)
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null SDL_DISKAUDIODELAY=0
 
-.PHONY: all deps configure build run test bench test-sanitize test-render-scalar test-render-sse2 \
-	format format-check ci mutants clean
+.PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
+	test-render-sse2 format format-check ci mutants clean
 
 all: build
 
@@ -41,6 +41,11 @@ test: build
 
 bench: build
 	./$(BUILD)/zembravale-bench
+	$(MAKE) bench-video
+
+# The whole production exported as video, timed against PNG frames plus the ffmpeg command line.
+bench-video: build
+	BUILD=$(BUILD) bash scripts/bench-video.sh
 
 # The build runs the asset builder too, so the suppressions apply to it as well as to the tests.
 test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/scripts/lsan.supp

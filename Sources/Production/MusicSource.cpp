@@ -48,8 +48,17 @@ void LiveMusic::Stop() {
 DecodedMusic::DecodedMusic() : spectrum(audio::kSpectrumBins) {}
 
 bool DecodedMusic::Load(const char* data, int32_t length, std::string* why) {
-    if (data == nullptr || length <= 0) return false;
-    return audio::DecodeMp3(data, static_cast<size_t>(length), track, why);
+    std::string reason;
+    if (data != nullptr && length > 0 && audio::DecodeMp3(data, static_cast<size_t>(length), track, &reason)) {
+        return true;
+    }
+    if (!allowSilence) {
+        if (why != nullptr) *why = reason;
+        return false;
+    }
+    track.clear();
+    silenceReason = "Couldn't load mp3" + (reason.empty() ? std::string() : ": " + reason);
+    return true;
 }
 
 void DecodedMusic::Update() {

@@ -67,8 +67,17 @@ public:
     void Seek(double at) { seconds = at; }
     double Seconds() const { return seconds; }
 
+    // From now on a track that cannot be decoded loads as silence instead of failing; the reason
+    // is kept in SilenceReason.
+    void AllowSilence() { allowSilence = true; }
+    const std::string& SilenceReason() const { return silenceReason; }
+    // The decoded music, interleaved stereo at 44100 Hz (empty when it runs silent).
+    const std::vector<int16_t>& Track() const { return track; }
+
 private:
     std::vector<int16_t> track;  // interleaved stereo at 44100 Hz
+    bool allowSilence = false;
+    std::string silenceReason;
     std::vector<float> spectrum;
     audio::SpectrumCalculator calculator;
     double seconds = 0.0;

@@ -158,6 +158,7 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
                                                  {"--out", "x"},
                                                  {"--out", "x", "--at", "soon"},
                                                  {"--out", "x", "--fps", "0", "--at", "1"},
+                                                 {"--out", "x", "--fps", "0.0001", "--at", "1"},
                                                  {"--out", "x", "--from", "3", "--to", "2"},
                                                  {"--bogus"}}) {
         std::vector<std::string> argv = {kCapture};
@@ -171,6 +172,17 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
                    dir.Path().string(), {}, 60);
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Couldn't load mp3"), std::string::npos);
+}
+
+TEST_F(CaptureTest, LongRangesCostNoMemoryBeforeTheFirstFrame) {
+    // A hundred million frames: naming them all up front would take gigabytes before the archive is
+    // even opened. Named as they are rendered, the run stops at once at the missing archive.
+    const ProcessResult run = RunProcess({kCapture, "--archive", dir.File("none.zip"), "--out", dir.File("f"),
+                                          "--fps", "1000", "--from", "0", "--to", "99999"},
+                                         dir.Path().string(), {}, 60);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Couldn't load mp3"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -7,24 +7,16 @@
 #include "AssetBuilder/Archive/Scripts.h"
 #include "AssetBuilder/Archive/ZipWriter.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace {
-
-const char kUsage[] =
-    "usage: zembravale-assets --out DIR [--unpacked] [--band-report]\n"
-    "       zembravale-assets --band-report\n"
-    "\n"
-    "  --out DIR      write DIR/tarnos.zip: the 100 pictures, the sync scripts and the music\n"
-    "  --unpacked     also write every member as a plain file under DIR (to look at, edit, repack)\n"
-    "  --band-report  decode the music as the player does and print, for each beat band of the\n"
-    "                 scripts, the share of frames above 0.1, 0.25, 0.3 and 0.5 and the median time\n"
-    "                 between rises (without --out only the music and scripts are made)\n"
-    "  --help         this text\n";
 
 struct Options {
     std::string out;
@@ -32,31 +24,38 @@ struct Options {
     bool bandReport = false;
 };
 
-// False (with a message) for anything it does not understand.
-bool Parse(int argc, char** argv, Options& options, bool& help) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            help = true;
-        } else if (arg == "--out" && i + 1 < argc) {
-            options.out = argv[++i];
-        } else if (arg == "--unpacked") {
-            options.unpacked = true;
-        } else if (arg == "--band-report") {
-            options.bandReport = true;
-        } else {
-            std::fprintf(stderr, "zembravale-assets: unknown or incomplete option '%s'\n", arg.c_str());
-            return false;
-        }
-    }
-    if (!help && options.out.empty() && !options.bandReport) {
-        std::fprintf(stderr, "zembravale-assets: nothing to do: give --out DIR or --band-report\n");
+// Thrown for what the declarations cannot say; reported like the parser's own errors.
+struct OptionError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// False when --help was shown; throws on anything it does not understand.
+bool Parse(int argc, char** argv, Options& options) {
+    CLI::App app{
+        "Writes tarnos.zip (every picture, the sync scripts and the music, all generated from code).",
+        "zembravale-assets"};
+    app.set_help_flag("-h,--help", "this text");
+    auto* out = app.add_option("--out", options.out,
+                               "write DIR/tarnos.zip: the 100 pictures, the sync scripts and the music")
+                    ->type_name("DIR");
+    app.add_flag("--unpacked", options.unpacked,
+                 "also write every member as a plain file under DIR (to look at, edit, repack)")
+        ->needs(out);
+    auto* report =
+        app.add_flag("--band-report", options.bandReport,
+                     "decode the music as the player does and print, for each beat band of the scripts, "
+                     "the share of frames above 0.1, 0.25, 0.3 and 0.5 and the median time between rises "
+                     "(without --out only the music and scripts are made)");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
         return false;
+    } catch (const CLI::ParseError& error) {
+        throw OptionError(error.what());
     }
-    if (options.unpacked && options.out.empty()) {
-        std::fprintf(stderr, "zembravale-assets: --unpacked needs --out DIR\n");
-        return false;
-    }
+    if (out->count() == 0 && report->count() == 0)
+        throw OptionError("nothing to do: give --out DIR or --band-report");
     return true;
 }
 
@@ -71,10 +70,11 @@ const assets::ArchiveMember* Find(const std::vector<assets::ArchiveMember>& memb
 int Run(const Options& options) {
     std::vector<assets::ArchiveMember> members;
     if (!options.out.empty()) {
+        std::filesystem::create_directories(
+            options.out);  // before the long build: a bad folder fails at once
         assets::BuildTimes times;
         members = assets::BuildArchiveMembers(
             assets::BuildPictures, [] { return std::vector{assets::BuildMusic()}; }, &times);
-        std::filesystem::create_directories(options.out);
         const std::string archive = (std::filesystem::path(options.out) / "tarnos.zip").string();
         assets::WriteZip(archive, members);
         if (options.unpacked) assets::WriteUnpacked(options.out, members);
@@ -98,20 +98,17 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    bool help = false;
-    if (!Parse(argc, argv, options, help)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     try {
+        Options options;
+        if (!Parse(argc, argv, options)) return 0;
         return Run(options);
+    } catch (const OptionError& error) {
+        std::fprintf(stderr, "zembravale-assets: %s\nRun with --help for the options.\n", error.what());
+        return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zembravale-assets: %s\n", error.what());
-        return 1;
+    } catch (...) {
+        std::fprintf(stderr, "zembravale-assets: stopped by an unexpected error\n");
     }
+    return 1;
 }

@@ -34,7 +34,9 @@ bool ParseFrameRate(const std::string& text, FrameRate* rate) {
     const double fps = std::strtod(text.c_str(), &end);
     if (end == text.c_str() || *end != '\0' || !(fps > 0) || fps > 1000) return false;
     // Decimal rates as exact fractions of a thousandth: 29.97 -> 29970/1000.
-    *rate = {std::llround(fps * 1000), 1000};
+    const long long thousandths = std::llround(fps * 1000);
+    if (thousandths <= 0) return false;
+    *rate = {thousandths, 1000};
     return true;
 }
 
@@ -45,11 +47,14 @@ OfflineRenderer::~OfflineRenderer() {
     production.reset();
 }
 
-bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, std::string* error) {
+bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, std::string* error,
+                           std::string* musicWarning) {
     rate = frameRate;
     wallClockGuard = std::make_unique<platform::ScopedWallClock>(clock.get());
     keyboardGuard = std::make_unique<platform::ScopedKeyboard>(clock.get());
     auto decoded = std::make_unique<DecodedMusic>();
+    // With somewhere to put the warning, music that cannot be decoded runs silent instead of failing.
+    if (musicWarning != nullptr) decoded->AllowSilence();
     music = decoded.get();
     ProductionSetup setup;
     setup.archivePath = archivePath;
@@ -60,6 +65,7 @@ bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, 
         music = nullptr;
         return false;
     }
+    if (musicWarning != nullptr) *musicWarning = music->SilenceReason();
     return true;
 }
 
@@ -68,4 +74,9 @@ void OfflineRenderer::RenderNextFrame() {
     clock->seconds = rate.Seconds(frame);
     music->Seek(clock->seconds);
     production->RenderFrame();
+}
+
+const std::vector<int16_t>& OfflineRenderer::Track() const {
+    static const std::vector<int16_t> none;
+    return music != nullptr ? music->Track() : none;
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // A frame rate as a fraction, so 60000/1001 is exact.
 struct FrameRate {
@@ -22,7 +23,8 @@ struct FrameRate {
     int64_t FrameAt(double seconds) const;
 };
 
-// Parses "60", "29.97" or "60000/1001"; false when it is not a positive rate.
+// Parses "60", "29.97" or "60000/1001"; false when it is not a positive rate (a decimal rate
+// that rounds to 0 thousandths included).
 bool ParseFrameRate(const std::string& text, FrameRate* rate);
 
 class OfflineRenderer {
@@ -32,14 +34,18 @@ public:
     OfflineRenderer(const OfflineRenderer&) = delete;
     OfflineRenderer& operator=(const OfflineRenderer&) = delete;
 
-    // Starts the production on the archive. False with a message when the music cannot be decoded.
-    bool Open(const std::string& archivePath, FrameRate rate, std::string* error);
+    // Starts the production on the archive. False with a message when the music cannot be decoded,
+    // unless `musicWarning` is given: then the message goes there and the production runs silent.
+    bool Open(const std::string& archivePath, FrameRate rate, std::string* error,
+              std::string* musicWarning = nullptr);
     // Renders the next frame (frames are rendered in order from 0, as a viewer sees them).
     void RenderNextFrame();
     // Index and music time of the frame last rendered (-1 before the first).
     int64_t FrameIndex() const { return frame; }
     double FrameTime() const { return rate.Seconds(frame); }
     const Bitmap& Canvas() const { return production->Canvas(); }
+    // The decoded music, interleaved stereo at 44100 Hz (empty when it runs silent).
+    const std::vector<int16_t>& Track() const;
 
 private:
     class Clock;
