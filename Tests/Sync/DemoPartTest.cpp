@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Audio/SpectrumAnalyser.h"
+#include "Production/Production.h"
 #include "Support/CapturingSinks.h"
 #include "Support/MemoryDataFile.h"
 #include "Sync/DemoPart.h"
@@ -30,8 +31,14 @@ std::string Keys(std::initializer_list<std::pair<float, float>> keys) {
 
 class DemoPartTest : public ::testing::Test {
 protected:
-    DemoPartTest() : previousArchive(dataFile) { dataFile = &archive, analyser = &spectrum; }
-    ~DemoPartTest() override { dataFile = previousArchive, analyser = nullptr; }
+    static ProductionSetup ScriptsOnly(MemoryDataFile& archive, SpectrumAnalyser& spectrum) {
+        ProductionSetup setup;
+        setup.archive = &archive;
+        setup.analyser = &spectrum;
+        setup.pictures = false;
+        setup.parts = false;
+        return setup;
+    }
     Scene Load(const std::string& script) {
         archive.members["syncroscripts/part2.xml"] = script;
         boxes.boxes.clear(), log.lines.clear();
@@ -40,9 +47,9 @@ protected:
         return scene;
     }
 
-    DataFile* previousArchive;
     MemoryDataFile archive;
     SpectrumAnalyser spectrum{1024};
+    Production production{ScriptsOnly(archive, spectrum)};
     CapturedBoxes boxes;
     LogLines log;
     ScopedLoadLogCapture useLog{&log};
