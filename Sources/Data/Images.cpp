@@ -10,11 +10,31 @@
 #include <IL/ilu.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 std::vector<ImageEntry> imageTable;
 int32_t nextImageGuid = 0;
 
 namespace {
+
+int64_t pictureBudget = kDefaultPictureBudgetBytes;
+int64_t pictureBudgetUsed = 0;
+
+// One line on stderr; the message boxes stay as they are, this only tells why a picture is blank.
+void ReportPicture(const std::string& member, const std::string& reason) {
+    std::fprintf(stderr, "zembravale: picture %s not loaded: %s\n", member.c_str(), reason.c_str());
+    std::fflush(stderr);
+}
+
+std::string BytesText(int64_t bytes) {
+    if (bytes % (int64_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string SizeText(const PictureHeader& header) {
+    return std::to_string(header.width) + "x" + std::to_string(header.height);
+}
 
 constexpr ILint kMinimumVersion = 161;
 
@@ -136,10 +156,26 @@ void DevilImage::Load(const std::string& memberName) {
     // Anything but a PNG or JPEG of sane declared size never reaches the library: its loaders
     // overflow their heap on huge declared sizes, and guessing the format lets a few random
     // bytes pass for a huge picture.
-    if (AcceptablePicture(header)) {
+    const int64_t bytes = AcceptablePicture(header) ? header.width * header.height * 4 : 0;
+    if (buffer == nullptr || length < 0) {
+        // Missing or unreadable: the archive has said so in its boxes.
+    } else if (header.format == PictureFormat::kUnknown) {
+        ReportPicture(memberName, "not a PNG or JPEG picture");
+    } else if (!AcceptablePicture(header)) {
+        ReportPicture(memberName, "declared size " + SizeText(header) + " refused");
+    } else if (bytes > pictureBudget - pictureBudgetUsed) {
+        ReportPicture(memberName, SizeText(header) +
+                                      " would take the decoded pictures past their budget of " +
+                                      BytesText(pictureBudget));
+    } else {
         const ILenum type = header.format == PictureFormat::kPng ? IL_PNG : IL_JPG;
         decoded = ilLoadL(type, buffer.get(), static_cast<ILuint>(length)) == IL_TRUE;
-        if (decoded) bottomRowFirst = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+        if (decoded) {
+            bottomRowFirst = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+            pictureBudgetUsed += bytes;
+        } else {
+            ReportPicture(memberName, "decode error");
+        }
     }
     DropLibraryErrors();
     buffer.reset();
@@ -181,10 +217,14 @@ uint32_t DevilImage::GetPixel(int32_t x, int32_t y) {
     const int64_t width = GetWidth();
     const uint8_t* p = ilGetData() + (StoredRow(y, height) * width + x) * bpc * bpp;
     switch (bpp) {
-        case 1: return 0xFF000000u + p[0] * 0x010101u;
-        case 3: return 0xFF000000u + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
-        case 4: return (uint32_t{p[3]} << 24) + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
-        default: return 0;
+        case 1:
+            return 0xFF000000u + p[0] * 0x010101u;
+        case 3:
+            return 0xFF000000u + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
+        case 4:
+            return (uint32_t{p[3]} << 24) + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
+        default:
+            return 0;
     }
 }
 
@@ -240,9 +280,19 @@ void ReleaseImages() {
         entry.image.reset();
         entry.bitmap.reset();
     }
+    pictureBudgetUsed = 0;
 }
 
 void ResetImageRegistry() {
     imageTable.clear();
     nextImageGuid = 0;
+    pictureBudgetUsed = 0;
+}
+
+int64_t SetPictureBudget(int64_t bytes) {
+    return std::exchange(pictureBudget, bytes);
+}
+
+int64_t PictureBudgetUsed() {
+    return pictureBudgetUsed;
 }
