@@ -1,6 +1,12 @@
-// The zip archive behind DataFile: every request opens the archive, finds the member ignoring
-// ASCII case, reads or measures it and closes the archive again. Problems are shown as plain
-// message boxes captioned with the failing step, and the request yields null or -1.
+// The zip archive behind DataFile: a request finds the member ignoring ASCII case, reads or
+// measures it. Problems are shown as plain message boxes captioned with the failing step, and the
+// request yields null or -1.
+//
+// The archive is opened once, at the first request that can open it, and its central directory is
+// walked once into an index: name (upper-cased) to the first entry of that name. Walking the
+// directory for every lookup made start-up grow with entries times requests (a minute of black
+// window for 65,000 entries); with the index each lookup is one hash probe. Every request still
+// raises the boxes its steps would raise if it opened the archive itself.
 #include "Data/DataFile.h"
 
 #include "Utils/Platform.h"
@@ -9,7 +15,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <unordered_map>
+#include <vector>
 
 DataFile* dataFile = nullptr;
 
@@ -19,8 +28,8 @@ void DataFile::FreeBuffer(char* buffer) {
 
 namespace {
 
-// unzLocateFile's comparison mode 2: a to z compared as A to Z, every other byte unchanged.
-constexpr int kIgnoreCase = 2;
+// The unzip library's longest name: a request or directory name this long or longer never matches.
+constexpr size_t kMaxNameLength = 256;
 // Zip flag bit 0: the member is encrypted. We hold no password, so its bytes are unreadable.
 constexpr uLong kEncryptedFlag = 1;
 // Read in slices: a single call may deliver less than asked, and its length is an unsigned int.
@@ -65,6 +74,16 @@ private:
     bool open_;
 };
 
+// The lookup key of the unzip library's case-insensitive comparison: a to z as A to Z, every
+// other byte unchanged, the name ending at its first zero byte as a C string does.
+std::string LookupKey(const char* name) {
+    std::string key(name, strnlen(name, kMaxNameLength));
+    for (char& c : key) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return key;
+}
+
 struct FreeDeleter {
     void operator()(char* buffer) const { std::free(buffer); }
 };
@@ -92,6 +111,64 @@ bool ReadWholeMember(unzFile archive, char* buffer, int32_t length) {
 
 }  // namespace
 
+struct ZipDataFile::OpenArchive {
+    struct Entry {
+        unz64_file_pos position{};
+        uint64_t uncompressedSize = 0;
+    };
+
+    explicit OpenArchive(const std::string& path) : archive(path) {}
+
+    // Walks the directory in order, as the library's own search does: an entry that cannot be
+    // read ends the walk, and the first entry of each name is the one kept.
+    void ReadDirectory() {
+        for (int status = unzGoToFirstFile(archive.Get()); status == UNZ_OK;
+             status = unzGoToNextFile(archive.Get())) {
+            char name[kMaxNameLength + 1] = {};
+            unz_file_info64 info{};
+            if (unzGetCurrentFileInfo64(archive.Get(), &info, name, kMaxNameLength, nullptr, 0, nullptr, 0) !=
+                UNZ_OK) {
+                break;
+            }
+            Entry entry;
+            if (unzGetFilePos64(archive.Get(), &entry.position) != UNZ_OK) break;
+            entry.uncompressedSize = info.uncompressed_size;
+            // A name of kMaxNameLength bytes or more cannot equal any request.
+            if (strnlen(name, kMaxNameLength) < kMaxNameLength) index.emplace(LookupKey(name), entry);
+        }
+    }
+
+    // The entry for a request, or null. The request ends at its first zero byte.
+    const Entry* Find(const std::string& name) const {
+        if (strnlen(name.c_str(), kMaxNameLength) >= kMaxNameLength) return nullptr;
+        const auto found = index.find(LookupKey(name.c_str()));
+        return found == index.end() ? nullptr : &found->second;
+    }
+
+    // Makes the entry the library's current member.
+    bool Select(const Entry& entry) {
+        unz64_file_pos position = entry.position;
+        return unzGoToFilePos64(archive.Get(), &position) == UNZ_OK;
+    }
+
+    UnzArchive archive;
+    std::unordered_map<std::string, Entry> index;
+};
+
+ZipDataFile::ZipDataFile(std::string path) : DataFile(std::move(path)) {}
+
+ZipDataFile::~ZipDataFile() = default;
+
+ZipDataFile::OpenArchive* ZipDataFile::Open() {
+    if (opened == nullptr) {
+        auto fresh = std::make_unique<OpenArchive>(archivePath);
+        if (!fresh->archive.IsOpen()) return nullptr;
+        fresh->ReadDirectory();
+        opened = std::move(fresh);
+    }
+    return opened.get();
+}
+
 void ZipDataFile::NormalizeSeparators(std::string& name) {
     std::string result;
     result.reserve(name.size());
@@ -110,43 +187,43 @@ void ZipDataFile::NormalizeSeparators(std::string& name) {
 
 int32_t ZipDataFile::DoFileLengthInDataFileLookup(const std::string& name) {
     static const std::string kCaption = "DoFileLengthInDataFileLookup";
-    UnzArchive archive(archivePath);
-    if (!archive.IsOpen()) {
+    OpenArchive* archive = Open();
+    if (archive == nullptr) {
         platform::ShowMessageBox(kCaption, "Can't open Datafile!!!");
         return -1;
     }
     unz_global_info64 global{};
-    if (unzGetGlobalInfo64(archive.Get(), &global) != UNZ_OK) {
+    if (unzGetGlobalInfo64(archive->archive.Get(), &global) != UNZ_OK) {
         platform::ShowMessageBox(kCaption, "Error in datafile!!!");
         return -1;
     }
-    if (unzLocateFile(archive.Get(), name.c_str(), kIgnoreCase) != UNZ_OK) {
+    const OpenArchive::Entry* entry = archive->Find(name);
+    if (entry == nullptr) {
         platform::ShowMessageBox(kCaption, "File Not Found in datafile!!!");
         return -1;
     }
-    unz_file_info64 info{};
     // A size an int32 cannot carry (with room for the terminating zero) is as unreadable as a
     // broken directory entry: a wrapped length would hand out a truncated member as a success.
-    if (unzGetCurrentFileInfo64(archive.Get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.uncompressed_size >= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+    if (entry->uncompressedSize >= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         platform::ShowMessageBox(kCaption, "Cant get the file info in datafile!!!");
         return -1;
     }
-    return static_cast<int32_t>(info.uncompressed_size);
+    return static_cast<int32_t>(entry->uncompressedSize);
 }
 
 char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
     static const std::string kCaption = "LoadFileFromDataFile";
-    UnzArchive archive(archivePath);
-    if (!archive.IsOpen()) {
+    OpenArchive* archive = Open();
+    if (archive == nullptr) {
         platform::ShowMessageBox(kCaption, "Can't open Zipfile!!!");
         return nullptr;
     }
-    if (unzLocateFile(archive.Get(), name.c_str(), kIgnoreCase) != UNZ_OK) {
+    const OpenArchive::Entry* entry = archive->Find(name);
+    if (entry == nullptr) {
         platform::ShowMessageBox(kCaption, "File Not Found in datafile!!!");
         return nullptr;
     }
-    // A second, separate opening of the archive; a length of 0 is fine.
+    // The length step with its own boxes; a length of 0 is fine.
     const int32_t length = DoFileLengthInDataFileLookup(name);
     if (length < 0) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
@@ -158,7 +235,7 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "Couldn't allocate memory!!!");
         return nullptr;
     }
-    if (!ReadWholeMember(archive.Get(), buffer.get(), length)) {
+    if (!archive->Select(*entry) || !ReadWholeMember(archive->archive.Get(), buffer.get(), length)) {
         platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
         return nullptr;
     }

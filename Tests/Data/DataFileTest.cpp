@@ -2,6 +2,7 @@
 // whose bytes cannot be trusted.
 #include "ArchiveFixture.h"
 
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -59,6 +60,51 @@ TEST_F(ArchiveTest, FindsMembersIgnoringCaseAndBackslashRuns) {
         EXPECT_EQ(boxes.Take(), c.expected);
     }
     file.FreeBuffer(nullptr);
+}
+
+// The directory is read once into an index; lookups through it must find what a walk of the
+// directory finds: the first entry of a name in any letter case, nothing for names of 256 bytes
+// or more, and a request that ends at its first zero byte.
+TEST_F(ArchiveTest, IndexFindsWhatTheDirectoryWalkFinds) {
+    const std::string longest(255, 'n');
+    const std::string tooLong(256, 'n');
+    ZipWriter(zipPath)
+        .Add("Scripts/Intro.xml", "first")
+        .Add("scripts/intro.XML", "second, same name in another case")
+        .Add("dir/\xe9t\xe9.png", "accented")
+        .Add(longest, "255 bytes")
+        .Add(tooLong, "256 bytes")
+        .Add("after/long.txt", "after the long names");
+    ZipDataFile& file = UseArchive(zipPath);
+
+    const struct {
+        std::string request;
+        const char* content;  // null: not found
+    } cases[] = {
+        {"scripts/intro.xml", "first"},
+        {"SCRIPTS/INTRO.XML", "first"},
+        {"dir/\xe9t\xe9.png", "accented"},
+        {"DIR/\xe9T\xe9.PNG", "accented"},
+        {"dir/\xc9t\xc9.png", nullptr},  // only a to z fold
+        {longest, "255 bytes"},
+        {tooLong, nullptr},
+        {std::string("after/long.txt\0junk", 19), "after the long names"},
+        {"after/long", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request.substr(0, 40));
+        MemberBuffer buffer(file.FLoadFile(c.request), {&file});
+        if (c.content == nullptr) {
+            EXPECT_EQ(buffer, nullptr);
+            EXPECT_EQ(file.FileLength(c.request), -1);
+        } else {
+            ASSERT_NE(buffer, nullptr);
+            EXPECT_STREQ(buffer.get(), c.content);
+            EXPECT_EQ(file.FileLength(c.request), static_cast<int32_t>(std::strlen(c.content)));
+        }
+        boxes.Take();
+    }
 }
 
 TEST_F(ArchiveTest, MissingMemberShowsEachStepsBoxInOrder) {
