@@ -1,12 +1,16 @@
 // The program: start-up, the frame loop on the music clock, and shutdown. Exit code 0 always.
+#include "Audio/AudioClock.h"
 #include "Audio/MusicPlayer.h"
 #include "Data/Images.h"
 #include "Main/Demo.h"
+#include "Main/RunStats.h"
 #include "Main/Video.h"
 #include "Render/Bitmap.h"
 #include "Utils/Utils.h"
 
 #include <SDL.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -23,7 +27,8 @@ void DrainEvents() {
     }
 }
 
-void RunFrames() {
+// stats: null unless ZEMBRAVALE_STATS=1 asked for the run's figures.
+void RunFrames(RunStats* stats) {
     while (!quitRequested) {
         DrainEvents();
         player->Update();
@@ -32,6 +37,7 @@ void RunFrames() {
         RenderParts(t);
         canvas->Present(screen);
         SDL_Flip(screen);
+        if (stats != nullptr) stats->Frame(static_cast<double>(audio::SteadyNanoseconds()) * 1e-9, t);
         // A NaN reading never ends the run; the clock keeps counting after the track ends.
         if (player->Time() >= kEndTime) quitRequested = true;
     }
@@ -57,7 +63,10 @@ int main(int, char**) {
     player->Play();
     player->SetVolume(100);
 
-    RunFrames();
+    RunStats stats;
+    const bool wantStats = RunStats::Requested();
+    RunFrames(wantStats ? &stats : nullptr);
+    if (wantStats) stats.Print(stderr, player->BuffersHanded(), player->LateBuffers());
 
     player->Free();
     ReleaseParts();
