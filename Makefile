@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 DATA_DIR   ?=
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench test-sanitize clean
+.PHONY: all deps configure build run test bench test-sanitize fuzz fuzz-build fuzz-smoke clean
 
 all: build
 
@@ -43,5 +43,22 @@ test-sanitize: deps
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
 
+# Fuzzing: the targets in Fuzz/ are built with clang and libFuzzer in a folder of their own, their
+# seeds made from the archive the asset builder generates. FUZZ_SECONDS per target.
+FUZZ_BUILD   ?= $(BUILD)-fuzz
+FUZZ_SECONDS ?= 60
+fuzz-build: configure
+	cmake --build $(BUILD) -j $(JOBS) --target archive
+	cmake -S Fuzz -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DZV_ARCHIVE="$(CURDIR)/$(BUILD)/assets/tarnos.zip" $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh $(FUZZ_BUILD)
+
+# A short run of every target: catches a target that no longer builds or fails at once.
+fuzz-smoke: fuzz-build
+	FUZZ_SECONDS=10 scripts/fuzz.sh $(FUZZ_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize
+	rm -rf $(BUILD) $(BUILD)-sanitize $(FUZZ_BUILD)

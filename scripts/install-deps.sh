@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpixman-1-dev
   libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core
   xvfb xdotool xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()
