@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 DATA_DIR   ?=
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench test-sanitize fuzz fuzz-build fuzz-smoke clean
+.PHONY: all deps configure build run test bench test-sanitize fuzz fuzz-build fuzz-smoke soak clean
 
 all: build
 
@@ -59,6 +59,11 @@ fuzz: fuzz-build
 # A short run of every target: catches a target that no longer builds or fails at once.
 fuzz-smoke: fuzz-build
 	FUZZ_SECONDS=10 scripts/fuzz.sh $(FUZZ_BUILD)
+
+# The soak: the whole production in real time under Xvfb with both cores kept busy (about four
+# minutes); the report lands in $(BUILD)/soak-report.txt. Not part of `make test`.
+soak: build
+	scripts/soak.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(FUZZ_BUILD)
