@@ -74,6 +74,23 @@ private:
     bool open_;
 };
 
+// Deflate turns one byte of stream into at most 1032 bytes (a 258-byte match in under two bits);
+// the slack covers the end of the stream.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr uint64_t kDeflateSlack = 1024;
+
+// Whether the member's data could hold `length` bytes at all: stored data as they are, deflated
+// data within the largest ratio; the library reads no other method. A directory entry may declare
+// any size up to 2 GB: checked first, a lie fails before the buffer for it is allocated, and fails
+// with the box the read would have given.
+bool CanHold(uint64_t compressedSize, uLong method, uint64_t length) {
+    if (method == 0) return length <= compressedSize;
+    // Divided rather than multiplied: a zip64 entry may declare any 64-bit compressed size.
+    if (method == Z_DEFLATED)
+        return length <= kDeflateSlack || (length - kDeflateSlack) / kMaxDeflateRatio <= compressedSize;
+    return false;
+}
+
 // The lookup key of the unzip library's case-insensitive comparison: a to z as A to Z, every
 // other byte unchanged, the name ending at its first zero byte as a C string does.
 std::string LookupKey(const char* name) {
@@ -115,6 +132,8 @@ struct ZipDataFile::OpenArchive {
     struct Entry {
         unz64_file_pos position{};
         uint64_t uncompressedSize = 0;
+        uint64_t compressedSize = 0;
+        uLong method = 0;
     };
 
     explicit OpenArchive(const std::string& path) : archive(path) {}
@@ -133,6 +152,8 @@ struct ZipDataFile::OpenArchive {
             Entry entry;
             if (unzGetFilePos64(archive.Get(), &entry.position) != UNZ_OK) break;
             entry.uncompressedSize = info.uncompressed_size;
+            entry.compressedSize = info.compressed_size;
+            entry.method = info.compression_method;
             // A name of kMaxNameLength bytes or more cannot equal any request.
             if (strnlen(name, kMaxNameLength) < kMaxNameLength) index.emplace(LookupKey(name), entry);
         }
@@ -227,6 +248,10 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
     const int32_t length = DoFileLengthInDataFileLookup(name);
     if (length < 0) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
+        return nullptr;
+    }
+    if (length > 0 && !CanHold(entry->compressedSize, entry->method, static_cast<uint64_t>(length))) {
+        platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
         return nullptr;
     }
     std::unique_ptr<char, FreeDeleter> buffer(

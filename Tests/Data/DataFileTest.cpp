@@ -2,6 +2,10 @@
 // whose bytes cannot be trusted.
 #include "ArchiveFixture.h"
 
+#include <sys/resource.h>
+#include <unzip.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -22,6 +26,31 @@ std::string PseudoRandomBytes(size_t count) {
     // Runs of repeated bytes keep it compressible yet varied enough to span many reads.
     for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(random() % 4 == 0 ? random() : i / 97);
     return bytes;
+}
+
+// The raw deflate stream minizip's writer makes for these bytes, read back raw from an archive.
+std::string DeflatedBytes(const std::string& bytes, const std::string& scratchPath) {
+    ZipWriter(scratchPath).Add("m", bytes).Close();
+    unzFile archive = unzOpen(scratchPath.c_str());
+    std::string raw(bytes.size() + 64, '\0');
+    int got = -1;
+    if (archive != nullptr && unzGoToFirstFile(archive) == UNZ_OK &&
+        unzOpenCurrentFile2(archive, nullptr, nullptr, 1) == UNZ_OK) {
+        got = unzReadCurrentFile(archive, raw.data(), static_cast<unsigned>(raw.size()));
+        unzCloseCurrentFile(archive);
+    }
+    if (archive != nullptr) unzClose(archive);
+    raw.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return raw;
+}
+
+// In a process limited to 1 GiB of address space (call it in a child): the load fails with only
+// the read failure's box.
+bool FailsAsReadWithin1GiB(ZipDataFile& file, const char* member, CapturedBoxes& boxes) {
+    const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return false;
+    const char* buffer = file.FLoadFile(member);
+    return buffer == nullptr && boxes.Take() == Boxes{kReadFailed};
 }
 
 }  // namespace
@@ -141,6 +170,32 @@ TEST_F(ArchiveTest, UnopenableArchiveShowsBothOpeningBoxes) {
                                        {"FLoadFile", "Couldn't load file: a.txt."}}));
         EXPECT_EQ(file.FileLength("a.txt"), -1);
         EXPECT_EQ(boxes.Take(), (Boxes(2, {"DoFileLengthInDataFileLookup", "Can't open Datafile!!!"})));
+    }
+}
+
+// A directory entry may declare up to 2 GB for a few bytes of data. Such a lie is a read failure
+// found before the buffer is allocated: in a process that could not allocate the declared size,
+// the box is still the read failure's, not the allocation failure's.
+TEST_F(ArchiveTest, ImpossibleDeclaredSizesFailBeforeAllocating) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit below allows";
+#endif
+    const std::string text(4000, 'z');  // deflates to a few bytes
+    ZipWriter(zipPath)
+        .AddRaw("stored.bin", text, Method::kStored, 1'900'000'000, ZipWriter::Crc(text))
+        .Close();
+    ZipWriter(dir.File("lying.zip"))
+        .AddRaw("deflated.bin", DeflatedBytes(text, dir.File("scratch.zip")), Method::kDeflated,
+                1'900'000'000, ZipWriter::Crc(text));
+    const std::pair<std::string, const char*> cases[] = {{zipPath, "stored.bin"},
+                                                         {dir.File("lying.zip"), "deflated.bin"}};
+    for (const auto& [path, member] : cases) {
+        SCOPED_TRACE(member);
+        ZipDataFile& file = UseArchive(path);
+        EXPECT_EQ(file.FileLength(member), 1'900'000'000);  // the directory is believed for the length
+        boxes.Take();
+        EXPECT_EXIT(std::exit(FailsAsReadWithin1GiB(file, member, boxes) ? 0 : 1), testing::ExitedWithCode(0),
+                    "");
     }
 }
 
