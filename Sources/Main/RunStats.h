@@ -9,7 +9,8 @@
 
 class RunStats {
 public:
-    // A music-clock step larger than this between two frames counts as a jump.
+    // A music-clock step that outruns the wall clock by more than this between two frames counts as
+    // a jump. A long frame is not one: the music rightly moves on by as long as the frame took.
     static constexpr double kJumpSeconds = 0.050;
 
     // True when the environment asks for the figures.
@@ -25,8 +26,9 @@ public:
     double lastWall = 0.0;
     double worstFrame = 0.0;  // seconds between two presented frames
     int64_t slowFrames = 0;   // frames over 1/30 s
+    float firstMusic = 0.0f;
     float lastMusic = 0.0f;
     float largestStep = 0.0f;  // largest forward step of the music clock between frames
     int64_t backwardSteps = 0;
-    int64_t jumps = 0;  // forward steps over kJumpSeconds
+    int64_t jumps = 0;  // steps ahead of the wall clock by over kJumpSeconds
 };

@@ -46,7 +46,8 @@ TEST(RunStats, CountsSlowFramesStepsBackAndJumps) {
         {"steady 60 Hz", {{10.0, 0.0f}, {10.016, 0.016f}, {10.033, 0.033f}, {10.050, 0.050f}}, 0, 0, 0},
         {"one slow frame", {{0.0, 0.0f}, {0.020, 0.02f}, {0.060, 0.049f}}, 1, 0, 0},
         {"49 ms is no jump", {{0.0, 1.0f}, {0.01, 1.0f}, {0.02, 1.0f + 0.049f}}, 0, 0, 0},
-        {"a jump", {{0.0, 1.0f}, {0.01, 1.06f}, {0.02, 1.07f}}, 0, 0, 1},
+        {"a jump", {{0.0, 1.0f}, {0.01, 1.07f}, {0.02, 1.08f}}, 0, 0, 1},
+        {"a long frame is no jump", {{0.0, 1.0f}, {0.2, 1.2f}, {0.21, 1.21f}}, 1, 0, 0},
         {"a step back", {{0.0, 1.0f}, {0.01, 0.999f}, {0.02, 1.01f}}, 0, 1, 0},
         {"NaN readings are neither", {{0.0, 1.0f}, {0.01, nan}, {0.02, 1.01f}}, 0, 0, 0},
     };
@@ -62,9 +63,11 @@ TEST(RunStats, CountsSlowFramesStepsBackAndJumps) {
 TEST(RunStats, ReportGivesTheFiguresTheSoakReads) {
     const RunStats steady = Measure({{5.0, 0.0f}, {5.010, 0.01f}, {5.030, 0.03f}, {5.040, 0.04f}});
     EXPECT_EQ(Report(steady, 9000, 2),
-              "stats: frames presented 4 in 0.040 s\n"
+              "stats: frames presented 4 in 0.040 s, music 0.000 s to 0.040 s\n"
               "stats: frame time mean 13.333 ms, worst 20.000 ms, over 33.3 ms 0\n"
-              "stats: music clock monotonic: 0 steps back, 0 jumps over 50 ms, largest step 20.000 ms\n"
+              "stats: music clock monotonic: 0 steps back, 0 jumps ahead of the wall clock by over 50 ms, "
+              "largest step "
+              "20.000 ms\n"
               "stats: audio buffers 9000, handed late 2\n");
     const std::string broken = Report(Measure({{0.0, 1.0f}, {0.01, 0.5f}}), 0, 0);
     EXPECT_NE(broken.find("stats: music clock NOT monotonic: 1 steps back"), std::string::npos) << broken;
