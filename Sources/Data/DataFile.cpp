@@ -11,6 +11,9 @@
 
 #include "Utils/Platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unzip.h>
 
 #include <algorithm>
@@ -35,10 +38,111 @@ constexpr uLong kEncryptedFlag = 1;
 // Read in slices: a single call may deliver less than asked, and its length is an unsigned int.
 constexpr uint32_t kReadChunk = 1u << 20;
 
+// The archive file as the unzip library reads it: positioned reads through a window of the file
+// held in memory, and a known end. The library reads headers a byte at a time and seeks between
+// them, which through stdio costs a system call per seek; and a broken entry can make it read on
+// past the end thousands of times (its extra-field loop runs up to 16,000 times on a header cut
+// short). Here a read inside the window is a copy and a read past the end is nothing at all.
+class WindowedFile {
+public:
+    static constexpr size_t kWindow = 64 * 1024;
+
+    // Null when the file cannot be opened or measured.
+    static std::unique_ptr<WindowedFile> Open(const char* path) {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        struct stat status {};
+        if (fstat(fd, &status) != 0 || status.st_size < 0) {
+            close(fd);
+            return nullptr;
+        }
+        return std::unique_ptr<WindowedFile>(new WindowedFile(fd, static_cast<uint64_t>(status.st_size)));
+    }
+    ~WindowedFile() { close(fd_); }
+    WindowedFile(const WindowedFile&) = delete;
+    WindowedFile& operator=(const WindowedFile&) = delete;
+
+    size_t Read(void* out, size_t bytes) {
+        size_t done = 0;
+        while (done < bytes && position_ < size_) {
+            if (position_ < windowStart_ || position_ >= windowStart_ + windowLength_) {
+                if (!Fill()) break;
+            }
+            const size_t offset = static_cast<size_t>(position_ - windowStart_);
+            const size_t count = std::min(bytes - done, windowLength_ - offset);
+            std::memcpy(static_cast<char*>(out) + done, window_.get() + offset, count);
+            done += count;
+            position_ += count;
+        }
+        return done;
+    }
+    // Like fseek: any position from the start on is allowed, past the end too.
+    bool Seek(uint64_t offset, int origin) {
+        uint64_t base = 0;
+        if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = position_;
+        if (origin == ZLIB_FILEFUNC_SEEK_END) base = size_;
+        const uint64_t target = base + offset;  // a negative offset arrives wrapped around
+        if (static_cast<int64_t>(target) < 0) return false;
+        position_ = target;
+        return true;
+    }
+    uint64_t Tell() const { return position_; }
+    bool Failed() const { return failed_; }
+
+private:
+    WindowedFile(int fd, uint64_t size) : fd_(fd), size_(size), window_(std::make_unique<char[]>(kWindow)) {}
+
+    bool Fill() {
+        const ssize_t got = pread(fd_, window_.get(), kWindow, static_cast<off_t>(position_));
+        if (got <= 0) {
+            failed_ = got < 0;
+            return false;
+        }
+        windowStart_ = position_;
+        windowLength_ = static_cast<size_t>(got);
+        return true;
+    }
+
+    int fd_;
+    uint64_t size_;
+    std::unique_ptr<char[]> window_;
+    uint64_t windowStart_ = 0;
+    size_t windowLength_ = 0;
+    uint64_t position_ = 0;
+    bool failed_ = false;
+};
+
+// The unzip library's file functions over a WindowedFile (reading only).
+zlib_filefunc64_def WindowedFileFunctions() {
+    zlib_filefunc64_def functions{};
+    functions.zopen64_file = [](voidpf, const void* path, int mode) -> voidpf {
+        if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+        return WindowedFile::Open(static_cast<const char*>(path)).release();
+    };
+    functions.zread_file = [](voidpf, voidpf file, void* out, uLong bytes) -> uLong {
+        return static_cast<WindowedFile*>(file)->Read(out, bytes);
+    };
+    functions.zwrite_file = [](voidpf, voidpf, const void*, uLong) -> uLong { return 0; };
+    functions.ztell64_file = [](voidpf, voidpf file) -> ZPOS64_T {
+        return static_cast<WindowedFile*>(file)->Tell();
+    };
+    functions.zseek64_file = [](voidpf, voidpf file, ZPOS64_T offset, int origin) -> long {
+        return static_cast<WindowedFile*>(file)->Seek(offset, origin) ? 0 : -1;
+    };
+    functions.zclose_file = [](voidpf, voidpf file) -> int {
+        std::unique_ptr<WindowedFile> owned(static_cast<WindowedFile*>(file));
+        return 0;
+    };
+    functions.zerror_file = [](voidpf, voidpf file) -> int {
+        return static_cast<WindowedFile*>(file)->Failed() ? 1 : 0;
+    };
+    return functions;
+}
+
 // One opened archive; closing it also closes a member left open.
 class UnzArchive {
 public:
-    explicit UnzArchive(const std::string& path) : handle_(unzOpen(path.c_str())) {}
+    explicit UnzArchive(const std::string& path) : handle_(Open(path)) {}
     ~UnzArchive() {
         if (handle_ != nullptr) unzClose(handle_);
     }
@@ -49,6 +153,11 @@ public:
     unzFile Get() const { return handle_; }
 
 private:
+    static unzFile Open(const std::string& path) {
+        zlib_filefunc64_def functions = WindowedFileFunctions();
+        return unzOpen2_64(path.c_str(), &functions);
+    }
+
     unzFile handle_;
 };
 
@@ -136,7 +245,11 @@ struct ZipDataFile::OpenArchive {
         uLong method = 0;
     };
 
-    explicit OpenArchive(const std::string& path) : archive(path) {}
+    explicit OpenArchive(const std::string& path) : archive(path) {
+        struct stat status {};
+        if (stat(path.c_str(), &status) == 0 && status.st_size > 0)
+            archiveBytes = static_cast<uint64_t>(status.st_size);
+    }
 
     // Walks the directory in order, as the library's own search does: an entry that cannot be
     // read ends the walk, and the first entry of each name is the one kept.
@@ -152,7 +265,8 @@ struct ZipDataFile::OpenArchive {
             Entry entry;
             if (unzGetFilePos64(archive.Get(), &entry.position) != UNZ_OK) break;
             entry.uncompressedSize = info.uncompressed_size;
-            entry.compressedSize = info.compressed_size;
+            // The data cannot run past the end of the archive, whatever the entry says.
+            entry.compressedSize = std::min<uint64_t>(info.compressed_size, archiveBytes);
             entry.method = info.compression_method;
             // A name of kMaxNameLength bytes or more cannot equal any request.
             if (strnlen(name, kMaxNameLength) < kMaxNameLength) index.emplace(LookupKey(name), entry);
@@ -173,6 +287,7 @@ struct ZipDataFile::OpenArchive {
     }
 
     UnzArchive archive;
+    uint64_t archiveBytes = 0;
     std::unordered_map<std::string, Entry> index;
 };
 
