@@ -33,11 +33,13 @@ void RunFrames(RunStats* stats) {
         DrainEvents();
         player->Update();
         AnalyseFrame(player->spectrum);
+        // The wall clock is read with the music clock, so a frame's delays fall on both alike.
+        const int64_t now = audio::SteadyNanoseconds();
         const float t = player->Time();
         RenderParts(t);
         canvas->Present(screen);
         SDL_Flip(screen);
-        if (stats != nullptr) stats->Frame(static_cast<double>(audio::SteadyNanoseconds()) * 1e-9, t);
+        if (stats != nullptr) stats->Frame(static_cast<double>(now) * 1e-9, t);
         // A NaN reading never ends the run; the clock keeps counting after the track ends.
         if (player->Time() >= kEndTime) quitRequested = true;
     }

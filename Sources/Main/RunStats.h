@@ -16,7 +16,8 @@ public:
     // True when the environment asks for the figures.
     static bool Requested();
 
-    // Call once per presented frame with the steady clock in seconds and the frame's music time.
+    // Call once per presented frame with the frame's music time and the steady clock in seconds read
+    // right beside it.
     void Frame(double wallSeconds, float musicTime);
     // The report, one figure a line, each line starting with "stats: ".
     void Print(std::FILE* out, int64_t audioBuffers, int64_t lateAudioBuffers) const;
