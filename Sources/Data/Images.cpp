@@ -57,12 +57,38 @@ PictureHeader ReadPngHeader(const uint8_t* data, size_t length) {
     constexpr size_t kHeaderEnd = 8 + 8 + 13;
     if (length < kHeaderEnd || !std::equal(kSignature, kSignature + 8, data)) return {};
     if (ReadBigEndian32(data + 8) != 13 || !std::equal(data + 12, data + 16, "IHDR")) return {};
-    return {PictureFormat::kPng, ReadBigEndian32(data + 16), ReadBigEndian32(data + 20)};
+    return {PictureFormat::kPng, ReadBigEndian32(data + 16), ReadBigEndian32(data + 20), true};
 }
 
 // Frame headers: C0..CF except C4 (Huffman tables), C8 (reserved) and CC (arithmetic tables).
 bool IsFrameMarker(uint8_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+bool IsStandaloneMarker(uint8_t marker) {
+    return marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// Walks the marker segments from pos to the end of the picture as the decoder meets them: between
+// segments (and through scan data) bytes before a 0xFF are passed over, runs of 0xFF are fill.
+// False when a segment's length runs past the end of the data.
+bool SegmentsFit(const uint8_t* data, size_t length, size_t pos) {
+    while (pos < length) {
+        if (data[pos] != 0xFF) {
+            ++pos;
+            continue;
+        }
+        while (pos < length && data[pos] == 0xFF) ++pos;
+        if (pos >= length) return true;
+        const uint8_t marker = data[pos++];
+        if (IsStandaloneMarker(marker)) continue;
+        if (marker == 0xD8 || marker == 0xD9) return true;  // the decoder stops there
+        if (length - pos < 2) return false;
+        const size_t segment = ReadBigEndian16(data + pos);
+        if (segment < 2 || segment > length - pos) return false;
+        pos += segment;
+    }
+    return true;
 }
 
 // Walks the marker segments up to the first frame header as the JPEG decoder does: bytes before
@@ -78,7 +104,7 @@ PictureHeader ReadJpegHeader(const uint8_t* data, size_t length) {
         while (pos < length && data[pos] == 0xFF) ++pos;
         if (pos >= length) break;
         const uint8_t marker = data[pos++];
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+        if (IsStandaloneMarker(marker)) continue;  // no length
         // A second start, the end of the picture or the scan data before any frame header.
         if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) break;
         if (length - pos < 2) break;
@@ -87,7 +113,8 @@ PictureHeader ReadJpegHeader(const uint8_t* data, size_t length) {
         if (IsFrameMarker(marker)) {
             // Precision, height, width, component count.
             if (segment < 8) break;
-            return {PictureFormat::kJpeg, ReadBigEndian16(data + pos + 5), ReadBigEndian16(data + pos + 3)};
+            return {PictureFormat::kJpeg, ReadBigEndian16(data + pos + 5), ReadBigEndian16(data + pos + 3),
+                    SegmentsFit(data, length, pos + segment)};
         }
         pos += segment;
     }
@@ -103,8 +130,8 @@ PictureHeader ReadPictureHeader(const uint8_t* data, size_t length) {
 }
 
 bool AcceptablePicture(const PictureHeader& header) {
-    return header.format != PictureFormat::kUnknown && header.width >= 1 && header.height >= 1 &&
-           header.width <= kMaxPictureSide && header.height <= kMaxPictureSide &&
+    return header.format != PictureFormat::kUnknown && header.segmentsFit && header.width >= 1 &&
+           header.height >= 1 && header.width <= kMaxPictureSide && header.height <= kMaxPictureSide &&
            header.width * header.height * 4 <= kMaxPictureBytes;
 }
 
@@ -161,6 +188,8 @@ void DevilImage::Load(const std::string& memberName) {
         // Missing or unreadable: the archive has said so in its boxes.
     } else if (header.format == PictureFormat::kUnknown) {
         ReportPicture(memberName, "not a PNG or JPEG picture");
+    } else if (!header.segmentsFit) {
+        ReportPicture(memberName, "a JPEG marker segment runs past the end of the data");
     } else if (!AcceptablePicture(header)) {
         ReportPicture(memberName, "declared size " + SizeText(header) + " refused");
     } else if (bytes > pictureBudget - pictureBudgetUsed) {

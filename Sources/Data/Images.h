@@ -103,6 +103,9 @@ struct PictureHeader {
     PictureFormat format = PictureFormat::kUnknown;
     int64_t width = 0;
     int64_t height = 0;
+    // JPEG: every marker segment after the frame header lies inside the data. The image library
+    // skips a segment that runs past the end by asking for more data for ever.
+    bool segmentsFit = true;
 };
 // Largest side and largest decoded size (at 4 bytes a pixel) a picture may declare.
 inline constexpr int64_t kMaxPictureSide = 16384;
@@ -111,5 +114,6 @@ inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 // Recognises PNG and JPEG by signature and reads the size from the PNG header chunk or the JPEG
 // frame header, never reading outside the buffer. kUnknown for anything else or a broken header.
 PictureHeader ReadPictureHeader(const uint8_t* data, size_t length);
-// True for a PNG or JPEG whose sides are 1..kMaxPictureSide and whose pixels fit kMaxPictureBytes.
+// True for a PNG or JPEG whose sides are 1..kMaxPictureSide, whose pixels fit kMaxPictureBytes
+// and whose marker segments fit the data.
 bool AcceptablePicture(const PictureHeader& header);

@@ -5,6 +5,8 @@
 #include "Support/ImageEncoders.h"
 #include "Utils/Utils.h"
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -215,6 +217,38 @@ TEST_F(ArchiveTest, DecodedPicturesShareOneBudget) {
     ResetImageRegistry();
     EXPECT_EQ(PictureBudgetUsed(), 0);
     SetPictureBudget(previous);
+}
+
+const uint8_t kStartOfScan[] = {0xFF, 0xDA};
+
+// Found by fuzzing: a JPEG whose frame header is sound but a later marker segment runs past the
+// end of the data made the image library loop for ever. Such a picture never reaches it.
+TEST_F(ArchiveTest, JpegSegmentRunningPastTheEndIsRefused) {
+    const Bytes photo = encode::Jpeg(16, 8, 3, RandomBytes(16 * 8 * 3, 5));
+    const auto scan =
+        std::search(photo.begin(), photo.end(), std::begin(kStartOfScan), std::end(kStartOfScan));
+    ASSERT_NE(scan, photo.end());
+    // The picture up to its scan, then a comment declaring 38912 bytes with a dozen present.
+    Bytes cut(photo.begin(), scan);
+    for (const uint8_t byte : {0xFF, 0xFE, 0x98, 0x00}) cut.push_back(byte);
+    cut.resize(cut.size() + 12, 'c');
+    Bytes whole = cut;  // the same comment, complete, then the scan and the rest
+    whole[whole.size() - 14] = 0x00, whole[whole.size() - 13] = 14;
+    whole.insert(whole.end(), scan, photo.end());
+
+    const PictureHeader header = ReadPictureHeader(cut.data(), cut.size());
+    ASSERT_FALSE(AcceptablePicture(header)) << "would reach the library and hang there";
+    EXPECT_EQ(std::tuple(header.format, header.width, header.height, header.segmentsFit),
+              std::tuple(PictureFormat::kJpeg, 16, 8, false));
+    EXPECT_TRUE(AcceptablePicture(ReadPictureHeader(whole.data(), whole.size())));
+    ZipWriter(zipPath).Add("cut.jpg", cut).Add("whole.jpg", whole);
+    UseArchive(zipPath);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(GetBitmap(RegisterImage("cut.jpg", 1, false))->Empty());
+    EXPECT_EQ(GetBitmap(RegisterImage("whole.jpg", 1, false))->size, 16 * 8);
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "zembravale: picture cut.jpg not loaded: a JPEG marker segment runs past the end of the data\n");
 }
 
 TEST_F(ArchiveTest, DeclaredSizesAreReadWithinTheBuffer) {
