@@ -51,13 +51,29 @@ uint32_t ReadBigEndian16(const uint8_t* p) {
     return (uint32_t{p[0]} << 8) | p[1];
 }
 
+// Walks the chunks after the signature up to IEND or the end of the data: each one (length, type,
+// data, checksum) must lie inside the data.
+bool ChunksFit(const uint8_t* data, size_t length) {
+    size_t pos = 8;
+    while (pos < length) {
+        if (length - pos < 12) return false;
+        const size_t chunk = ReadBigEndian32(data + pos);
+        if (chunk > length - pos - 12) return false;
+        const bool end = std::equal(data + pos + 4, data + pos + 8, "IEND");
+        pos += 12 + chunk;
+        if (end) break;
+    }
+    return true;
+}
+
 PictureHeader ReadPngHeader(const uint8_t* data, size_t length) {
     static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     // Signature, then the header chunk: length 13, "IHDR", width, height, five one-byte fields.
     constexpr size_t kHeaderEnd = 8 + 8 + 13;
     if (length < kHeaderEnd || !std::equal(kSignature, kSignature + 8, data)) return {};
     if (ReadBigEndian32(data + 8) != 13 || !std::equal(data + 12, data + 16, "IHDR")) return {};
-    return {PictureFormat::kPng, ReadBigEndian32(data + 16), ReadBigEndian32(data + 20), true};
+    return {PictureFormat::kPng, ReadBigEndian32(data + 16), ReadBigEndian32(data + 20),
+            ChunksFit(data, length)};
 }
 
 // Frame headers: C0..CF except C4 (Huffman tables), C8 (reserved) and CC (arithmetic tables).
@@ -189,7 +205,9 @@ void DevilImage::Load(const std::string& memberName) {
     } else if (header.format == PictureFormat::kUnknown) {
         ReportPicture(memberName, "not a PNG or JPEG picture");
     } else if (!header.segmentsFit) {
-        ReportPicture(memberName, "a JPEG marker segment runs past the end of the data");
+        ReportPicture(memberName, header.format == PictureFormat::kPng
+                                      ? "a PNG chunk runs past the end of the data"
+                                      : "a JPEG marker segment runs past the end of the data");
     } else if (!AcceptablePicture(header)) {
         ReportPicture(memberName, "declared size " + SizeText(header) + " refused");
     } else if (bytes > pictureBudget - pictureBudgetUsed) {

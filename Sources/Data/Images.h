@@ -103,8 +103,9 @@ struct PictureHeader {
     PictureFormat format = PictureFormat::kUnknown;
     int64_t width = 0;
     int64_t height = 0;
-    // JPEG: every marker segment after the frame header lies inside the data. The image library
-    // skips a segment that runs past the end by asking for more data for ever.
+    // Every PNG chunk, or every JPEG marker segment after the frame header, lies inside the data.
+    // The image library reads on past the end: it skips a JPEG segment by asking for more data for
+    // ever, and checksums a PNG chunk of up to 2 GB that is not there.
     bool segmentsFit = true;
 };
 // Largest side and largest decoded size (at 4 bytes a pixel) a picture may declare.
@@ -115,5 +116,5 @@ inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 // frame header, never reading outside the buffer. kUnknown for anything else or a broken header.
 PictureHeader ReadPictureHeader(const uint8_t* data, size_t length);
 // True for a PNG or JPEG whose sides are 1..kMaxPictureSide, whose pixels fit kMaxPictureBytes
-// and whose marker segments fit the data.
+// and whose chunks or marker segments fit the data.
 bool AcceptablePicture(const PictureHeader& header);

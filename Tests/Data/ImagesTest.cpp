@@ -130,6 +130,9 @@ TEST_F(ArchiveTest, RefusedOrUndecodablePicturesRegisterEmpty) {
     encode::DeclarePngSize(hugePng, 100000, 100000);
     Bytes hugeJpeg = encode::Jpeg(8, 8, 1, Bytes(64, 7));
     encode::DeclareJpegSize(hugeJpeg, 65535, 65535);
+    // Signature and header chunk, then a text chunk declaring 2 GB with eight bytes present.
+    Bytes longChunk = {0x7F, 0xFF, 0xFF, 0xF0, 't', 'E', 'X', 't', 'k', 'e', 'y', 0, 'v', 'a', 'l', 'u'};
+    longChunk.insert(longChunk.begin(), wellFormed.begin(), wellFormed.begin() + 33);
     Bytes pngSignatureThenNoise = RandomBytes(600, 5);
     std::copy(wellFormed.begin(), wellFormed.begin() + 8, pngSignatureThenNoise.begin());
 
@@ -141,8 +144,10 @@ TEST_F(ArchiveTest, RefusedOrUndecodablePicturesRegisterEmpty) {
         std::string why;
     } members[] = {
         {"truncated.png", Bytes(wellFormed.begin(), wellFormed.begin() + wellFormed.size() / 2),
-         "decode error"},
+         "a PNG chunk runs past the end of the data"},
         {"truncated.jpg", Bytes(photo.begin(), photo.begin() + photo.size() / 2), "decode error"},
+        // Found by fuzzing: the image library checksummed 2 GB that were not there.
+        {"long-chunk.png", longChunk, "a PNG chunk runs past the end of the data"},
         {"huge.png", hugePng, "declared size 100000x100000 refused"},
         {"huge.jpg", hugeJpeg, "declared size 65535x65535 refused"},
         // Decodable, but wider than any side may be, or more pixels than allowed.
