@@ -104,8 +104,9 @@ struct PictureHeader {
     int64_t width = 0;
     int64_t height = 0;
     // Every PNG chunk, or every JPEG marker segment after the frame header, lies inside the data.
-    // The image library reads on past the end: it skips a JPEG segment by asking for more data for
-    // ever, and checksums a PNG chunk of up to 2 GB that is not there.
+    // The image library reads on past the end and never stops: it skips a JPEG segment by asking
+    // for more data for ever, and past the end of a PNG it gets no new bytes, so it reads the last
+    // chunk header again and again.
     bool segmentsFit = true;
 };
 // Largest side and largest decoded size (at 4 bytes a pixel) a picture may declare.
