@@ -13,7 +13,7 @@ FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null SDL_DISKAUDIODELAY=0
 
 .PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
-	test-render-sse2 format format-check ci mutants clean
+	test-render-sse2 format format-check ci mutants fuzz fuzz-build fuzz-smoke soak clean
 
 all: build
 
@@ -75,5 +75,28 @@ ci:
 mutants: deps
 	python3 scripts/mutants.py
 
+
+# Fuzzing: the targets in Fuzz/ are built with clang and libFuzzer in a folder of their own, their
+# seeds made from the archive the asset builder generates. FUZZ_SECONDS per target.
+FUZZ_BUILD   ?= $(BUILD)-fuzz
+FUZZ_SECONDS ?= 60
+fuzz-build: configure
+	cmake --build $(BUILD) -j $(JOBS) --target archive
+	cmake -S Fuzz -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DZV_ARCHIVE="$(CURDIR)/$(BUILD)/assets/tarnos.zip" $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh $(FUZZ_BUILD)
+
+# A short run of every target: catches a target that no longer builds or fails at once.
+fuzz-smoke: fuzz-build
+	FUZZ_SECONDS=10 scripts/fuzz.sh $(FUZZ_BUILD)
+
+# The soak: the whole production in real time under Xvfb with both cores kept busy (about four
+# minutes); the report lands in $(BUILD)/soak-report.txt. Not part of `make test`.
+soak: build
+	scripts/soak.sh $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD)

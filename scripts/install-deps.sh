@@ -11,6 +11,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core
   xvfb xdotool xauth clang-format
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libcli11-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

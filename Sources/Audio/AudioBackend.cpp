@@ -3,6 +3,7 @@
 #include "Audio/AudioBackend.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
@@ -33,6 +34,21 @@ bool CheckSdl(std::string* error) {
     }
     return true;
 }
+
+// SDL 1.2's API has no word for a lost device: the library goes on calling the callback at the
+// device's pace and drops the sound. Under sdl12-compat the SDL2 library underneath knows, and its
+// legacy device (the one SDL_OpenAudio opens) reports "stopped" (0) once lost. Null when SDL2 is
+// not what runs the audio.
+using DeviceStatus = int (*)();
+DeviceStatus FindDeviceStatus() {
+    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (sdl2 == nullptr) return nullptr;
+    auto status = reinterpret_cast<DeviceStatus>(dlsym(sdl2, "SDL_GetAudioStatus"));
+    // The library stays loaded: sdl12-compat holds it. This only drops our reference.
+    dlclose(sdl2);
+    return status;
+}
+constexpr int kSdl2AudioStopped = 0;
 
 }  // namespace
 
@@ -67,6 +83,10 @@ bool AudioBackend::Open(std::string* error) {
     // so a busy machine does not count as a stall).
     const int64_t bufferNanoseconds = int64_t{desired.samples} * 1'000'000'000 / kSampleRate;
     clock.SetStallLimit(std::max(AudioClock::kDefaultStallNanoseconds, 4 * bufferNanoseconds));
+    previousFill = 0;
+    buffersHanded.store(0);
+    lateBuffers.store(0);
+    deviceStatus = FindDeviceStatus();
     clock.Reset();
     open = true;
     return true;
@@ -175,6 +195,11 @@ void AudioBackend::Spectrum(float* out) {
     spectrum.ComputeTrack(track.get(), static_cast<size_t>(available), position, out);
 }
 
+bool AudioBackend::SoundStopped() {
+    if (clock.Stalled(SteadyNanoseconds())) return true;
+    return open && playing.load() && deviceStatus != nullptr && deviceStatus() == kSdl2AudioStopped;
+}
+
 void AudioBackend::SetEndCallback(EndCallback callback, void* user) {
     if (open) SDL_LockAudio();
     endCallback = callback;
@@ -202,6 +227,12 @@ void AudioBackend::Fill(int16_t* out, int64_t frames) {
         return;
     }
     const int64_t now = SteadyNanoseconds();
+    buffersHanded.fetch_add(1, std::memory_order_relaxed);
+    // Late: more than one and a half of this buffer's length after the one before.
+    const int64_t lateGap = frames * 1'500'000'000 / kSampleRate;
+    if (previousFill != 0 && now - previousFill > lateGap)
+        lateBuffers.fetch_add(1, std::memory_order_relaxed);
+    previousFill = now;
     // After a stall the clock has run on alone: skip the track by as much to meet it again.
     const int64_t skipped = clock.StallFrames(now);
     trackPosition += skipped;

@@ -59,6 +59,16 @@ public:
     // track is loaded.
     void Spectrum(float* out);
 
+    // True while the device takes no sound: it stopped asking (no callback within the stall limit,
+    // the clock runs on alone), or the audio library reports it lost (a full disk behind the disk
+    // driver, an unplugged device), in which case the callback may still be called but the sound
+    // goes nowhere.
+    bool SoundStopped();
+    // Buffers the device asked for since Open, and how many of them came late: more than one and a
+    // half buffer lengths after the one before, so the device may have played silence between.
+    int64_t BuffersHanded() const { return buffersHanded.load(); }
+    int64_t LateBuffers() const { return lateBuffers.load(); }
+
     // Installs the end callback (nullptr: none).
     void SetEndCallback(EndCallback callback, void* user);
     // How many times the end was reached since Load: 0 or 1.
@@ -80,6 +90,7 @@ private:
 
     bool open = false;
     bool audioSubsystem = false;
+    int (*deviceStatus)() = nullptr;  // see Open; null when the library cannot say
 
     // The track: written by the decoding thread below `capacity`, published through `decoded`.
     std::unique_ptr<audio::Mp3Decoder> decoder;
@@ -97,6 +108,9 @@ private:
     EndCallback endCallback = nullptr;
     void* endUser = nullptr;
     int64_t trackPosition = 0;  // audio callback only: the next track frame to hand over
+    int64_t previousFill = 0;   // audio callback only: when it last handed music, 0 before
+    std::atomic<int64_t> buffersHanded{0};
+    std::atomic<int64_t> lateBuffers{0};
 
     audio::AudioClock clock;
     audio::SpectrumCalculator spectrum;

@@ -57,6 +57,11 @@ int64_t AudioClock::Estimate(int64_t now) const {
     return framesAfter + FramesIn(elapsed - stallLimit);
 }
 
+bool AudioClock::Stalled(int64_t now) {
+    std::lock_guard lock(mutex);
+    return running && now - lastCallback > stallLimit;
+}
+
 int64_t AudioClock::StallFrames(int64_t now) {
     std::lock_guard lock(mutex);
     if (!running) return 0;

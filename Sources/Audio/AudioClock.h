@@ -47,6 +47,10 @@ public:
     // of music (or of the silence after the end) to the device.
     void Handed(int64_t now, int64_t skipped, int64_t handed);
 
+    // Main thread: true while the clock runs on alone because no callback came within the stall
+    // limit (the device stopped taking sound); false when not running.
+    bool Stalled(int64_t now);
+
     // Main thread: the audible position in frames. Never decreases; never beyond the frames handed
     // over, unless the device stalled (see above).
     int64_t Audible(int64_t now);

@@ -5,6 +5,8 @@
 
 #include "Audio/AudioBackend.h"
 
+#include <cstdio>
+
 MusicPlayer* player = nullptr;
 
 MusicPlayer::MusicPlayer() : backend(std::make_unique<AudioBackend>()) {}
@@ -36,7 +38,25 @@ void MusicPlayer::Update() {
 }
 
 float MusicPlayer::Time() {
+    // Without the line the run would go on silently, as if nothing had happened.
+    const bool stopped = backend->SoundStopped();
+    if (stopped && !stopReported) {
+        std::fputs(
+            "zembravale: the sound stopped: the audio device takes no more sound; the pictures go on "
+            "by the clock\n",
+            stderr);
+        std::fflush(stderr);
+    }
+    stopReported = stopped;
     return static_cast<float>(backend->PositionSeconds());
+}
+
+int64_t MusicPlayer::BuffersHanded() const {
+    return backend->BuffersHanded();
+}
+
+int64_t MusicPlayer::LateBuffers() const {
+    return backend->LateBuffers();
 }
 
 void MusicPlayer::Free() {

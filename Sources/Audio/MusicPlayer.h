@@ -31,16 +31,21 @@ public:
     void Update();
     // Playback position in seconds: smooth, monotonic, never ahead of what the device was handed.
     // It keeps counting through the silence after the end of the track, and runs on with the
-    // steady clock if the device stops asking for sound, so a wait for a later time always ends.
+    // steady clock if the device stops asking for sound, so a wait for a later time always ends;
+    // each time that happens, one line on stderr says the sound stopped.
     float Time() override;
     // Stops the output and closes the back end; harmless when called again.
     void Free();
+    // Device buffers handed since Init, and how many came late (see AudioBackend).
+    int64_t BuffersHanded() const;
+    int64_t LateBuffers() const;
 
     float spectrum[1024] = {};
     bool ready = false;
 
 private:
     std::unique_ptr<AudioBackend> backend;
+    bool stopReported = false;  // the current stop of the device has had its line
 };
 
 // The program's player, owned by the application.

@@ -1,15 +1,27 @@
-// The zip archive behind DataFile: every request opens the archive, finds the member ignoring
-// ASCII case, reads or measures it and closes the archive again. Problems are shown as plain
-// message boxes captioned with the failing step, and the request yields null or -1.
+// The zip archive behind DataFile: a request finds the member ignoring ASCII case, reads or
+// measures it. Problems are shown as plain message boxes captioned with the failing step, and the
+// request yields null or -1.
+//
+// The archive is opened once, at the first request that can open it, and its central directory is
+// walked once into an index: name (upper-cased) to the first entry of that name. Walking the
+// directory for every lookup made start-up grow with entries times requests (a minute of black
+// window for 65,000 entries); with the index each lookup is one hash probe. Every request still
+// raises the boxes its steps would raise if it opened the archive itself.
 #include "Data/DataFile.h"
 
 #include "Utils/Platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unzip.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <unordered_map>
+#include <vector>
 
 DataFile* dataFile = nullptr;
 
@@ -19,17 +31,118 @@ void DataFile::FreeBuffer(char* buffer) {
 
 namespace {
 
-// unzLocateFile's comparison mode 2: a to z compared as A to Z, every other byte unchanged.
-constexpr int kIgnoreCase = 2;
+// The unzip library's longest name: a request or directory name this long or longer never matches.
+constexpr size_t kMaxNameLength = 256;
 // Zip flag bit 0: the member is encrypted. We hold no password, so its bytes are unreadable.
 constexpr uLong kEncryptedFlag = 1;
 // Read in slices: a single call may deliver less than asked, and its length is an unsigned int.
 constexpr uint32_t kReadChunk = 1u << 20;
 
+// The archive file as the unzip library reads it: positioned reads through a window of the file
+// held in memory, and a known end. The library reads headers a byte at a time and seeks between
+// them, which through stdio costs a system call per seek; and a broken entry can make it read on
+// past the end thousands of times (its extra-field loop runs up to 16,000 times on a header cut
+// short). Here a read inside the window is a copy and a read past the end is nothing at all.
+class WindowedFile {
+public:
+    static constexpr size_t kWindow = 64 * 1024;
+
+    // Null when the file cannot be opened or measured.
+    static std::unique_ptr<WindowedFile> Open(const char* path) {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        struct stat status {};
+        if (fstat(fd, &status) != 0 || status.st_size < 0) {
+            close(fd);
+            return nullptr;
+        }
+        return std::unique_ptr<WindowedFile>(new WindowedFile(fd, static_cast<uint64_t>(status.st_size)));
+    }
+    ~WindowedFile() { close(fd_); }
+    WindowedFile(const WindowedFile&) = delete;
+    WindowedFile& operator=(const WindowedFile&) = delete;
+
+    size_t Read(void* out, size_t bytes) {
+        size_t done = 0;
+        while (done < bytes && position_ < size_) {
+            if (position_ < windowStart_ || position_ >= windowStart_ + windowLength_) {
+                if (!Fill()) break;
+            }
+            const size_t offset = static_cast<size_t>(position_ - windowStart_);
+            const size_t count = std::min(bytes - done, windowLength_ - offset);
+            std::memcpy(static_cast<char*>(out) + done, window_.get() + offset, count);
+            done += count;
+            position_ += count;
+        }
+        return done;
+    }
+    // Like fseek: any position from the start on is allowed, past the end too.
+    bool Seek(uint64_t offset, int origin) {
+        uint64_t base = 0;
+        if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = position_;
+        if (origin == ZLIB_FILEFUNC_SEEK_END) base = size_;
+        const uint64_t target = base + offset;  // a negative offset arrives wrapped around
+        if (static_cast<int64_t>(target) < 0) return false;
+        position_ = target;
+        return true;
+    }
+    uint64_t Tell() const { return position_; }
+    bool Failed() const { return failed_; }
+
+private:
+    WindowedFile(int fd, uint64_t size) : fd_(fd), size_(size), window_(std::make_unique<char[]>(kWindow)) {}
+
+    bool Fill() {
+        const ssize_t got = pread(fd_, window_.get(), kWindow, static_cast<off_t>(position_));
+        if (got <= 0) {
+            failed_ = got < 0;
+            return false;
+        }
+        windowStart_ = position_;
+        windowLength_ = static_cast<size_t>(got);
+        return true;
+    }
+
+    int fd_;
+    uint64_t size_;
+    std::unique_ptr<char[]> window_;
+    uint64_t windowStart_ = 0;
+    size_t windowLength_ = 0;
+    uint64_t position_ = 0;
+    bool failed_ = false;
+};
+
+// The unzip library's file functions over a WindowedFile (reading only).
+zlib_filefunc64_def WindowedFileFunctions() {
+    zlib_filefunc64_def functions{};
+    functions.zopen64_file = [](voidpf, const void* path, int mode) -> voidpf {
+        if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+        return WindowedFile::Open(static_cast<const char*>(path)).release();
+    };
+    functions.zread_file = [](voidpf, voidpf file, void* out, uLong bytes) -> uLong {
+        return static_cast<WindowedFile*>(file)->Read(out, bytes);
+    };
+    functions.zwrite_file = [](voidpf, voidpf, const void*, uLong) -> uLong { return 0; };
+    functions.ztell64_file = [](voidpf, voidpf file) -> ZPOS64_T {
+        return static_cast<WindowedFile*>(file)->Tell();
+    };
+    functions.zseek64_file = [](voidpf, voidpf file, ZPOS64_T offset, int origin) -> long {
+        return static_cast<WindowedFile*>(file)->Seek(offset, origin) ? 0 : -1;
+    };
+    functions.zclose_file = [](voidpf, voidpf file) -> int {
+        std::unique_ptr<WindowedFile> owned(static_cast<WindowedFile*>(file));
+        return 0;
+    };
+    functions.zerror_file = [](voidpf, voidpf file) -> int {
+        return static_cast<WindowedFile*>(file)->Failed() ? 1 : 0;
+    };
+    return functions;
+}
+
 // One opened archive; closing it also closes a member left open.
 class UnzArchive {
 public:
-    explicit UnzArchive(const std::string& path) : handle_(unzOpen(path.c_str())) {}
+    explicit UnzArchive(const std::string& path) : handle_(Open(path)) {}
     ~UnzArchive() {
         if (handle_ != nullptr) unzClose(handle_);
     }
@@ -40,6 +153,11 @@ public:
     unzFile Get() const { return handle_; }
 
 private:
+    static unzFile Open(const std::string& path) {
+        zlib_filefunc64_def functions = WindowedFileFunctions();
+        return unzOpen2_64(path.c_str(), &functions);
+    }
+
     unzFile handle_;
 };
 
@@ -64,6 +182,33 @@ private:
     unzFile archive_;
     bool open_;
 };
+
+// Deflate turns one byte of stream into at most 1032 bytes (a 258-byte match in under two bits);
+// the slack covers the end of the stream.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr uint64_t kDeflateSlack = 1024;
+
+// Whether the member's data could hold `length` bytes at all: stored data as they are, deflated
+// data within the largest ratio; the library reads no other method. A directory entry may declare
+// any size up to 2 GB: checked first, a lie fails before the buffer for it is allocated, and fails
+// with the box the read would have given.
+bool CanHold(uint64_t compressedSize, uLong method, uint64_t length) {
+    if (method == 0) return length <= compressedSize;
+    // Divided rather than multiplied: a zip64 entry may declare any 64-bit compressed size.
+    if (method == Z_DEFLATED)
+        return length <= kDeflateSlack || (length - kDeflateSlack) / kMaxDeflateRatio <= compressedSize;
+    return false;
+}
+
+// The lookup key of the unzip library's case-insensitive comparison: a to z as A to Z, every
+// other byte unchanged, the name ending at its first zero byte as a C string does.
+std::string LookupKey(const char* name) {
+    std::string key(name, strnlen(name, kMaxNameLength));
+    for (char& c : key) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return key;
+}
 
 struct FreeDeleter {
     void operator()(char* buffer) const { std::free(buffer); }
@@ -92,6 +237,74 @@ bool ReadWholeMember(unzFile archive, char* buffer, int32_t length) {
 
 }  // namespace
 
+struct ZipDataFile::OpenArchive {
+    struct Entry {
+        unz64_file_pos position{};
+        uint64_t uncompressedSize = 0;
+        uint64_t compressedSize = 0;
+        uLong method = 0;
+    };
+
+    explicit OpenArchive(const std::string& path) : archive(path) {
+        struct stat status {};
+        if (stat(path.c_str(), &status) == 0 && status.st_size > 0)
+            archiveBytes = static_cast<uint64_t>(status.st_size);
+    }
+
+    // Walks the directory in order, as the library's own search does: an entry that cannot be
+    // read ends the walk, and the first entry of each name is the one kept.
+    void ReadDirectory() {
+        for (int status = unzGoToFirstFile(archive.Get()); status == UNZ_OK;
+             status = unzGoToNextFile(archive.Get())) {
+            char name[kMaxNameLength + 1] = {};
+            unz_file_info64 info{};
+            if (unzGetCurrentFileInfo64(archive.Get(), &info, name, kMaxNameLength, nullptr, 0, nullptr, 0) !=
+                UNZ_OK) {
+                break;
+            }
+            Entry entry;
+            if (unzGetFilePos64(archive.Get(), &entry.position) != UNZ_OK) break;
+            entry.uncompressedSize = info.uncompressed_size;
+            // The data cannot run past the end of the archive, whatever the entry says.
+            entry.compressedSize = std::min<uint64_t>(info.compressed_size, archiveBytes);
+            entry.method = info.compression_method;
+            // A name of kMaxNameLength bytes or more cannot equal any request.
+            if (strnlen(name, kMaxNameLength) < kMaxNameLength) index.emplace(LookupKey(name), entry);
+        }
+    }
+
+    // The entry for a request, or null. The request ends at its first zero byte.
+    const Entry* Find(const std::string& name) const {
+        if (strnlen(name.c_str(), kMaxNameLength) >= kMaxNameLength) return nullptr;
+        const auto found = index.find(LookupKey(name.c_str()));
+        return found == index.end() ? nullptr : &found->second;
+    }
+
+    // Makes the entry the library's current member.
+    bool Select(const Entry& entry) {
+        unz64_file_pos position = entry.position;
+        return unzGoToFilePos64(archive.Get(), &position) == UNZ_OK;
+    }
+
+    UnzArchive archive;
+    uint64_t archiveBytes = 0;
+    std::unordered_map<std::string, Entry> index;
+};
+
+ZipDataFile::ZipDataFile(std::string path) : DataFile(std::move(path)) {}
+
+ZipDataFile::~ZipDataFile() = default;
+
+ZipDataFile::OpenArchive* ZipDataFile::Open() {
+    if (opened == nullptr) {
+        auto fresh = std::make_unique<OpenArchive>(archivePath);
+        if (!fresh->archive.IsOpen()) return nullptr;
+        fresh->ReadDirectory();
+        opened = std::move(fresh);
+    }
+    return opened.get();
+}
+
 void ZipDataFile::NormalizeSeparators(std::string& name) {
     std::string result;
     result.reserve(name.size());
@@ -110,46 +323,50 @@ void ZipDataFile::NormalizeSeparators(std::string& name) {
 
 int32_t ZipDataFile::DoFileLengthInDataFileLookup(const std::string& name) {
     static const std::string kCaption = "DoFileLengthInDataFileLookup";
-    UnzArchive archive(archivePath);
-    if (!archive.IsOpen()) {
+    OpenArchive* archive = Open();
+    if (archive == nullptr) {
         platform::ShowMessageBox(kCaption, "Can't open Datafile!!!");
         return -1;
     }
     unz_global_info64 global{};
-    if (unzGetGlobalInfo64(archive.Get(), &global) != UNZ_OK) {
+    if (unzGetGlobalInfo64(archive->archive.Get(), &global) != UNZ_OK) {
         platform::ShowMessageBox(kCaption, "Error in datafile!!!");
         return -1;
     }
-    if (unzLocateFile(archive.Get(), name.c_str(), kIgnoreCase) != UNZ_OK) {
+    const OpenArchive::Entry* entry = archive->Find(name);
+    if (entry == nullptr) {
         platform::ShowMessageBox(kCaption, "File Not Found in datafile!!!");
         return -1;
     }
-    unz_file_info64 info{};
     // A size an int32 cannot carry (with room for the terminating zero) is as unreadable as a
     // broken directory entry: a wrapped length would hand out a truncated member as a success.
-    if (unzGetCurrentFileInfo64(archive.Get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.uncompressed_size >= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+    if (entry->uncompressedSize >= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         platform::ShowMessageBox(kCaption, "Cant get the file info in datafile!!!");
         return -1;
     }
-    return static_cast<int32_t>(info.uncompressed_size);
+    return static_cast<int32_t>(entry->uncompressedSize);
 }
 
 char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
     static const std::string kCaption = "LoadFileFromDataFile";
-    UnzArchive archive(archivePath);
-    if (!archive.IsOpen()) {
+    OpenArchive* archive = Open();
+    if (archive == nullptr) {
         platform::ShowMessageBox(kCaption, "Can't open Zipfile!!!");
         return nullptr;
     }
-    if (unzLocateFile(archive.Get(), name.c_str(), kIgnoreCase) != UNZ_OK) {
+    const OpenArchive::Entry* entry = archive->Find(name);
+    if (entry == nullptr) {
         platform::ShowMessageBox(kCaption, "File Not Found in datafile!!!");
         return nullptr;
     }
-    // A second, separate opening of the archive; a length of 0 is fine.
+    // The length step with its own boxes; a length of 0 is fine.
     const int32_t length = DoFileLengthInDataFileLookup(name);
     if (length < 0) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
+        return nullptr;
+    }
+    if (length > 0 && !CanHold(entry->compressedSize, entry->method, static_cast<uint64_t>(length))) {
+        platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
         return nullptr;
     }
     std::unique_ptr<char, FreeDeleter> buffer(
@@ -158,7 +375,7 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "Couldn't allocate memory!!!");
         return nullptr;
     }
-    if (!ReadWholeMember(archive.Get(), buffer.get(), length)) {
+    if (!archive->Select(*entry) || !ReadWholeMember(archive->archive.Get(), buffer.get(), length)) {
         platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
         return nullptr;
     }

@@ -34,7 +34,10 @@ using MemberBuffer = std::unique_ptr<char, MemberBufferDeleter>;
 
 class ZipDataFile final : public DataFile {
 public:
-    explicit ZipDataFile(std::string path) : DataFile(std::move(path)) {}
+    explicit ZipDataFile(std::string path);
+    ~ZipDataFile() override;
+    ZipDataFile(const ZipDataFile&) = delete;
+    ZipDataFile& operator=(const ZipDataFile&) = delete;
 
     char* FLoadFile(const std::string& name) override;
     int32_t FileLength(const std::string& name) override;
@@ -44,6 +47,14 @@ public:
     char* LoadFileFromDataFile(const std::string& name);
     // Each run of backslashes becomes one '/'.
     static void NormalizeSeparators(std::string& name);
+
+private:
+    struct OpenArchive;
+    // The archive opened at the first request that could open it, with its directory read once
+    // into an index; a failed opening is tried again at the next request.
+    OpenArchive* Open();
+
+    std::unique_ptr<OpenArchive> opened;
 };
 
 // The program's archive ("tarnos.zip"), owned by the application.

@@ -10,11 +10,31 @@
 #include <IL/ilu.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 std::vector<ImageEntry> imageTable;
 int32_t nextImageGuid = 0;
 
 namespace {
+
+int64_t pictureBudget = kDefaultPictureBudgetBytes;
+int64_t pictureBudgetUsed = 0;
+
+// One line on stderr; the message boxes stay as they are, this only tells why a picture is blank.
+void ReportPicture(const std::string& member, const std::string& reason) {
+    std::fprintf(stderr, "zembravale: picture %s not loaded: %s\n", member.c_str(), reason.c_str());
+    std::fflush(stderr);
+}
+
+std::string BytesText(int64_t bytes) {
+    if (bytes % (int64_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string SizeText(const PictureHeader& header) {
+    return std::to_string(header.width) + "x" + std::to_string(header.height);
+}
 
 constexpr ILint kMinimumVersion = 161;
 
@@ -31,18 +51,60 @@ uint32_t ReadBigEndian16(const uint8_t* p) {
     return (uint32_t{p[0]} << 8) | p[1];
 }
 
+// Walks the chunks after the signature up to IEND or the end of the data: each one (length, type,
+// data, checksum) must lie inside the data.
+bool ChunksFit(const uint8_t* data, size_t length) {
+    size_t pos = 8;
+    while (pos < length) {
+        if (length - pos < 12) return false;
+        const size_t chunk = ReadBigEndian32(data + pos);
+        if (chunk > length - pos - 12) return false;
+        const bool end = std::equal(data + pos + 4, data + pos + 8, "IEND");
+        pos += 12 + chunk;
+        if (end) break;
+    }
+    return true;
+}
+
 PictureHeader ReadPngHeader(const uint8_t* data, size_t length) {
     static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     // Signature, then the header chunk: length 13, "IHDR", width, height, five one-byte fields.
     constexpr size_t kHeaderEnd = 8 + 8 + 13;
     if (length < kHeaderEnd || !std::equal(kSignature, kSignature + 8, data)) return {};
     if (ReadBigEndian32(data + 8) != 13 || !std::equal(data + 12, data + 16, "IHDR")) return {};
-    return {PictureFormat::kPng, ReadBigEndian32(data + 16), ReadBigEndian32(data + 20)};
+    return {PictureFormat::kPng, ReadBigEndian32(data + 16), ReadBigEndian32(data + 20),
+            ChunksFit(data, length)};
 }
 
 // Frame headers: C0..CF except C4 (Huffman tables), C8 (reserved) and CC (arithmetic tables).
 bool IsFrameMarker(uint8_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+bool IsStandaloneMarker(uint8_t marker) {
+    return marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// Walks the marker segments from pos to the end of the picture as the decoder meets them: between
+// segments (and through scan data) bytes before a 0xFF are passed over, runs of 0xFF are fill.
+// False when a segment's length runs past the end of the data.
+bool SegmentsFit(const uint8_t* data, size_t length, size_t pos) {
+    while (pos < length) {
+        if (data[pos] != 0xFF) {
+            ++pos;
+            continue;
+        }
+        while (pos < length && data[pos] == 0xFF) ++pos;
+        if (pos >= length) return true;
+        const uint8_t marker = data[pos++];
+        if (IsStandaloneMarker(marker)) continue;
+        if (marker == 0xD8 || marker == 0xD9) return true;  // the decoder stops there
+        if (length - pos < 2) return false;
+        const size_t segment = ReadBigEndian16(data + pos);
+        if (segment < 2 || segment > length - pos) return false;
+        pos += segment;
+    }
+    return true;
 }
 
 // Walks the marker segments up to the first frame header as the JPEG decoder does: bytes before
@@ -58,7 +120,7 @@ PictureHeader ReadJpegHeader(const uint8_t* data, size_t length) {
         while (pos < length && data[pos] == 0xFF) ++pos;
         if (pos >= length) break;
         const uint8_t marker = data[pos++];
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+        if (IsStandaloneMarker(marker)) continue;  // no length
         // A second start, the end of the picture or the scan data before any frame header.
         if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) break;
         if (length - pos < 2) break;
@@ -67,7 +129,8 @@ PictureHeader ReadJpegHeader(const uint8_t* data, size_t length) {
         if (IsFrameMarker(marker)) {
             // Precision, height, width, component count.
             if (segment < 8) break;
-            return {PictureFormat::kJpeg, ReadBigEndian16(data + pos + 5), ReadBigEndian16(data + pos + 3)};
+            return {PictureFormat::kJpeg, ReadBigEndian16(data + pos + 5), ReadBigEndian16(data + pos + 3),
+                    SegmentsFit(data, length, pos + segment)};
         }
         pos += segment;
     }
@@ -83,8 +146,8 @@ PictureHeader ReadPictureHeader(const uint8_t* data, size_t length) {
 }
 
 bool AcceptablePicture(const PictureHeader& header) {
-    return header.format != PictureFormat::kUnknown && header.width >= 1 && header.height >= 1 &&
-           header.width <= kMaxPictureSide && header.height <= kMaxPictureSide &&
+    return header.format != PictureFormat::kUnknown && header.segmentsFit && header.width >= 1 &&
+           header.height >= 1 && header.width <= kMaxPictureSide && header.height <= kMaxPictureSide &&
            header.width * header.height * 4 <= kMaxPictureBytes;
 }
 
@@ -136,10 +199,30 @@ void DevilImage::Load(const std::string& memberName) {
     // Anything but a PNG or JPEG of sane declared size never reaches the library: its loaders
     // overflow their heap on huge declared sizes, and guessing the format lets a few random
     // bytes pass for a huge picture.
-    if (AcceptablePicture(header)) {
+    const int64_t bytes = AcceptablePicture(header) ? header.width * header.height * 4 : 0;
+    if (buffer == nullptr || length < 0) {
+        // Missing or unreadable: the archive has said so in its boxes.
+    } else if (header.format == PictureFormat::kUnknown) {
+        ReportPicture(memberName, "not a PNG or JPEG picture");
+    } else if (!header.segmentsFit) {
+        ReportPicture(memberName, header.format == PictureFormat::kPng
+                                      ? "a PNG chunk runs past the end of the data"
+                                      : "a JPEG marker segment runs past the end of the data");
+    } else if (!AcceptablePicture(header)) {
+        ReportPicture(memberName, "declared size " + SizeText(header) + " refused");
+    } else if (bytes > pictureBudget - pictureBudgetUsed) {
+        ReportPicture(memberName, SizeText(header) +
+                                      " would take the decoded pictures past their budget of " +
+                                      BytesText(pictureBudget));
+    } else {
         const ILenum type = header.format == PictureFormat::kPng ? IL_PNG : IL_JPG;
         decoded = ilLoadL(type, buffer.get(), static_cast<ILuint>(length)) == IL_TRUE;
-        if (decoded) bottomRowFirst = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+        if (decoded) {
+            bottomRowFirst = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+            pictureBudgetUsed += bytes;
+        } else {
+            ReportPicture(memberName, "decode error");
+        }
     }
     DropLibraryErrors();
     buffer.reset();
@@ -181,10 +264,14 @@ uint32_t DevilImage::GetPixel(int32_t x, int32_t y) {
     const int64_t width = GetWidth();
     const uint8_t* p = ilGetData() + (StoredRow(y, height) * width + x) * bpc * bpp;
     switch (bpp) {
-        case 1: return 0xFF000000u + p[0] * 0x010101u;
-        case 3: return 0xFF000000u + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
-        case 4: return (uint32_t{p[3]} << 24) + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
-        default: return 0;
+        case 1:
+            return 0xFF000000u + p[0] * 0x010101u;
+        case 3:
+            return 0xFF000000u + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
+        case 4:
+            return (uint32_t{p[3]} << 24) + (uint32_t{p[0]} << 16) + (uint32_t{p[1]} << 8) + p[2];
+        default:
+            return 0;
     }
 }
 
@@ -240,9 +327,19 @@ void ReleaseImages() {
         entry.image.reset();
         entry.bitmap.reset();
     }
+    pictureBudgetUsed = 0;
 }
 
 void ResetImageRegistry() {
     imageTable.clear();
     nextImageGuid = 0;
+    pictureBudgetUsed = 0;
+}
+
+int64_t SetPictureBudget(int64_t bytes) {
+    return std::exchange(pictureBudget, bytes);
+}
+
+int64_t PictureBudgetUsed() {
+    return pictureBudgetUsed;
 }

@@ -25,7 +25,9 @@ public:
     DevilImage& operator=(const DevilImage&) = delete;
 
     // Reads the archive member through dataFile and decodes it. Only PNG and JPEG whose declared
-    // size passes ReadPictureHeader are handed to the library; anything else leaves it undecoded.
+    // size passes ReadPictureHeader and fits the decoded-picture budget are handed to the library;
+    // anything else leaves it undecoded. A member that was read but is not decoded gets one line
+    // on stderr naming it and the reason (a missing member has the archive's own boxes).
     void Load(const std::string& memberName);
     // Turns the stored rows upside down; false when there is no library image.
     bool Flip();
@@ -67,11 +69,23 @@ int32_t RegisterImage(std::string name, int32_t kind, bool keepDecoded);
 // The bitmap of a GUID (not owned by the caller), or null after an error box for an unknown GUID.
 Bitmap* GetBitmap(int32_t guid);
 
-// Releases every registered picture; the entries stay with null pointers.
+// Releases every registered picture; the entries stay with null pointers. The decoded-picture
+// budget is free again.
 void ReleaseImages();
 
-// Empties the table and starts the GUIDs at 0 again (for tests and measurements).
+// Empties the table, starts the GUIDs at 0 again and frees the budget (for tests and measurements).
 void ResetImageRegistry();
+
+// The budget of decoded pixels (4 bytes a pixel, as declared by the headers) for every picture
+// decoded since the registry was last emptied or released: about nine times what the
+// production's own pictures take. A picture that would take the total past it is refused before
+// the library decodes it, so a hostile archive of many small files declaring big pictures
+// cannot hold gigabytes or take minutes to start.
+inline constexpr int64_t kDefaultPictureBudgetBytes = int64_t{512} << 20;
+// Replaces the budget and returns the one before (for tests); the bytes in use stay counted.
+int64_t SetPictureBudget(int64_t bytes);
+// Bytes of the budget in use.
+int64_t PictureBudgetUsed();
 
 struct ImageEntry {
     std::unique_ptr<DevilImage> image;  // kept only when registered with keepDecoded
@@ -89,6 +103,11 @@ struct PictureHeader {
     PictureFormat format = PictureFormat::kUnknown;
     int64_t width = 0;
     int64_t height = 0;
+    // Every PNG chunk, or every JPEG marker segment after the frame header, lies inside the data.
+    // The image library reads on past the end and never stops: it skips a JPEG segment by asking
+    // for more data for ever, and past the end of a PNG it gets no new bytes, so it reads the last
+    // chunk header again and again.
+    bool segmentsFit = true;
 };
 // Largest side and largest decoded size (at 4 bytes a pixel) a picture may declare.
 inline constexpr int64_t kMaxPictureSide = 16384;
@@ -97,5 +116,6 @@ inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 // Recognises PNG and JPEG by signature and reads the size from the PNG header chunk or the JPEG
 // frame header, never reading outside the buffer. kUnknown for anything else or a broken header.
 PictureHeader ReadPictureHeader(const uint8_t* data, size_t length);
-// True for a PNG or JPEG whose sides are 1..kMaxPictureSide and whose pixels fit kMaxPictureBytes.
+// True for a PNG or JPEG whose sides are 1..kMaxPictureSide, whose pixels fit kMaxPictureBytes
+// and whose chunks or marker segments fit the data.
 bool AcceptablePicture(const PictureHeader& header);

@@ -1,11 +1,15 @@
 // The program: the window, the production on the live music, the frame loop and the end. Exit code
 // 0 always.
+#include "Audio/AudioClock.h"
+#include "Audio/MusicPlayer.h"
+#include "Main/RunStats.h"
 #include "Main/Video.h"
 #include "Production/Production.h"
 #include "Render/Bitmap.h"
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -22,12 +26,16 @@ void DrainEvents() {
     }
 }
 
-void RunFrames(Production& production, SDL_Surface* screen) {
+// stats: null unless ZEMBRAVALE_STATS=1 asked for the run's figures.
+void RunFrames(Production& production, SDL_Surface* screen, RunStats* stats) {
     while (!quitRequested) {
         DrainEvents();
-        production.RenderFrame();
+        // The wall clock is read with the music clock, so a frame's delays fall on both alike.
+        const int64_t now = audio::SteadyNanoseconds();
+        const float t = production.RenderFrame();
         Present(production.Canvas(), screen);
         SDL_Flip(screen);
+        if (stats != nullptr) stats->Frame(static_cast<double>(now) * 1e-9, t);
         // A NaN reading never ends the run; the clock keeps counting after the track ends.
         if (production.Music()->Time() >= kEndTime) quitRequested = true;
     }
@@ -48,7 +56,11 @@ int main(int, char**) {
         Production production(std::move(setup));
         if (production.Ready()) {
             production.Start();
-            RunFrames(production, screen);
+            RunStats stats;
+            const bool wantStats = RunStats::Requested();
+            RunFrames(production, screen, wantStats ? &stats : nullptr);
+            const MusicPlayer* player = production.Music()->Player();
+            if (wantStats && player != nullptr) stats.Print(stderr, player->BuffersHanded(), player->LateBuffers());
         }
     }
     SDL_Quit();

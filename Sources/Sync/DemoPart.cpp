@@ -4,6 +4,7 @@
 
 #include <tinyxml.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "Audio/SpectrumAnalyser.h"
@@ -91,8 +92,11 @@ bool DemoPart::ValidateKeys(const std::string& path) {
     for (size_t i = 0; i + 1 < timingKeys.size(); ++i) {
         const TimingKey& a = timingKeys[i];
         const TimingKey& b = timingKeys[i + 1];
-        // Equal neighbours pass; either time falling is a rejection.
-        if (a.fxtime > b.fxtime || a.mp3time > b.mp3time) {
+        // Equal neighbours pass; either time falling is a rejection. A time that is not a finite
+        // number passes every comparison (NaN) or cannot be interpolated (infinity), so it counts
+        // as out of order too.
+        if (a.fxtime > b.fxtime || a.mp3time > b.mp3time || !std::isfinite(a.mp3time) ||
+            !std::isfinite(a.fxtime) || !std::isfinite(b.mp3time) || !std::isfinite(b.fxtime)) {
             ShowError(caption, "Keys are not correctly sorted by time", false);
             return false;
         }

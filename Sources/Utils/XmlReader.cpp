@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 #include "Utils/LoadLog.h"
 
@@ -41,6 +42,14 @@ int32_t LeadingInteger(const char* text) {
     return static_cast<int32_t>(value);
 }
 
+// Beyond the float range a value becomes an infinity of its sign, as the hardware narrows it; the
+// plain cast is undefined there ("1e300").
+float NarrowToFloat(double value) {
+    if (value > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
+    if (value < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
 }  // namespace
 
 int32_t ReadIntAttribute(const TiXmlElement* element, const char* name, int32_t defaultValue,
@@ -71,7 +80,7 @@ float ReadFloatAttribute(const TiXmlElement* element, const char* name, float de
             prefix, name, name, static_cast<double>(defaultValue));
         return defaultValue;
     }
-    const float value = static_cast<float>(std::atof(text));
+    const float value = NarrowToFloat(std::atof(text));
     loadLog.Write("<b>+%s</b> [ <font class=\"arg\">%s</font> = <font class=\"atr\">%f</font> ]<br>\n",
                   prefix, name, static_cast<double>(value));
     return value;

@@ -4,6 +4,8 @@
 
 #include "Audio/AudioClock.h"
 
+#include <utility>
+
 using namespace audio;
 
 namespace {
@@ -33,6 +35,9 @@ TEST(AudioClock, FollowsARealTimeDeviceSmoothlyWithoutGettingAhead) {
         }
     }
     EXPECT_GT(moves, 400 * 6);  // not in 23 ms steps
+    EXPECT_FALSE(clock.Stalled(5 * kMs + 400 * kBufferNs));
+    clock.Stop(5 * kMs + 400 * kBufferNs);
+    EXPECT_FALSE(clock.Stalled(5 * kMs + 400 * kBufferNs + 10 * kStallNs));  // a stopped clock never stalls
     EXPECT_NEAR(static_cast<double>(last), static_cast<double>(FramesIn(5 * kMs + 400 * kBufferNs)),
                 2.0 * kBuffer);
 }
@@ -45,6 +50,8 @@ TEST(AudioClock, RunsOnAloneWhenTheDeviceStopsAndMeetsItAgain) {
     for (int64_t k = 0; k < 10; ++k) clock.Handed(k * kBufferNs, 0, kBuffer);
     const int64_t stopped = 9 * kBufferNs;
     EXPECT_EQ(clock.Audible(stopped + kStallNs), 10 * kBuffer);
+    EXPECT_EQ(std::pair(clock.Stalled(stopped + kStallNs), clock.Stalled(stopped + kStallNs + 1)),
+              std::pair(false, true));
     int64_t last = 0;
     for (int64_t t = stopped + kStallNs + 10 * kMs; t <= stopped + kStallNs + 2000 * kMs; t += 10 * kMs) {
         const int64_t reading = clock.Audible(t);
@@ -57,6 +64,7 @@ TEST(AudioClock, RunsOnAloneWhenTheDeviceStopsAndMeetsItAgain) {
     const int64_t skip = clock.StallFrames(resume);
     EXPECT_EQ(skip, last - 10 * kBuffer);
     clock.Handed(resume, skip, kBuffer);
+    EXPECT_FALSE(clock.Stalled(resume + kBufferNs));
     EXPECT_NEAR(static_cast<double>(clock.Audible(resume + kBufferNs / 2)), last + kBuffer / 2.0, 2.0);
 }
 

@@ -163,3 +163,33 @@ TEST(AudioBackend, ClockRunsOnWhenTheDeviceStopsAsking) {
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     EXPECT_GE(backend.PositionSeconds(), 0.3);
 }
+
+// A device that stops taking sound (here the disk driver writing to a full disk) must not leave the
+// run silent without a word: one line says so, once for that stop, and the clock goes on.
+TEST(MusicPlayer, SaysOnceThatTheSoundStopped) {
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 3.0));
+    for (const auto& [file, expected] :
+         {std::pair("/dev/null", ""),
+          std::pair("/dev/full",
+                    "zembravale: the sound stopped: the audio device takes no more sound; the "
+                    "pictures go on by the clock\n")}) {
+        SCOPED_TRACE(file);
+        UseDiskAudio(file, 5);
+        MusicPlayer music;
+        music.Init();
+        ASSERT_TRUE(music.ready);
+        ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(music.Play());
+        // Well past the stall limit of 250 ms, on the steady clock whatever the device does.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
+        while (std::chrono::steady_clock::now() < until) {
+            music.Time();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        const float reached = music.Time();
+        music.Free();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
+        EXPECT_GE(reached, 0.3f);
+    }
+}

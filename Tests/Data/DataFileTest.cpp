@@ -2,6 +2,11 @@
 // whose bytes cannot be trusted.
 #include "ArchiveFixture.h"
 
+#include <sys/resource.h>
+#include <unzip.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -23,6 +28,31 @@ std::string PseudoRandomBytes(size_t count) {
     // Runs of repeated bytes keep it compressible yet varied enough to span many reads.
     for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(random() % 4 == 0 ? random() : i / 97);
     return bytes;
+}
+
+// The raw deflate stream minizip's writer makes for these bytes, read back raw from an archive.
+std::string DeflatedBytes(const std::string& bytes, const std::string& scratchPath) {
+    ZipWriter(scratchPath).Add("m", bytes).Close();
+    unzFile archive = unzOpen(scratchPath.c_str());
+    std::string raw(bytes.size() + 64, '\0');
+    int got = -1;
+    if (archive != nullptr && unzGoToFirstFile(archive) == UNZ_OK &&
+        unzOpenCurrentFile2(archive, nullptr, nullptr, 1) == UNZ_OK) {
+        got = unzReadCurrentFile(archive, raw.data(), static_cast<unsigned>(raw.size()));
+        unzCloseCurrentFile(archive);
+    }
+    if (archive != nullptr) unzClose(archive);
+    raw.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return raw;
+}
+
+// In a process limited to 1 GiB of address space (call it in a child): the load fails with only
+// the read failure's box.
+bool FailsAsReadWithin1GiB(ZipDataFile& file, const char* member, CapturedBoxes& boxes) {
+    const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return false;
+    const char* buffer = file.FLoadFile(member);
+    return buffer == nullptr && boxes.Take() == Boxes{kReadFailed};
 }
 
 }  // namespace
@@ -63,6 +93,51 @@ TEST_F(DataFileTest, FindsMembersIgnoringCaseAndBackslashRuns) {
     file.FreeBuffer(nullptr);
 }
 
+// The directory is read once into an index; lookups through it must find what a walk of the
+// directory finds: the first entry of a name in any letter case, nothing for names of 256 bytes
+// or more, and a request that ends at its first zero byte.
+TEST_F(DataFileTest, IndexFindsWhatTheDirectoryWalkFinds) {
+    const std::string longest(255, 'n');
+    const std::string tooLong(256, 'n');
+    ZipWriter(zipPath)
+        .Add("Scripts/Intro.xml", "first")
+        .Add("scripts/intro.XML", "second, same name in another case")
+        .Add("dir/\xe9t\xe9.png", "accented")
+        .Add(longest, "255 bytes")
+        .Add(tooLong, "256 bytes")
+        .Add("after/long.txt", "after the long names");
+    ZipDataFile& file = UseArchive(zipPath);
+
+    const struct {
+        std::string request;
+        const char* content;  // null: not found
+    } cases[] = {
+        {"scripts/intro.xml", "first"},
+        {"SCRIPTS/INTRO.XML", "first"},
+        {"dir/\xe9t\xe9.png", "accented"},
+        {"DIR/\xe9T\xe9.PNG", "accented"},
+        {"dir/\xc9t\xc9.png", nullptr},  // only a to z fold
+        {longest, "255 bytes"},
+        {tooLong, nullptr},
+        {std::string("after/long.txt\0junk", 19), "after the long names"},
+        {"after/long", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request.substr(0, 40));
+        MemberBuffer buffer(file.FLoadFile(c.request), {&file});
+        if (c.content == nullptr) {
+            EXPECT_EQ(buffer, nullptr);
+            EXPECT_EQ(file.FileLength(c.request), -1);
+        } else {
+            ASSERT_NE(buffer, nullptr);
+            EXPECT_STREQ(buffer.get(), c.content);
+            EXPECT_EQ(file.FileLength(c.request), static_cast<int32_t>(std::strlen(c.content)));
+        }
+        boxes.Take();
+    }
+}
+
 TEST_F(DataFileTest, MissingMemberShowsEachStepsBoxInOrder) {
     ZipWriter(zipPath).Add("pelmarov/credits.png", "x");
     ZipDataFile& file = UseArchive(zipPath);
@@ -98,6 +173,54 @@ TEST_F(DataFileTest, UnopenableArchiveShowsBothOpeningBoxes) {
         EXPECT_EQ(file.FileLength("a.txt"), -1);
         EXPECT_EQ(boxes.Take(), (Boxes(2, {"DoFileLengthInDataFileLookup", "Can't open Datafile!!!"})));
     }
+}
+
+// A directory entry may declare up to 2 GB for a few bytes of data. Such a lie is a read failure
+// found before the buffer is allocated: in a process that could not allocate the declared size,
+// the box is still the read failure's, not the allocation failure's.
+TEST_F(DataFileTest, ImpossibleDeclaredSizesFailBeforeAllocating) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit below allows";
+#endif
+    const std::string text(4000, 'z');  // deflates to a few bytes
+    ZipWriter(zipPath)
+        .AddRaw("stored.bin", text, Method::kStored, 1'900'000'000, ZipWriter::Crc(text))
+        .Close();
+    ZipWriter(dir.File("lying.zip"))
+        .AddRaw("deflated.bin", DeflatedBytes(text, dir.File("scratch.zip")), Method::kDeflated,
+                1'900'000'000, ZipWriter::Crc(text));
+    const std::pair<std::string, const char*> cases[] = {{zipPath, "stored.bin"},
+                                                         {dir.File("lying.zip"), "deflated.bin"}};
+    for (const auto& [path, member] : cases) {
+        SCOPED_TRACE(member);
+        ZipDataFile& file = UseArchive(path);
+        EXPECT_EQ(file.FileLength(member), 1'900'000'000);  // the directory is believed for the length
+        boxes.Take();
+        EXPECT_EXIT(std::exit(FailsAsReadWithin1GiB(file, member, boxes) ? 0 : 1), testing::ExitedWithCode(0),
+                    "");
+    }
+}
+
+// A directory entry whose extra field runs past the end of the archive (found by fuzzing: the
+// unzip library then reads on at the end of the file thousands of times per lookup, which through
+// stdio cost a system call each) reads as the library reads it: both members still load.
+TEST_F(DataFileTest, EntryRunningPastTheEndStillReadsAsTheLibraryReadsIt) {
+    ZipWriter(zipPath).Add("first.txt", "first").Add("second.txt", "second").Close();
+    std::string bytes = (std::ostringstream() << std::ifstream(zipPath, std::ios::binary).rdbuf()).str();
+    // The second central header: its extra-field length (offset 30) becomes 0xFFFF.
+    const size_t second = bytes.rfind("PK\x01\x02");
+    ASSERT_NE(second, std::string::npos);
+    bytes[second + 30] = '\xFF', bytes[second + 31] = '\xFF';
+    ZipDataFile& file = UseArchive(dir.Write("cut.zip", bytes));
+
+    for (const char* member : {"first", "second"}) {
+        const std::string name = std::string(member) + ".txt";
+        MemberBuffer buffer(file.FLoadFile(name), {&file});
+        ASSERT_NE(buffer, nullptr) << name;
+        EXPECT_STREQ(buffer.get(), member);
+        EXPECT_EQ(file.FileLength(name), static_cast<int32_t>(std::strlen(member)));
+    }
+    EXPECT_TRUE(boxes.Take().empty());
 }
 
 // A member whose bytes disagree with its directory entry is a read failure, never a buffer of

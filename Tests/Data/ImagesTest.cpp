@@ -5,7 +5,10 @@
 #include "Support/ImageEncoders.h"
 #include "Utils/Utils.h"
 
+#include <algorithm>
+#include <iterator>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -129,46 +132,130 @@ TEST_F(ImagesTest, RefusedOrUndecodablePicturesRegisterEmpty) {
     encode::DeclarePngSize(hugePng, 100000, 100000);
     Bytes hugeJpeg = encode::Jpeg(8, 8, 1, Bytes(64, 7));
     encode::DeclareJpegSize(hugeJpeg, 65535, 65535);
+    // Signature and header chunk, then a text chunk declaring 2 GB with eight bytes present.
+    Bytes longChunk = {0x7F, 0xFF, 0xFF, 0xF0, 't', 'E', 'X', 't', 'k', 'e', 'y', 0, 'v', 'a', 'l', 'u'};
+    longChunk.insert(longChunk.begin(), wellFormed.begin(), wellFormed.begin() + 33);
     Bytes pngSignatureThenNoise = RandomBytes(600, 5);
     std::copy(wellFormed.begin(), wellFormed.begin() + 8, pngSignatureThenNoise.begin());
 
-    const std::pair<const char*, Bytes> members[] = {
-        {"truncated.png", Bytes(wellFormed.begin(), wellFormed.begin() + wellFormed.size() / 2)},
-        {"truncated.jpg", Bytes(photo.begin(), photo.begin() + photo.size() / 2)},
-        {"huge.png", hugePng},
-        {"huge.jpg", hugeJpeg},
+    // Each one present but not decoded says why on stderr, naming the member.
+    const char* const notPicture = "not a PNG or JPEG picture";
+    const struct {
+        const char* name;
+        Bytes bytes;
+        std::string why;
+    } members[] = {
+        {"truncated.png", Bytes(wellFormed.begin(), wellFormed.begin() + wellFormed.size() / 2),
+         "a PNG chunk runs past the end of the data"},
+        {"truncated.jpg", Bytes(photo.begin(), photo.begin() + photo.size() / 2), "decode error"},
+        // Found by fuzzing: the image library looped for ever past the end of such a chunk.
+        {"long-chunk.png", longChunk, "a PNG chunk runs past the end of the data"},
+        {"huge.png", hugePng, "declared size 100000x100000 refused"},
+        {"huge.jpg", hugeJpeg, "declared size 65535x65535 refused"},
         // Decodable, but wider than any side may be, or more pixels than allowed.
-        {"wide.png", encode::Png8(16385, 1, 1, Bytes(16385, 9))},
-        {"wide.jpg", encode::Jpeg(16392, 8, 1, Bytes(16392 * 8, 9))},
-        {"vast.png", encode::Png8(4097, 4097, 1, Bytes(4097 * 4097, 9))},
-        {"noise.bin", RandomBytes(600, 6)},
-        {"noise.png", pngSignatureThenNoise},
-        {"picture.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
-        {"empty.png", {}},
+        {"wide.png", encode::Png8(16385, 1, 1, Bytes(16385, 9)), "declared size 16385x1 refused"},
+        {"wide.jpg", encode::Jpeg(16392, 8, 1, Bytes(16392 * 8, 9)), "declared size 16392x8 refused"},
+        {"vast.png", encode::Png8(4097, 4097, 1, Bytes(4097 * 4097, 9)), "declared size 4097x4097 refused"},
+        {"noise.bin", RandomBytes(600, 6), notPicture},
+        {"noise.png", pngSignatureThenNoise, notPicture},
+        {"picture.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}, notPicture},
+        {"empty.png", {}, notPicture},
     };
     ZipWriter zip(zipPath);
-    for (const auto& [name, bytes] : members) zip.Add(name, bytes);
+    for (const auto& member : members) zip.Add(member.name, member.bytes);
     zip.Add("good.png", wellFormed).Add("good.jpg", photo);
     zip.Close();
     UseArchive(zipPath);
 
     int32_t expectedGuid = 0;
-    for (const auto& [name, bytes] : members) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(RegisterImage(name, 0, false), expectedGuid);
+    for (const auto& member : members) {
+        SCOPED_TRACE(member.name);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RegisterImage(member.name, 0, false), expectedGuid);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "zembravale: picture " + std::string(member.name) + " not loaded: " + member.why + "\n");
         const Bitmap* bitmap = GetBitmap(expectedGuid++);
         ASSERT_NE(bitmap, nullptr);
         EXPECT_TRUE(bitmap->Empty());
         EXPECT_EQ(bitmap->pixels, nullptr);
     }
-    // A missing member shows the archive's boxes and is registered the same way.
+    // A missing member shows the archive's boxes, no further line, and is registered the same way.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(RegisterImage("missing.png", 0, false), expectedGuid);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(GetBitmap(expectedGuid++)->Empty());
     EXPECT_EQ(boxes.Take().size(), 5u);
     // Pictures after them decode as usual.
     EXPECT_EQ(GetBitmap(RegisterImage("good.png", 1, false))->size, 64 * 64);
     EXPECT_EQ(GetBitmap(RegisterImage("good.jpg", 1, false))->size, 64 * 64);
     EXPECT_EQ(imageTable.size(), static_cast<size_t>(expectedGuid + 2));
+}
+
+// The decoded pictures share one budget, counted from the declared sizes before decoding: a
+// picture that would overdraw it is refused with a line naming it, smaller ones still fit, and an
+// emptied registry starts afresh.
+TEST_F(ImagesTest, DecodedPicturesShareOneBudget) {
+    EXPECT_EQ(kDefaultPictureBudgetBytes, int64_t{512} << 20);
+    const int64_t previous = SetPictureBudget(3 * 32 * 32 * 4 + 16 * 16 * 4);
+    ZipWriter(zipPath)
+        .Add("a.png", encode::Png8(32, 32, 3, RandomBytes(32 * 32 * 3, 1)))
+        .Add("b.jpg", encode::Jpeg(32, 32, 3, RandomBytes(32 * 32 * 3, 2)))
+        .Add("small.png", encode::Png8(16, 16, 3, RandomBytes(16 * 16 * 3, 3)))
+        .Add("tiny.png", encode::Png8(1, 1, 3, {1, 2, 3}));
+    UseArchive(zipPath);
+    // In this order: three pictures fill all but 1024 bytes, the fourth would overdraw, a smaller
+    // one still fits, and then not even one pixel does.
+    const std::pair<const char*, size_t> sequence[] = {{"a.png", 1024}, {"b.jpg", 1024},    {"a.png", 1024},
+                                                       {"b.jpg", 0},    {"small.png", 256}, {"tiny.png", 0}};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        testing::internal::CaptureStderr();
+        for (const auto& [member, size] : sequence) {
+            EXPECT_EQ(GetBitmap(RegisterImage(member, 1, false))->size, size) << member;
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "zembravale: picture b.jpg not loaded: 32x32 would take the decoded pictures past their "
+                  "budget of 13312 bytes\n"
+                  "zembravale: picture tiny.png not loaded: 1x1 would take the decoded pictures past their "
+                  "budget of 13312 bytes\n");
+        EXPECT_EQ(PictureBudgetUsed(), 3 * 32 * 32 * 4 + 16 * 16 * 4);
+        if (round == 0) ReleaseImages();
+    }
+    ResetImageRegistry();
+    EXPECT_EQ(PictureBudgetUsed(), 0);
+    SetPictureBudget(previous);
+}
+
+const uint8_t kStartOfScan[] = {0xFF, 0xDA};
+
+// Found by fuzzing: a JPEG whose frame header is sound but a later marker segment runs past the
+// end of the data made the image library loop for ever. Such a picture never reaches it.
+TEST_F(ImagesTest, JpegSegmentRunningPastTheEndIsRefused) {
+    const Bytes photo = encode::Jpeg(16, 8, 3, RandomBytes(16 * 8 * 3, 5));
+    const auto scan =
+        std::search(photo.begin(), photo.end(), std::begin(kStartOfScan), std::end(kStartOfScan));
+    ASSERT_NE(scan, photo.end());
+    // The picture up to its scan, then a comment declaring 38912 bytes with a dozen present.
+    Bytes cut(photo.begin(), scan);
+    for (const uint8_t byte : {0xFF, 0xFE, 0x98, 0x00}) cut.push_back(byte);
+    cut.resize(cut.size() + 12, 'c');
+    Bytes whole = cut;  // the same comment, complete, then the scan and the rest
+    whole[whole.size() - 14] = 0x00, whole[whole.size() - 13] = 14;
+    whole.insert(whole.end(), scan, photo.end());
+
+    const PictureHeader header = ReadPictureHeader(cut.data(), cut.size());
+    ASSERT_FALSE(AcceptablePicture(header)) << "would reach the library and hang there";
+    EXPECT_EQ(std::tuple(header.format, header.width, header.height, header.segmentsFit),
+              std::tuple(PictureFormat::kJpeg, 16, 8, false));
+    EXPECT_TRUE(AcceptablePicture(ReadPictureHeader(whole.data(), whole.size())));
+    ZipWriter(zipPath).Add("cut.jpg", cut).Add("whole.jpg", whole);
+    UseArchive(zipPath);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(GetBitmap(RegisterImage("cut.jpg", 1, false))->Empty());
+    EXPECT_EQ(GetBitmap(RegisterImage("whole.jpg", 1, false))->size, 16 * 8);
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "zembravale: picture cut.jpg not loaded: a JPEG marker segment runs past the end of the data\n");
 }
 
 TEST_F(ImagesTest, DeclaredSizesAreReadWithinTheBuffer) {

@@ -121,8 +121,7 @@ TEST_F(DemoPartTest, MissingOrRefusedScriptsReadAsEmpty) {
     }
     archive.members.clear();
     Scene().LoadXML("syncroscripts/part2.xml");  // a script the archive does not hold
-    EXPECT_EQ(boxes.boxes.back(),
-              (MessageBox{kCaption, "At least 2 timing keys must be defined"}));
+    EXPECT_EQ(boxes.boxes.back(), (MessageBox{kCaption, "At least 2 timing keys must be defined"}));
 }
 
 TEST_F(DemoPartTest, KeyChecksAndEffectTime) {
@@ -143,6 +142,33 @@ TEST_F(DemoPartTest, KeyChecksAndEffectTime) {
     EXPECT_EQ(std::tuple(jump.FxTime(10), jump.FxTime(15), Scene().FxTime(3)), std::tuple(5.0f, 52.5f, 0.0f));
     EXPECT_EQ(std::tuple(Lerp(0, 10, 0, 100, 20), Lerp(0, 10, 0, 100, -5), Lerp(3, 3, 7, 9, 100)),
               std::tuple(200.0f, -50.0f, 7.0f));
+}
+
+// A key time that is not a finite number would pass the order check (every comparison with NaN is
+// false) and empty the window or freeze the effect time: it is refused like keys out of order. A
+// number beyond the float range reads as an infinity.
+TEST_F(DemoPartTest, NonFiniteKeyTimesAreTimingErrors) {
+    const auto script = [](const char* first, const char* second) {
+        return std::string("<part><timing><k mp3time='10' fxtime='0'/><k ") + first +
+               "/><k mp3time='30' fxtime='9'/><k " + second + "/></timing></part>";
+    };
+    for (const auto& [first, second] : {
+             std::pair("mp3time='nan' fxtime='1'", "mp3time='40' fxtime='10'"),
+             std::pair("mp3time='20' fxtime='nan'", "mp3time='40' fxtime='10'"),
+             std::pair("mp3time='20' fxtime='1'", "mp3time='inf' fxtime='10'"),
+             std::pair("mp3time='20' fxtime='1'", "mp3time='40' fxtime='INF'"),
+             std::pair("mp3time='20' fxtime='-inf'", "mp3time='40' fxtime='10'"),
+             std::pair("mp3time='20' fxtime='1'", "mp3time='1e300' fxtime='10'"),
+             std::pair("mp3time='20' fxtime='1'", "mp3time='40' fxtime='1e39'"),
+         }) {
+        SCOPED_TRACE(std::string(first) + " / " + second);
+        const Scene scene = Load(script(first, second));
+        EXPECT_EQ(boxes.boxes, (Boxes{{kCaption, "Keys are not correctly sorted by time"}}));
+        EXPECT_FALSE(scene.InWindow(25.0f));
+    }
+    // The largest float still is a time.
+    Load(script("mp3time='20' fxtime='1'", "mp3time='40' fxtime='3.4e38'"));
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 struct SpaceAndClock final : platform::Keyboard, platform::MusicClock {
