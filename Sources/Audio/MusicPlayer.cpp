@@ -5,6 +5,8 @@
 
 #include "Audio/AudioBackend.h"
 
+#include <cmath>
+
 MusicPlayer* player = nullptr;
 
 MusicPlayer::MusicPlayer() : backend(std::make_unique<AudioBackend>()) {}
@@ -25,6 +27,11 @@ bool MusicPlayer::Load(const char* data, int32_t length) {
 
 bool MusicPlayer::Play() {
     return backend->Play();
+}
+
+bool MusicPlayer::Seek(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0 || seconds > audio::kMaxTrackSeconds) return false;
+    return backend->Seek(std::llround(seconds * audio::kSampleRate));
 }
 
 bool MusicPlayer::SetVolume(int volume) {
