@@ -339,3 +339,50 @@ TEST(ProgramOptions, PlaysInAScaledWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// A real window: it opens at twice the canvas's size, goes on playing through resizes to larger,
+// smaller-than-the-canvas and odd sizes, and Escape still ends the run.
+TEST(ProgramOptions, ScaledWindowFollowsResizesInARealWindow) {
+    if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xdotool")) {
+        GTEST_SKIP() << "needs Xvfb and xdotool";
+    }
+    TempDir dir;
+    WriteArchive(dir, ShortMusic());
+    VirtualDisplay x(dir);
+    ASSERT_FALSE(x.display.empty());
+    ChildProcess demo({kProgram, "--window", "--scale", "2"}, dir.Path().string(),
+                      {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
+                       "SDL_DISKAUDIOFILE=/dev/null", "ASAN_OPTIONS=detect_leaks=0"});
+    const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
+    const auto xdotool = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"});
+        return RunProcess(arguments, dir.Path().string(), xdotoolEnv, 10);
+    };
+    std::string geometry;
+    for (int attempt = 0; attempt < 100 && demo.Running() && geometry.empty(); ++attempt) {
+        const ProcessResult found = xdotool({"getwindowgeometry"});
+        if (found.exitCode == 0 && found.out.find("Geometry:") != std::string::npos) {
+            geometry = found.out;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    ASSERT_FALSE(geometry.empty()) << "the window never appeared";
+    EXPECT_NE(geometry.find("Geometry: 1280x960"), std::string::npos) << geometry;
+    for (const char* size : {"1000 700", "300 200", "1023 767"}) {
+        std::istringstream wh(size);
+        std::string w, h;
+        wh >> w >> h;
+        xdotool({"windowsize", "--sync", w, h});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(demo.Running()) << "the run ended after a resize to " << size;
+    }
+    xdotool({"windowfocus", "--sync", "key", "Escape"});
+    const ProcessResult run = demo.Wait(60);
+    EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+}  // namespace
