@@ -118,6 +118,7 @@ bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
 
     SDL_LockAudio();
     trackPosition = 0;
+    startFrame = 0;
     endCount.store(0);
     clock.Reset();
     loaded.store(true);
@@ -158,14 +159,28 @@ bool AudioBackend::Play() {
     if (!loaded.load()) return false;
     SDL_LockAudio();
     if (!playing.load()) {
-        trackPosition = 0;
-        clock.Start(SteadyNanoseconds());
+        trackPosition = startFrame;
+        clock.Start(SteadyNanoseconds(), startFrame);
         playing.store(true);
     }
     SDL_UnlockAudio();
     // The device starts asking for sound only now: a device that eats sound as fast as it can
     // (the disk driver) would otherwise spin on silence through the rest of start-up.
     SDL_PauseAudio(0);
+    return true;
+}
+
+bool AudioBackend::Seek(int64_t frame) {
+    if (!loaded.load() || frame < 0) return false;
+    SDL_LockAudio();
+    startFrame = frame;
+    if (playing.load()) {
+        trackPosition = frame;
+        clock.Jump(SteadyNanoseconds(), frame);
+    }
+    // A track that ended plays again after a seek back into it; its end is reported again.
+    endCount.store(0);
+    SDL_UnlockAudio();
     return true;
 }
 

@@ -43,9 +43,14 @@ public:
     // track. False when the device is not open or the decoder refuses the data.
     bool Load(const char* data, size_t length, std::string* error = nullptr);
     bool Loaded() const { return loaded.load(); }
-    // Starts the loaded track from its beginning; false when nothing is loaded. Playing already:
-    // nothing changes.
+    // Starts the loaded track from its beginning, or from where Seek put it; false when nothing is
+    // loaded. Playing already: nothing changes.
     bool Play();
+    // Moves the read position to track frame `frame` (0 or more; past the end is silence). Before
+    // Play it sets where Play starts; while playing the next buffer the device asks for starts
+    // there and the clock jumps with it. False (and no change) before Load or for a negative frame.
+    // The track is in memory: nothing is decoded again.
+    bool Seek(int64_t frame);
     // 0..100, linear; false (and no change) outside that range or before Load.
     bool SetVolume(int volume);
 
@@ -71,7 +76,7 @@ public:
 
     // Installs the end callback (nullptr: none).
     void SetEndCallback(EndCallback callback, void* user);
-    // How many times the end was reached since Load: 0 or 1.
+    // How many times the end was reached since Load or the latest Seek: 0 or 1.
     int EndCount() const { return endCount.load(); }
 
     // Frames decoded so far and whether decoding has finished (the whole track is in memory).
@@ -107,7 +112,8 @@ private:
     std::atomic<int> endCount{0};
     EndCallback endCallback = nullptr;
     void* endUser = nullptr;
-    int64_t trackPosition = 0;  // audio callback only: the next track frame to hand over
+    int64_t trackPosition = 0;  // the next track frame to hand over (the callback, or Seek under the lock)
+    int64_t startFrame = 0;     // where Play starts: 0 unless Seek came first
     int64_t previousFill = 0;   // audio callback only: when it last handed music, 0 before
     std::atomic<int64_t> buffersHanded{0};
     std::atomic<int64_t> lateBuffers{0};

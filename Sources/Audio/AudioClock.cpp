@@ -25,11 +25,20 @@ void AudioClock::SetStallLimit(int64_t stallNanoseconds) {
     stallLimit = stallNanoseconds;
 }
 
-void AudioClock::Start(int64_t now) {
+void AudioClock::Start(int64_t now, int64_t frame) {
     std::lock_guard lock(mutex);
     running = true;
     lastCallback = now;
-    framesBefore = framesAfter = reported = 0;
+    framesBefore = framesAfter = reported = frame;
+}
+
+void AudioClock::Jump(int64_t now, int64_t frame) {
+    std::lock_guard lock(mutex);
+    if (!running) return;
+    // Until the next hand-over the estimate is capped at framesAfter: the clock holds at `frame`
+    // instead of running ahead of sound the device has not been given yet.
+    lastCallback = now;
+    framesBefore = framesAfter = reported = frame;
 }
 
 void AudioClock::Stop(int64_t now) {

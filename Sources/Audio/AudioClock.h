@@ -32,8 +32,12 @@ public:
 
     void SetStallLimit(int64_t stallNanoseconds);
 
-    // Main thread, on Play: the clock counts from frame 0, starting at `now`.
-    void Start(int64_t now);
+    // Main thread, on Play: the clock counts from `frame` (the track's start unless a seek came
+    // first), starting at `now`.
+    void Start(int64_t now, int64_t frame = 0);
+    // Main thread, under the audio lock, on a seek while running: the clock reads `frame` from
+    // `now` on. The one step the reading may take backwards; from there it is monotonic again.
+    void Jump(int64_t now, int64_t frame);
     // Main thread, on Free: the clock stops where it is and keeps that reading.
     void Stop(int64_t now);
     // Main thread, on a new Load: back to 0, not running.

@@ -5,6 +5,7 @@
 
 #include "Audio/AudioBackend.h"
 
+#include <cmath>
 #include <cstdio>
 
 MusicPlayer* player = nullptr;
@@ -27,6 +28,11 @@ bool MusicPlayer::Load(const char* data, int32_t length) {
 
 bool MusicPlayer::Play() {
     return backend->Play();
+}
+
+bool MusicPlayer::Seek(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0 || seconds > audio::kMaxTrackSeconds) return false;
+    return backend->Seek(std::llround(seconds * audio::kSampleRate));
 }
 
 bool MusicPlayer::SetVolume(int volume) {

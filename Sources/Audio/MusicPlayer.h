@@ -25,6 +25,10 @@ public:
     // Starts playback; false before a successful Load. The track plays once; at its end the music
     // stops and silence follows.
     bool Play();
+    // Moves the music to `seconds` (rounded to the nearest sample frame): before Play, where Play
+    // starts; while playing, at once. False (no change) before Load or for a negative or
+    // non-finite time.
+    bool Seek(double seconds);
     // 0..100; false (no change) outside that range or before Load.
     bool SetVolume(int volume);
     // Fetches the spectrum of what is heard now into `spectrum` (zeros before Load).

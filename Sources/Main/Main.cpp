@@ -1,7 +1,9 @@
-// The program: the window, the production on the live music, the frame loop and the end. Exit code
-// 0 always.
+// The program: the options, the window, the production on the live music, the frame loop and the
+// end. Exit code 0, or 2 for options it cannot use.
 #include "Audio/AudioClock.h"
 #include "Audio/MusicPlayer.h"
+#include "Data/FolderDataFile.h"
+#include "Main/Options.h"
 #include "Main/RunStats.h"
 #include "Main/Video.h"
 #include "Production/Production.h"
@@ -11,30 +13,32 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
 bool quitRequested = false;
 
-// Takes every pending event off the queue; Escape or the window's close ask for the end.
-void DrainEvents() {
+// Takes every pending event off the queue; Escape or the window's close ask for the end, a resized
+// window gets a surface of its new size.
+void DrainEvents(Screen& screen) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if ((event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) || event.type == SDL_QUIT) {
             quitRequested = true;
         }
+        if (event.type == SDL_VIDEORESIZE) screen.Resize(event.resize.w, event.resize.h);
     }
 }
 
 // stats: null unless ZEMBRAVALE_STATS=1 asked for the run's figures.
-void RunFrames(Production& production, SDL_Surface* screen, RunStats* stats) {
+void RunFrames(Production& production, Screen& screen, RunStats* stats) {
     while (!quitRequested) {
-        DrainEvents();
+        DrainEvents(screen);
         // The wall clock is read with the music clock, so a frame's delays fall on both alike.
         const int64_t now = audio::SteadyNanoseconds();
         const float t = production.RenderFrame();
-        Present(production.Canvas(), screen);
-        SDL_Flip(screen);
+        screen.Show(production.Canvas());
         if (stats != nullptr) stats->Frame(static_cast<double>(now) * 1e-9, t);
         // A NaN reading never ends the run; the clock keeps counting after the track ends.
         if (production.Music()->Time() >= kEndTime) quitRequested = true;
@@ -43,16 +47,23 @@ void RunFrames(Production& production, SDL_Surface* screen, RunStats* stats) {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    if (const std::optional<int> status = ParseProgramOptions(argc, argv, options)) return *status;
     SdlKeyboard keyboard;
     SdlWallClock wallClock;
     const platform::ScopedKeyboard keyboardGuard(&keyboard);
     const platform::ScopedWallClock wallClockGuard(&wallClock);
-    SDL_Surface* screen = InitVideo();
-    if (screen == nullptr) return 0;
+    Screen screen;
+    if (!screen.Open(options.window, options.scale)) return 0;
     {
         ProductionSetup setup;
-        setup.music = std::make_unique<LiveMusic>();
+        setup.archivePath = options.archive;
+        // Outlives the production, which only borrows it.
+        std::unique_ptr<FolderDataFile> folder;
+        if (!options.data.empty()) folder = std::make_unique<FolderDataFile>(options.data);
+        setup.archive = folder.get();
+        setup.music = std::make_unique<LiveMusic>(options.start);
         Production production(std::move(setup));
         if (production.Ready()) {
             production.Start();

@@ -2,6 +2,7 @@
 #include "Main/Video.h"
 
 #include "Render/Bitmap.h"
+#include "Render/ScaledView.h"
 #include "Utils/Utils.h"
 
 #include <SDL.h>
@@ -11,6 +12,8 @@
 
 namespace {
 constexpr const char* kCaption = "z e m b r a v A L e";
+// A window is drawn by us, in system memory, and resized by the user.
+constexpr Uint32 kWindowFlags = SDL_SWSURFACE | SDL_RESIZABLE;
 
 SDL_Surface* VideoFailure(const char* caption) {
     const std::string error = SDL_GetError();
@@ -41,6 +44,44 @@ void Present(const Bitmap& bitmap, SDL_Surface* surface) {
     SDL_LockSurface(surface);
     bitmap.CopyTo(static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4);
     SDL_UnlockSurface(surface);
+}
+
+bool Screen::Open(bool window, int scale) {
+    windowed = window;
+    if (!window) {
+        surface = InitVideo();
+        return surface != nullptr;
+    }
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) == -1) {
+        VideoFailure("SDL_Init Error");
+        return false;
+    }
+    surface = SDL_SetVideoMode(kScreenWidth * scale, kScreenHeight * scale, 32, kWindowFlags);
+    if (surface == nullptr) {
+        VideoFailure("SDL_SetVideoMode Error");
+        return false;
+    }
+    SDL_WM_SetCaption(kCaption, nullptr);
+    return true;
+}
+
+void Screen::Resize(int w, int h) {
+    if (!windowed || w <= 0 || h <= 0) return;
+    // On failure the old surface stays valid and in use.
+    if (SDL_Surface* resized = SDL_SetVideoMode(w, h, 32, kWindowFlags)) surface = resized;
+}
+
+void Screen::Show(const Bitmap& canvas) {
+    if (!windowed) {
+        Present(canvas, surface);
+    } else if (surface != nullptr && surface->format != nullptr && surface->format->BytesPerPixel == 4) {
+        SDL_LockSurface(surface);
+        DrawScaled(canvas, static_cast<uint32_t*>(surface->pixels), surface->w, surface->h,
+                   surface->pitch / 4);
+        SDL_UnlockSurface(surface);
+    }
+    SDL_Flip(surface);
 }
 
 bool SdlKeyboard::SpaceHeld() {

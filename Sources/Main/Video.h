@@ -13,6 +13,22 @@ SDL_Surface* InitVideo();
 // what happens when their sizes differ). Anything but a 32-bit surface is left alone.
 void Present(const Bitmap& bitmap, SDL_Surface* surface);
 
+// Where the frames are shown: the full-screen display of old, or a resizable window in which the
+// canvas is enlarged by whole factors and centred on black.
+class Screen {
+public:
+    // Full-screen (as InitVideo), or a window of 640 x 480 times `scale`. False after the error box.
+    bool Open(bool window, int scale);
+    // The window was resized to w x h: the surface follows. Full-screen ignores it.
+    void Resize(int w, int h);
+    // Presents the canvas and flips.
+    void Show(const Bitmap& canvas);
+
+private:
+    SDL_Surface* surface = nullptr;
+    bool windowed = false;
+};
+
 // The Space key from SDL's key state; never held before SDL video is up.
 class SdlKeyboard final : public platform::Keyboard {
 public:

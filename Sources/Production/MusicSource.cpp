@@ -9,7 +9,7 @@ constexpr int kVolume = 100;
 const float kSilence[audio::kSpectrumBins] = {};
 }  // namespace
 
-LiveMusic::LiveMusic() = default;
+LiveMusic::LiveMusic(double start) : startSeconds(start) {}
 
 LiveMusic::~LiveMusic() = default;
 
@@ -25,6 +25,7 @@ bool LiveMusic::Load(const char* data, int32_t length, std::string*) {
 
 void LiveMusic::Play() {
     if (musicPlayer == nullptr) return;
+    if (startSeconds > 0) musicPlayer->Seek(startSeconds);
     musicPlayer->Play();
     musicPlayer->SetVolume(kVolume);
 }

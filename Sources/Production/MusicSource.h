@@ -32,10 +32,10 @@ public:
     virtual MusicPlayer* Player() { return nullptr; }
 };
 
-// The track played on the sound card by the MusicPlayer, at volume 100.
+// The track played on the sound card by the MusicPlayer, at volume 100, from `startSeconds` on.
 class LiveMusic final : public MusicSource {
 public:
-    LiveMusic();
+    explicit LiveMusic(double startSeconds = 0.0);
     ~LiveMusic() override;
 
     void Open() override;
@@ -49,6 +49,7 @@ public:
 
 private:
     std::unique_ptr<MusicPlayer> musicPlayer;
+    double startSeconds;
 };
 
 // The whole track decoded into memory and shown at whatever moment Seek names: music time is the

@@ -83,3 +83,32 @@ TEST(AudioClock, AHandBackStampedBeforeTheLastReadingNeverStepsBack) {
     EXPECT_EQ(clock.Audible(read), before);
     EXPECT_EQ(clock.Audible(read + 100 * kMs), before);  // until the estimate catches up
 }
+
+// A clock started at a frame, or jumped to one (back or forth): the reading is that frame at once,
+// holds there until the device is handed sound from it, then moves on from it and never goes back
+// until the next jump. A jump before Start changes nothing.
+TEST(AudioClock, StartsAndJumpsToAFrameAndIsMonotonicFromThere) {
+    AudioClock clock(kStallNs);
+    clock.Jump(0, 5000);
+    EXPECT_EQ(clock.Audible(0), 0);
+    clock.Start(0, 132300);
+    EXPECT_EQ(clock.Audible(0), 132300);
+    EXPECT_EQ(clock.Audible(100 * kMs), 132300) << "nothing handed yet";
+    int64_t now = 200 * kMs;
+    for (const int64_t target : {int64_t{500}, int64_t{1'000'000}, int64_t{0}}) {
+        SCOPED_TRACE(target);
+        for (int64_t k = 0; k < 5; ++k, now += kBufferNs) clock.Handed(now, 0, kBuffer);
+        clock.Jump(now, target);
+        EXPECT_EQ(clock.Audible(now), target);
+        EXPECT_EQ(clock.Audible(now + 10 * kMs), target) << "nothing handed from there yet";
+        int64_t last = target;
+        for (int64_t k = 0; k < 20; ++k, now += kBufferNs) {
+            clock.Handed(now, 0, kBuffer);
+            const int64_t reading = clock.Audible(now + kBufferNs / 2);
+            ASSERT_GE(reading, last);
+            ASSERT_LE(reading, target + (k + 1) * kBuffer);
+            last = reading;
+        }
+        EXPECT_GE(last, target + 19 * kBuffer);
+    }
+}

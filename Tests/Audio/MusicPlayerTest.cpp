@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "Audio/AudioBackend.h"
 #include "Audio/MusicPlayer.h"
@@ -191,5 +194,103 @@ TEST(MusicPlayer, SaysOnceThatTheSoundStopped) {
         music.Free();
         EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
         EXPECT_GE(reached, 0.3f);
+    }
+}
+
+namespace {
+
+std::vector<int16_t> ReadSamples(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+// Where 4096 samples of the track from `frame` on first appear in what the device got, at or after
+// sample `after`, or -1.
+std::ptrdiff_t FindTrackAt(const std::vector<int16_t>& written, const std::vector<int16_t>& track,
+                           int64_t frame, std::ptrdiff_t after = 0) {
+    if (static_cast<std::ptrdiff_t>(written.size()) <= after) return -1;
+    const auto from = track.begin() + frame * 2;
+    const auto found = std::search(written.begin() + after, written.end(), from, from + 4096);
+    return found == written.end() ? -1 : found - written.begin();
+}
+
+}  // namespace
+
+// A seek before Play: the first sound the device gets is the track from the sought sample on (not
+// one sample early or late), and the clock starts there.
+TEST(MusicPlayer, StartsPlayingAtTheSoughtSample) {
+    const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(2.0));
+    std::vector<int16_t> track;
+    ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
+    const std::string path = testing::TempDir() + "zembravale-seek-output.raw";
+    for (const double seconds : {0.0, 0.5, 1.0 / 44100, 33333.0 / 44100, 1.25}) {
+        const auto frame = static_cast<int64_t>(std::llround(seconds * 44100));
+        UseDiskAudio(path);
+        {
+            MusicPlayer music;
+            music.Init();
+            ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+            ASSERT_TRUE(music.Seek(seconds));
+            ASSERT_TRUE(music.Play());
+            EXPECT_GE(music.Time(), static_cast<float>(seconds) - 1e-6f) << seconds;
+            EXPECT_TRUE(WaitFor([&] { return music.Time() >= 2.5f; }));
+        }
+        const std::vector<int16_t> written = ReadSamples(path);
+        std::remove(path.c_str());
+        const std::ptrdiff_t at = FindTrackAt(written, track, frame);
+        ASSERT_GE(at, 0) << seconds;
+        // Only the silence of a device not yet started may come before it.
+        EXPECT_TRUE(std::all_of(written.begin(), written.begin() + at, [](int16_t v) { return v == 0; }))
+            << seconds;
+    }
+}
+
+// Seeks that cannot be honoured change nothing: the track still starts at its beginning.
+TEST(MusicPlayer, RefusesSeeksToNoTime) {
+    UseDiskAudio();
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 0.5));
+    MusicPlayer music;
+    music.Init();
+    EXPECT_FALSE(music.Seek(1.0));  // before Load
+    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+    for (const double seconds : {-0.001, -5.0, std::nan(""), HUGE_VAL, 1e9}) {
+        EXPECT_FALSE(music.Seek(seconds)) << seconds;
+    }
+    ASSERT_TRUE(music.Play());
+    EXPECT_LT(music.Time(), 0.5f);
+}
+
+// A seek while playing: the device gets the track from the sought sample on at its next buffer,
+// the clock jumps there (back or forth) and is monotonic again from there.
+TEST(MusicPlayer, SeeksWhilePlaying) {
+    const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
+    std::vector<int16_t> track;
+    ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
+    const std::string path = testing::TempDir() + "zembravale-seek-playing.raw";
+    for (const int64_t frame : {int64_t{7}, int64_t{99999}}) {
+        UseDiskAudio(path, 2);
+        {
+            MusicPlayer music;
+            music.Init();
+            ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+            ASSERT_TRUE(music.Play());
+            ASSERT_TRUE(WaitFor([&] { return music.Time() >= 1.0f; }));
+            ASSERT_TRUE(music.Seek(static_cast<double>(frame) / 44100));
+            const float sought = static_cast<float>(frame) / 44100;
+            float last = music.Time();
+            EXPECT_NEAR(last, sought, 1e-4f) << frame;
+            EXPECT_TRUE(WaitFor([&] {
+                const float now = music.Time();
+                EXPECT_GE(now, last);
+                last = now;
+                return now >= sought + 0.5f;
+            }));
+        }
+        const std::vector<int16_t> written = ReadSamples(path);
+        std::remove(path.c_str());
+        EXPECT_GE(FindTrackAt(written, track, frame, 44100 * 2), 0) << frame;  // after the first second
     }
 }

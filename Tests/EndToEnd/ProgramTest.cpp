@@ -1,14 +1,17 @@
 // The real zembravale binary, headless: SDL's dummy video and its disk audio driver with no delay,
 // so the music runs much faster than real time and a whole run takes seconds.
+#include "Audio/Mp3Decoder.h"
 #include "Support/ImageEncoders.h"
 #include "Support/Mp3Fixture.h"
 #include "Support/Process.h"
 #include "Support/SceneFixture.h"
 #include "Support/TempDir.h"
+#include "Support/Unzip.h"
 #include "Support/ZipWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -208,6 +211,175 @@ TEST(Program, EscapeEndsTheRunInARealWindow) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e", "windowfocus", "--sync", "key", "Escape"},
                dir.Path().string(), xdotoolEnv, 10);
+    const ProcessResult run = demo.Wait(60);
+    EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+}  // namespace
+
+namespace {
+
+// Options the program cannot use end it before anything opens, with a message naming the option
+// and exit status 2.
+TEST(ProgramOptions, RefusesWhatItCannotUseWithStatusTwo) {
+    TempDir dir;
+    const std::string missing = dir.File("nothere");
+    const std::string archive = WriteArchive(dir, "");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string said;  // part of the message
+    };
+    const Case cases[] = {
+        {{"--bogus"}, "--bogus"},
+        {{"tarnos.zip"}, "tarnos.zip"},
+        {{"--window", "--scale"}, "--scale"},
+        {{"--window", "--scale", "0"}, "Value 0 not in range 1 to 8"},
+        {{"--window", "--scale", "9"}, "Value 9 not in range 1 to 8"},
+        {{"--scale", "2"}, "--scale requires --window"},
+        {{"--start"}, "--start"},
+        {{"--start", "-5"}, "not a music time in seconds with 0 <= T < 245: -5"},
+        {{"--start=-0.001"}, "-0.001"},
+        {{"--start", "245"}, "not a music time in seconds with 0 <= T < 245: 245"},
+        {{"--start", "1000"}, "1000"},
+        {{"--start", "nan"}, "nan"},
+        {{"--start", "12s"}, "12s"},
+        {{"--data", missing}, "--data: Directory does not exist: " + missing},
+        {{"--data", archive}, "--data: Directory is actually a file: " + archive},
+        {{"--data"}, "--data"},
+        {{"--archive", missing}, "--archive: File does not exist: " + missing},
+        {{"--archive", archive, "--data", dir.Path().string()}, "excludes"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> argv = {kProgram};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        const ProcessResult run = RunProcess(argv, dir.Path().string(), HeadlessEnv(), 30);
+        SCOPED_TRACE(c.said);
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.starts_with("zembravale: ")) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_EQ(Captions(run.err), std::vector<std::string>{}) << "no box: nothing was opened";
+        EXPECT_EQ(run.out, "");
+    }
+    const ProcessResult help = RunProcess({kProgram, "--help"}, dir.Path().string(), HeadlessEnv(), 30);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--window", "--scale", "--archive", "--data", "--start"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+}
+
+// The track frame the device's first sound is, or -1: where the music started. (Before it, a
+// device still paused may have written silence; after the end, it writes silence until it closes,
+// so the file's length says nothing about the clock.)
+int64_t FirstSoundFrame(const std::string& audioFile, const std::vector<int16_t>& track) {
+    const std::string bytes = ReadWholeFile(audioFile);
+    std::vector<int16_t> written(bytes.size() / 2);
+    std::memcpy(written.data(), bytes.data(), written.size() * 2);
+    const auto sound = std::find_if(written.begin(), written.end(), [](int16_t v) { return v != 0; });
+    if (written.end() - sound < 4096) return -1;
+    for (int64_t frame = 0; frame * 2 + 4096 <= static_cast<int64_t>(track.size()); ++frame) {
+        if (std::equal(sound, sound + 4096, track.begin() + frame * 2)) return frame;
+    }
+    return -1;
+}
+
+// An archive elsewhere, played from the middle of its music: the device gets the track from that
+// moment on.
+TEST(ProgramOptions, PlaysAnotherArchiveFromAGivenTime) {
+    TempDir dir;
+    const std::string mp3 = ShortMusic();
+    WriteArchive(dir, mp3);
+    std::vector<int16_t> track;
+    ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
+    std::filesystem::create_directory(dir.Path() / "elsewhere");
+    const std::string audio = dir.File("audio.raw");
+    const ProcessResult run = RunProcess({kProgram, "--archive", "../tarnos.zip", "--start", "3"},
+                                         dir.File("elsewhere"), HeadlessEnv(audio), kHangLimitSeconds);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Boxes(run.err), "");
+    EXPECT_EQ(FirstSoundFrame(audio, track), 3 * 44100);
+}
+
+// The archive unpacked into a folder plays without a box; a member missing from the folder shows
+// the boxes a zip without it shows.
+TEST(ProgramOptions, PlaysAFolderOfMembersWithTheArchiveBoxes) {
+    TempDir dir;
+    const std::string zip = WriteArchive(dir, ShortMusic());
+    const std::filesystem::path folder = dir.Path() / "unpacked";
+    UnpackZip(zip, folder);
+    const ProcessResult whole = RunProcess({kProgram, "--data", folder.string(), "--start", "240"},
+                                           dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);
+    ASSERT_FALSE(whole.timedOut);
+    EXPECT_EQ(whole.exitCode, 0);
+    EXPECT_EQ(Boxes(whole.err), "");
+
+    std::filesystem::remove(folder / "syncroscripts" / "part2.xml");
+    const ProcessResult lacking = RunProcess({kProgram, "--data", "unpacked", "--start", "240"},
+                                             dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);
+    ASSERT_FALSE(lacking.timedOut);
+    EXPECT_EQ(lacking.exitCode, 0);
+    EXPECT_TRUE(Boxes(lacking.err)
+                    .starts_with("[DoFileLengthInDataFileLookup]\nFile Not Found in datafile!!!\n"
+                                 "[LoadFileFromDataFile]\nFile Not Found in datafile!!!\n"
+                                 "[FLoadFile]\nCouldn't load file: syncroscripts/part2.xml.\n"))
+        << lacking.err;
+}
+
+// A window of twice the size, on the headless driver: it opens, plays and ends like full-screen.
+TEST(ProgramOptions, PlaysInAScaledWindow) {
+    TempDir dir;
+    WriteArchive(dir, ShortMusic());
+    const ProcessResult run = RunProcess({kProgram, "--window", "--scale", "2", "--start", "240"},
+                                         dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Boxes(run.err), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A real window: it opens at twice the canvas's size, goes on playing through resizes to larger,
+// smaller-than-the-canvas and odd sizes, and Escape still ends the run.
+TEST(ProgramOptions, ScaledWindowFollowsResizesInARealWindow) {
+    if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xdotool")) {
+        GTEST_SKIP() << "needs Xvfb and xdotool";
+    }
+    TempDir dir;
+    WriteArchive(dir, ShortMusic());
+    VirtualDisplay x(dir);
+    ASSERT_FALSE(x.display.empty());
+    ChildProcess demo({kProgram, "--window", "--scale", "2"}, dir.Path().string(),
+                      {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
+                       "SDL_DISKAUDIOFILE=/dev/null", "ASAN_OPTIONS=detect_leaks=0"});
+    const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
+    const auto xdotool = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"});
+        return RunProcess(arguments, dir.Path().string(), xdotoolEnv, 10);
+    };
+    std::string geometry;
+    for (int attempt = 0; attempt < 100 && demo.Running() && geometry.empty(); ++attempt) {
+        const ProcessResult found = xdotool({"getwindowgeometry"});
+        if (found.exitCode == 0 && found.out.find("Geometry:") != std::string::npos) {
+            geometry = found.out;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    ASSERT_FALSE(geometry.empty()) << "the window never appeared";
+    EXPECT_NE(geometry.find("Geometry: 1280x960"), std::string::npos) << geometry;
+    for (const char* size : {"1000 700", "300 200", "1023 767"}) {
+        std::istringstream wh(size);
+        std::string w, h;
+        wh >> w >> h;
+        xdotool({"windowsize", "--sync", w, h});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(demo.Running()) << "the run ended after a resize to " << size;
+    }
+    xdotool({"windowfocus", "--sync", "key", "Escape"});
     const ProcessResult run = demo.Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
     EXPECT_EQ(run.exitCode, 0) << run.err;

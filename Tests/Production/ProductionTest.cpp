@@ -4,6 +4,7 @@
 
 #include "Audio/MusicPlayer.h"
 #include "Audio/SpectrumAnalyser.h"
+#include "Data/FolderDataFile.h"
 #include "Data/Images.h"
 #include "Parts/IntroPart.h"
 #include "Parts/PartOne.h"
@@ -12,10 +13,13 @@
 #include "Support/MemoryDataFile.h"
 #include "Support/Mp3Fixture.h"
 #include "Support/SceneFixture.h"
+#include "Support/TempDir.h"
+#include "Support/Unzip.h"
 #include "Utils/Utils.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -151,10 +155,11 @@ TEST(Production, UnplayableMusicReleasesTheAudioThenShowsItsBoxAndStopsStartUp) 
 }
 
 // A fingerprint of the frames four times a second through the intro and part one, rendered in order
-// on the decoded track.
-std::vector<uint64_t> Fingerprints(const std::string& archivePath) {
+// on the decoded track, read from the zip at archivePath or from `archive` when given.
+std::vector<uint64_t> Fingerprints(const std::string& archivePath, DataFile* archive = nullptr) {
     ProductionSetup setup;
     setup.archivePath = archivePath;
+    setup.archive = archive;
     auto music = std::make_unique<DecodedMusic>();
     DecodedMusic* seek = music.get();
     setup.music = std::move(music);
@@ -186,6 +191,28 @@ TEST(Production, ASecondProductionInTheSameProcessDrawsTheSameFrames) {
     SpectrumAnalyser::ResetBandIds(77);
     const std::vector<uint64_t> second = Fingerprints(generated);
     EXPECT_EQ(first, second);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// The generated archive unpacked into a folder: the same members byte for byte, and the production
+// read from the folder draws the same frames as from the zip.
+TEST(Production, DrawsTheSameFramesFromTheFolderTheArchiveWasUnpackedInto) {
+    const std::string generated = ZV_BINARY_DIR "/assets/tarnos.zip";
+    if (!std::filesystem::exists(generated)) GTEST_SKIP() << "the build did not generate " << generated;
+    CapturedBoxes boxes;
+    const TempDir dir;
+    const std::vector<std::string> members = UnpackZip(generated, dir.Path());
+    ZipDataFile zip(generated);
+    FolderDataFile folder(dir.Path().string());
+    for (const std::string& member : members) {
+        const MemberBuffer fromZip(zip.FLoadFile(member), {&zip});
+        const MemberBuffer fromFolder(folder.FLoadFile(member), {&folder});
+        const int32_t length = zip.FileLength(member);
+        ASSERT_TRUE(fromZip != nullptr && fromFolder != nullptr) << member;
+        ASSERT_EQ(folder.FileLength(member), length) << member;
+        EXPECT_TRUE(std::equal(fromZip.get(), fromZip.get() + length, fromFolder.get())) << member;
+    }
+    EXPECT_EQ(Fingerprints("no-such-archive.zip", &folder), Fingerprints(generated));
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
