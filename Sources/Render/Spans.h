@@ -7,6 +7,10 @@
 
 namespace spans {
 
+// Whether the AVX2 kernels may run: built with them (not ZV_SCALAR or ZV_NO_AVX2) and the
+// processor has AVX2.
+bool HasAvx2();
+
 // d := value
 void Fill(uint32_t* d, int32_t n, uint32_t value);
 // d := (d & key) | (s & colour)
