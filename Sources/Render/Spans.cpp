@@ -111,6 +111,25 @@ __attribute__((target("avx2"))) int32_t AddOpaqueAvx2(uint32_t* d, const uint32_
     }
     return i;
 }
+
+// Eight indices at most 7 apart pick their words from one load of the eight words from the first.
+__attribute__((target("avx2"))) void GatherAscendingAvx2(uint32_t* d, const uint32_t* s, int32_t words,
+                                                         const int32_t* index, int32_t n) {
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const int32_t first = index[i];
+        if (index[i + 7] - first <= 7 && first <= words - 8) {
+            const __m256i offsets = _mm256_sub_epi32(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(index + i)), _mm256_set1_epi32(first));
+            const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + first));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                                _mm256_permutevar8x32_epi32(near, offsets));
+        } else {
+            for (int32_t j = i; j < i + 8; ++j) d[j] = s[index[j]];
+        }
+    }
+    for (; i < n; ++i) d[i] = s[index[i]];
+}
 #endif
 
 int32_t CopyOpaqueWide([[maybe_unused]] uint32_t* d, [[maybe_unused]] const uint32_t* s,
@@ -166,6 +185,14 @@ void CopyUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n) {
         [&](int32_t i) {
             if ((s[i] >> 24) != 0xFF) d[i] = s[i];
         });
+}
+
+void GatherAscending(uint32_t* d, const uint32_t* s, [[maybe_unused]] int32_t words, const int32_t* index,
+                     int32_t n) {
+#if ZV_AVX2
+    if (HasAvx2()) return GatherAscendingAvx2(d, s, words, index, n);
+#endif
+    for (int32_t i = 0; i < n; ++i) d[i] = s[index[i]];
 }
 
 void CopyOpaque(uint32_t* d, const uint32_t* s, int32_t n) {
