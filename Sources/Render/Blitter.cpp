@@ -57,8 +57,11 @@ void ScaledBlit(Bitmap& target, const Bitmap& src, int32_t x, int32_t y, int32_t
                 std::min<int64_t>(static_cast<int64_t>(i * static_cast<double>(stepY)), src.height - 1);
             uint32_t* d = target.Row(static_cast<int32_t>(int64_t{y} + i)) + (int64_t{x} + first);
             if (sourceRow != gatheredRow) {
+                // Columns index from the row's first word; the words of the rows below count too.
                 const uint32_t* s = src.Row(static_cast<int32_t>(sourceRow));
-                for (int32_t c = 0; c < count; ++c) gathered[c] = s[columns[c]];
+                const int64_t words = src.size - (s - src.pixels);
+                spans::GatherAscending(gathered, s, static_cast<int32_t>(std::min<int64_t>(words, INT32_MAX)),
+                                       columns, count);
                 gatheredRow = sourceRow;
             }
             draw(d, gathered, count);

@@ -14,6 +14,10 @@
 #if defined(__SSE2__) && !defined(ZV_SCALAR)  // ZV_SCALAR builds the plain loops only, for testing them
 #include <emmintrin.h>
 #define ZV_SSE2 1
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(ZV_NO_AVX2)  // ZV_NO_AVX2: SSE2 only
+#include <immintrin.h>
+#define ZV_AVX2 1
+#endif
 #endif
 
 using namespace pixelops;
@@ -60,6 +64,8 @@ inline int32_t WrapColumn(int64_t q) {
 constexpr int32_t kMaxHalf = (kRow + 2) >> 1;  // h for the largest shift, 640
 constexpr int32_t kTapSpan = kRow + 2 * kMaxHalf + 1;
 constexpr int kInterleave = 3;  // rows smeared side by side, hiding the divide's latency
+constexpr int kPairs = 3;       // with AVX2: pairs of rows side by side, one row per register half
+constexpr int kMaxInterleave = 2 * kPairs;
 
 struct SmearRow {
     uint32_t* row = nullptr;
@@ -68,7 +74,7 @@ struct SmearRow {
     alignas(16) uint32_t line[kRow];        // the turned row; its key bytes go back unchanged
     alignas(16) int32_t taps[kTapSpan][4];  // blue, green, red, 0 at index h + position
 };
-SmearRow smearRows[kInterleave];  // static scratch, like the line buffer
+SmearRow smearRows[kMaxInterleave];  // static scratch, like the line buffer
 
 #if ZV_SSE2
 inline __m128i LoadTap(const int32_t* tap) {
@@ -171,6 +177,75 @@ void Smear(SmearRow* rows) {
         }
     }
 }
+#if ZV_AVX2
+// The same smear on AVX2 for `pairs` pairs of rows, rows 2p and 2p + 1 in the low and high
+// halves of one register; each row keeps its own taps, read and written per half. Every half h
+// must be at most kRow / 2: then no step of the first half of the row reads a wrapped position
+// and every word the wrapped positions repeat is smeared by its end, so one copy there replaces
+// the per-step writes.
+__attribute__((target("avx2"))) inline __m256i LoadTapPair(const char* low, const char* high) {
+    return _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(low))),
+        _mm_load_si128(reinterpret_cast<const __m128i*>(high)), 1);
+}
+
+template <int pairs>
+__attribute__((target("avx2"))) void SmearPairs(SmearRow* rows) {
+    constexpr int count = 2 * pairs;
+    constexpr int64_t kTapBytes = sizeof(rows[0].taps[0]);
+    __m256i sum[pairs], smeared[pairs], reciprocal[pairs];
+    char* at[count];       // the tap being smeared
+    int64_t reach[count];  // bytes from it to the taps entering and leaving, h positions away
+    for (int r = 0; r < count; ++r) {
+        at[r] = reinterpret_cast<char*>(rows[r].taps[rows[r].half]);
+        reach[r] = kTapBytes * rows[r].half;
+    }
+    for (int p = 0; p < pairs; ++p) {
+        __m128i start[2];
+        for (int side = 0; side < 2; ++side) {
+            const SmearRow& row = rows[2 * p + side];
+            start[side] = _mm_setzero_si128();
+            for (int32_t i = 0; i < 2 * row.half; ++i)
+                start[side] = _mm_add_epi32(start[side], LoadTap(row.taps[i]));
+        }
+        sum[p] = _mm256_set_m128i(start[1], start[0]);
+        smeared[p] = _mm256_setzero_si256();
+        reciprocal[p] = _mm256_set_m128i(_mm_set1_epi32(static_cast<int32_t>(rows[2 * p + 1].reciprocal)),
+                                         _mm_set1_epi32(static_cast<int32_t>(rows[2 * p].reciprocal)));
+    }
+    for (int phase = 0; phase < 2; ++phase) {
+        const int32_t steps = phase == 0 ? kRow / 2 : kRow - kRow / 2;
+        if (phase == 1) {
+            for (int r = 0; r < count; ++r) {
+                std::memcpy(rows[r].taps[rows[r].half + kRow], rows[r].taps[rows[r].half],
+                            kTapBytes * rows[r].half);
+            }
+        }
+        for (int32_t k = 0; k < steps; ++k) {
+#pragma GCC unroll 4
+            for (int p = 0; p < pairs; ++p) {
+                char* const low = at[2 * p];
+                char* const high = at[2 * p + 1];
+                const int64_t lowReach = reach[2 * p], highReach = reach[2 * p + 1];
+                // floor(x / divisor) per lane as (x * reciprocal) >> 32, even and odd lanes apart.
+                const __m256i x = _mm256_add_epi32(smeared[p], sum[p]);
+                const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(x, reciprocal[p]), 32);
+                const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(x, 32), reciprocal[p]);
+                smeared[p] = _mm256_blend_epi32(even, odd, 0xAA);
+                const __m256i old = LoadTapPair(low, high);
+                _mm_store_si128(reinterpret_cast<__m128i*>(low), _mm256_castsi256_si128(smeared[p]));
+                _mm_store_si128(reinterpret_cast<__m128i*>(high), _mm256_extracti128_si256(smeared[p], 1));
+                const __m256i entering = LoadTapPair(low + lowReach, high + highReach);
+                const __m256i leaving = LoadTapPair(low - lowReach, high - highReach);
+                sum[p] = _mm256_add_epi32(sum[p], _mm256_sub_epi32(_mm256_add_epi32(entering, smeared[p]),
+                                                                   _mm256_add_epi32(leaving, old)));
+                at[2 * p] = low + kTapBytes;
+                at[2 * p + 1] = high + kTapBytes;
+            }
+        }
+    }
+}
+#endif
 #else
 template <int count>
 void Smear(SmearRow* rows) {
@@ -192,6 +267,30 @@ void Smear(SmearRow* rows) {
 }
 #endif
 
+// Smears rows[0..count), count at most kMaxInterleave; beyond kInterleave only when `pairs`.
+void SmearGroup(SmearRow* rows, int32_t count, [[maybe_unused]] bool pairs) {
+#if ZV_AVX2
+    if (pairs) {
+        int32_t r = 0;
+        for (; r + 2 * kPairs <= count; r += 2 * kPairs) SmearPairs<kPairs>(rows + r);
+        for (; r + 2 <= count; r += 2) SmearPairs<1>(rows + r);
+        if (r < count) Smear<1>(rows + r);
+        return;
+    }
+#endif
+    switch (count) {
+        case 3:
+            Smear<3>(rows);
+            break;
+        case 2:
+            Smear<2>(rows);
+            break;
+        default:
+            Smear<1>(rows);
+            break;
+    }
+}
+
 }  // namespace
 
 void FilterFx::WaveBlur(int32_t top, int32_t bottom, int32_t amplitude) {
@@ -201,8 +300,11 @@ void FilterFx::WaveBlur(int32_t top, int32_t bottom, int32_t amplitude) {
     const int64_t band = int64_t{bottom} - top;
     const int32_t first = static_cast<int32_t>(std::clamp<int64_t>(int64_t{top} + 1, 0, rows));
     const int32_t end = static_cast<int32_t>(std::clamp<int64_t>(bottom, 0, rows));
-    for (int32_t j = first; j < end; j += kInterleave) {
-        const int32_t count = std::min(kInterleave, end - j);
+    // The pairs need every half within kRow / 2, which only a shift of 640 exceeds.
+    const bool pairs = spans::HasAvx2() && amp < kRow - 1;
+    const int32_t interleave = pairs ? kMaxInterleave : kInterleave;
+    for (int32_t j = first; j < end; j += interleave) {
+        const int32_t count = std::min(interleave, end - j);
         for (int32_t r = 0; r < count; ++r) {
             // 3.14 rather than pi, and the shift is truncated after adding 1: s is 1 at the
             // band's edges and about amplitude + 1 in its middle.
@@ -210,17 +312,7 @@ void FilterFx::WaveBlur(int32_t top, int32_t bottom, int32_t amplitude) {
             const int32_t s = static_cast<int32_t>(std::fabs(std::sin(angle)) * amp + 1.0);
             PrepareSmear(smearRows[r], target->pixels + (j + r) * kRow, s);
         }
-        switch (count) {
-            case 3:
-                Smear<3>(smearRows);
-                break;
-            case 2:
-                Smear<2>(smearRows);
-                break;
-            default:
-                Smear<1>(smearRows);
-                break;
-        }
+        SmearGroup(smearRows, count, pairs);
         for (int32_t r = 0; r < count; ++r) FinishSmear(smearRows[r]);
     }
 }

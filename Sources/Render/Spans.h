@@ -7,12 +7,18 @@
 
 namespace spans {
 
+// Whether the AVX2 kernels may run: built with them (not ZV_SCALAR or ZV_NO_AVX2) and the
+// processor has AVX2.
+bool HasAvx2();
+
 // d := value
 void Fill(uint32_t* d, int32_t n, uint32_t value);
 // d := (d & key) | (s & colour)
 void CopyColour(uint32_t* d, const uint32_t* s, int32_t n);
 // d := s where s's key byte is not 255
 void CopyUnlessTransparent(uint32_t* d, const uint32_t* s, int32_t n);
+// d[i] := s[index[i]] for an index that never decreases, each index within the `words` s holds
+void GatherAscending(uint32_t* d, const uint32_t* s, int32_t words, const int32_t* index, int32_t n);
 // d := s where s's key byte is 0
 void CopyOpaque(uint32_t* d, const uint32_t* s, int32_t n);
 // d[i] := last[-i] where that word's key byte is 0 (a row read right to left)
