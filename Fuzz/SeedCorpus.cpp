@@ -82,7 +82,22 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path root = argv[2];
-    for (const char* target : {"archive", "picture", "script", "mp3"}) fs::create_directories(root / target);
+    for (const char* target : {"archive", "picture", "script", "mp3", "capture-options"}) {
+        fs::create_directories(root / target);
+    }
+    // Command lines for the capture tool, one argument a line: each way of asking for frames, a
+    // video with every option, and the help.
+    const char* const commandLines[] = {
+        "--out\nframes\n--at\n7.64\n7.68",
+        "--out\nframes\n--fps\n25\n--from\n1\n--to\n2",
+        "--archive\ntarnos.zip\n--video\nd.mp4\n--from\n0\n--to\n5",
+        "--video\nd.mp4\n--scale\n2\n--quality\n20\n--preset\nfast",
+        "--video=d.mkv\n--lossless\n--fps\n60000/1001",
+        "--help",
+    };
+    int n = 0;
+    for (const char* line : commandLines)
+        Write(root / "capture-options" / ("line" + std::to_string(n++)), line);
 
     std::vector<std::pair<std::string, std::string>> scripts;
     std::vector<std::pair<std::string, std::string>> smallPictures;
@@ -117,6 +132,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zembravale-fuzz-seeds: cannot write the seed archives in %s\n", argv[2]);
         return 1;
     }
-    std::printf("seeds: %d pictures, %zu scripts, 3 mp3 slices, 3 archives\n", pictureSeeds, scripts.size());
+    std::printf("seeds: %d pictures, %zu scripts, 3 mp3 slices, 3 archives, 6 command lines\n", pictureSeeds,
+                scripts.size());
     return 0;
 }

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=${1:?usage: scripts/fuzz.sh <fuzz build folder> [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(archive picture script mp3)
+[ ${#targets[@]} -eq 0 ] && targets=(archive picture script mp3 capture-options)
 seconds=${FUZZ_SECONDS:-60}
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-allocator_may_return_null=1}"
@@ -36,7 +36,7 @@ for t in "${targets[@]}"; do
   edges=$(grep -oE 'cov: [0-9]+' <<<"$last" | cut -d' ' -f2)
   corp=$(grep -oE 'corp: [0-9]+/[0-9]+[a-zA-Z]*' <<<"$last" | cut -d' ' -f2)
   findings=$(ls "$build/findings" 2>/dev/null | grep -c "^$t-" || true)
-  printf '%-8s %4ss  exec/s %-6s edges %-6s corpus %-12s findings %s\n' \
+  printf '%-15s %4ss  exec/s %-6s edges %-6s corpus %-12s findings %s\n' \
     "$t" "$seconds" "${execs:-?}" "${edges:-?}" "${corp:-?}" "$findings"
   if [ $status -ne 0 ]; then
     echo "fuzz-$t stopped with status $status; see $log" >&2

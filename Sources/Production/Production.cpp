@@ -93,13 +93,7 @@ bool Production::OpenMusic() {
         musicClock.emplace(music.get());
         return true;
     }
-    music->Stop();
-    music.reset();
-    player = nullptr;
-    analyserOwner.reset();
-    activeAnalyser = nullptr;
-    analyser = nullptr;
-    musicBytes.reset();
+    ReleaseAudio();
     ShowError("BassPlayer Error", "Couldn't load mp3", true);
     failure = "Couldn't load mp3" + (why.empty() ? std::string() : ": " + why);
     return false;

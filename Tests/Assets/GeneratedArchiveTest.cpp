@@ -5,6 +5,7 @@
 #include "Data/Catalogue.h"
 #include "Data/DataFile.h"
 #include "Data/Images.h"
+#include "Production/Production.h"
 #include "Support/CapturingSinks.h"
 
 #include <gtest/gtest.h>
@@ -19,18 +20,15 @@ class GeneratedArchive : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kArchive)) GTEST_SKIP() << "the build did not generate " << kArchive;
-        ResetImageRegistry();
-        ASSERT_TRUE(InitDevil());
-        archive = std::make_unique<ZipDataFile>(kArchive);
-        dataFile = archive.get();
-        LoadCatalogue();
-    }
-    void TearDown() override {
-        dataFile = nullptr;
-        ResetImageRegistry();
+        // The production decodes the whole catalogue from the archive, as the program starts.
+        ProductionSetup setup;
+        setup.archivePath = kArchive;
+        setup.parts = false;
+        production = std::make_unique<Production>(std::move(setup));
+        ASSERT_TRUE(production->Ready()) << production->Failure();
     }
     CapturedBoxes boxes;
-    std::unique_ptr<ZipDataFile> archive;
+    std::unique_ptr<Production> production;
 };
 
 TEST_F(GeneratedArchive, EveryPictureLoadsAtItsManifestSize) {

@@ -2,6 +2,7 @@
 // bytes on every run, and a command line that explains itself.
 #include "Data/DataFile.h"
 #include "Data/Images.h"
+#include "Production/Production.h"
 #include "Support/CapturingSinks.h"
 #include "Support/PngReader.h"
 #include "Support/Process.h"
@@ -83,12 +84,18 @@ TEST_F(CaptureTest, FrameNShowsMusicTimeNOverTheRateExactly) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_TRUE(InitDevil());
     CapturedBoxes boxes;
-    ZipDataFile archive(kArchive);
-    DataFile* const previous = std::exchange(dataFile, &archive);
     ResetImageRegistry();
-    const Bitmap* group = GetBitmap(RegisterImage("pelmarov/another_nimbrel_joint.png", 1, false));
-    const Bitmap* warning = GetBitmap(RegisterImage("pelmarov/intro_warning.png", 1, false));
-    dataFile = previous;
+    const Bitmap* group = nullptr;
+    const Bitmap* warning = nullptr;
+    {
+        ProductionSetup setup;  // only the archive: the two cards are registered here
+        setup.archivePath = kArchive;
+        setup.pictures = false;
+        setup.parts = false;
+        const Production production(std::move(setup));
+        group = GetBitmap(RegisterImage("pelmarov/another_nimbrel_joint.png", 1, false));
+        warning = GetBitmap(RegisterImage("pelmarov/intro_warning.png", 1, false));
+    }
     ASSERT_TRUE(boxes.boxes.empty());
     struct Card {
         const char* frame;

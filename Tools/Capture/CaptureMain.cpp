@@ -1,12 +1,11 @@
 // zembravale-capture: renders the production offline, as PNG files of chosen moments or as a
 // video file with its music, without a window or a sound card.
+#include "Capture/CaptureOptions.h"
 #include "Capture/OfflineRenderer.h"
 #include "Capture/PngWriter.h"
 #include "Capture/Progress.h"
 #include "Capture/VideoEncoder.h"
 #include "Production/Production.h"
-
-#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -27,147 +26,6 @@ constexpr const char* kUsage =
     "       zembravale-capture [--archive PATH] [--fps RATE] --video FILE [--from A] [--to B] [--scale N]\n"
     "                          [--quality N] [--preset NAME] [--lossless]\n";
 
-constexpr const char* kFooter = R"(
-Every frame from the start is rendered (timers, random numbers and beat levels evolve as they do
-live); only the frames asked for are written. Music time of frame n is n / fps; the wall clock the
-scenes read shows the same time. The same archive and options always give the same files.
-
-PNG files: --at writes DIR/tNNNNNNN.png named by the time in milliseconds (12.5 s -> t0012500.png);
---from A --to B writes every frame with A <= time <= B as DIR/frame0000000.png, frame0000001.png, ...
-
-Video: the extension picks the container: .mp4 (H.264 and AAC, index at the front) or .mkv (the
-same, or with --lossless FFV1 in RGB and FLAC, every frame equal to its PNG). The video holds the
-frames with A <= time < B (default 0 to 245 s) and the music of exactly that stretch. The file is
-written as FILE.part and renamed when complete.
-)";
-
-constexpr double kLongestSeconds = 100000;
-
-bool ParseSeconds(const std::string& text, double* value) {
-    char* end = nullptr;
-    *value = std::strtod(text.c_str(), &end);
-    return end != text.c_str() && *end == '\0' && std::isfinite(*value) && *value >= 0 &&
-           *value < kLongestSeconds;
-}
-
-struct Options {
-    std::string archive = kArchivePath;
-    std::string out;
-    std::string video;
-    std::string fps = "60";
-    FrameRate rate;
-    std::vector<std::string> atText;
-    std::vector<double> at;
-    std::string fromText, toText;
-    double from = -1, to = -1;
-    int scale = 0;  // 0: the container's default
-    int quality = 18;
-    std::string preset = "veryfast";
-    bool lossless = false;
-};
-
-// Thrown for option combinations CLI11 cannot express; reported like its own errors.
-struct OptionError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// 0 when the options are complete and consistent, 1 when --help was shown, or throws.
-int ParseOptions(int argc, char** argv, Options& o) {
-    CLI::App app{
-        "Renders the production offline, exactly as a viewer would see it, and writes PNG frames or a video.",
-        "zembravale-capture"};
-    app.footer(kFooter);
-    app.set_help_flag("-h,--help", "this text");
-    const CLI::Validator seconds(
-        [](std::string& text) {
-            double value = 0;
-            return ParseSeconds(text, &value) ? std::string() : "not a time in seconds: " + text;
-        },
-        "");
-    const CLI::Validator frameRate(
-        [](std::string& text) {
-            FrameRate rate;
-            return ParseFrameRate(text, &rate) ? std::string()
-                                               : "not a frame rate: " + text + " (60, 29.97, 60000/1001 ...)";
-        },
-        "");
-
-    app.add_option("--archive", o.archive, "the data archive (default: tarnos.zip in the working directory)")
-        ->type_name("PATH");
-    auto* out =
-        app.add_option("--out", o.out, "write PNG files into DIR (created if missing)")->type_name("DIR");
-    auto* video = app.add_option("--video", o.video, "write a video file with the music (.mp4 or .mkv)")
-                      ->type_name("FILE")
-                      ->excludes(out);
-    app.add_option("--fps", o.fps,
-                   "frames per second: 60 (default), 30, 29.97 or a fraction such as 60000/1001")
-        ->type_name("RATE")
-        ->check(frameRate);
-    auto* at = app.add_option("--at", o.atText, "music times in seconds, one PNG each")
-                   ->type_name("T")
-                   ->check(seconds)
-                   ->excludes(video);
-    auto* from = app.add_option("--from", o.fromText, "first music time of a range, in seconds")
-                     ->type_name("A")
-                     ->check(seconds);
-    auto* to = app.add_option("--to", o.toText, "last music time of a range, in seconds")
-                   ->type_name("B")
-                   ->check(seconds);
-    auto* scale = app.add_option("--scale", o.scale,
-                                 "video: each pixel becomes N x N (1 to 6; default 2 for .mp4, 1 for .mkv)")
-                      ->type_name("N")
-                      ->check(CLI::Range(1, 6))
-                      ->needs(video);
-    app.add_option("--quality", o.quality,
-                   "video: x264's constant rate factor, lower is better (0 to 51, default 18)")
-        ->type_name("N")
-        ->check(CLI::Range(0, 51))
-        ->needs(video);
-    app.add_option("--preset", o.preset, "video: x264's speed preset (default veryfast)")
-        ->type_name("NAME")
-        ->check(CLI::IsMember({"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow",
-                               "slower", "veryslow", "placebo"}))
-        ->needs(video);
-    app.add_flag("--lossless", o.lossless, "video: lossless FFV1 in RGB with FLAC, .mkv only")->needs(video);
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return 1;
-    } catch (const CLI::ParseError& error) {
-        throw OptionError(error.what());
-    }
-
-    ParseFrameRate(o.fps, &o.rate);
-    for (const std::string& text : o.atText) o.at.push_back(std::strtod(text.c_str(), nullptr));
-    if (from->count() > 0) o.from = std::strtod(o.fromText.c_str(), nullptr);
-    if (to->count() > 0) o.to = std::strtod(o.toText.c_str(), nullptr);
-
-    if (o.out.empty() && o.video.empty()) {
-        throw OptionError("nothing to capture: give --out DIR with --at or --from/--to, or --video FILE");
-    }
-    if (!o.out.empty()) {
-        const bool range = from->count() > 0 || to->count() > 0;
-        if (range && (o.from < 0 || o.to < 0 || o.to < o.from)) {
-            throw OptionError("--from A --to B needs both times, with A <= B");
-        }
-        if (!range && at->count() == 0)
-            throw OptionError("nothing to capture: give --at T ... or --from A --to B");
-        return 0;
-    }
-    Container container;
-    if (!ContainerFromPath(o.video, &container)) {
-        throw OptionError("cannot tell the container from the name " + o.video + ": use .mp4 or .mkv");
-    }
-    if (o.lossless && container != Container::kMatroska) throw OptionError("--lossless needs an .mkv file");
-    if (scale->count() == 0) o.scale = container == Container::kMp4 ? 2 : 1;
-    if (o.from < 0) o.from = 0;
-    if (o.to < 0) o.to = kEndTime;
-    if (!(o.to > o.from)) throw OptionError("--from A --to B needs A < B for a video");
-    return 0;
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -184,7 +42,7 @@ std::string SequenceName(int64_t n) {
     return name;
 }
 
-int WritePngs(const Options& options) {
+int WritePngs(const CaptureOptions& options) {
     std::error_code ec;
     std::filesystem::create_directories(options.out, ec);
     if (ec) {
@@ -236,7 +94,7 @@ int WritePngs(const Options& options) {
     return 0;
 }
 
-int WriteVideo(const Options& options) {
+int WriteVideo(const CaptureOptions& options) {
     std::error_code ec;
     if (std::filesystem::is_directory(options.video, ec)) {
         std::fprintf(stderr, "zembravale-capture: cannot write %s: it is a directory\n",
@@ -311,14 +169,17 @@ int WriteVideo(const Options& options) {
 }
 
 int Run(int argc, char** argv) {
-    Options options;
-    try {
-        if (ParseOptions(argc, argv, options) != 0) return 0;
-    } catch (const OptionError& error) {
+    const ParsedCaptureOptions parsed = ParseCaptureOptions(argc, argv);
+    if (!parsed.error.empty()) {
         std::fprintf(stderr, "zembravale-capture: %s\n\n%s\nRun with --help for every option.\n",
-                     error.what(), kUsage);
+                     parsed.error.c_str(), kUsage);
         return 2;
     }
+    if (!parsed.options) {
+        std::fputs(parsed.help.c_str(), stdout);
+        return 0;
+    }
+    const CaptureOptions& options = *parsed.options;
     return options.video.empty() ? WritePngs(options) : WriteVideo(options);
 }
 
