@@ -101,11 +101,16 @@ inline void PutBigEndian(uint8_t* p, uint32_t value, int bytes) {
 // Channels per pixel of a libpng colour type.
 inline int PngChannels(int colourType) {
     switch (colourType) {
-        case PNG_COLOR_TYPE_GRAY: return 1;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        default: return 1;  // palette indices
+        case PNG_COLOR_TYPE_GRAY:
+            return 1;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        default:
+            return 1;  // palette indices
     }
 }
 

@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
             const bool wantStats = RunStats::Requested();
             RunFrames(production, screen, wantStats ? &stats : nullptr);
             const MusicPlayer* player = production.Music()->Player();
-            if (wantStats && player != nullptr) stats.Print(stderr, player->BuffersHanded(), player->LateBuffers());
+            if (wantStats && player != nullptr)
+                stats.Print(stderr, player->BuffersHanded(), player->LateBuffers());
         }
     }
     SDL_Quit();

@@ -82,10 +82,12 @@ void PartOne::DrawBombers(double t) {
     const int32_t xb = Trunc(t * -1082 + 862);
     const int32_t yb = Trunc(t * 150 - 50);
     for (int i = 0; i < 12; ++i) {
-        blitter.DrawScaled(bomber, xa - 10 - 45 * i, yb - 10 + 45 * i, bomber->width >> 2, bomber->height >> 2);
+        blitter.DrawScaled(bomber, xa - 10 - 45 * i, yb - 10 + 45 * i, bomber->width >> 2,
+                           bomber->height >> 2);
     }
     for (int i = 0; i < 5; ++i) {
-        blitter.DrawScaled(bomber, xb - 10 - 120 * i, yb - 10 + 120 * i, bomber->width >> 1, bomber->height >> 1);
+        blitter.DrawScaled(bomber, xb - 10 - 120 * i, yb - 10 + 120 * i, bomber->width >> 1,
+                           bomber->height >> 1);
     }
     for (int i = 0; i < 5; ++i) blitter.Draw(bomber, xa - 90 * i, ya + 90 * i);
 }
@@ -101,8 +103,8 @@ void PartOne::DrawParachutes(double t) {
         const int32_t y = Trunc(100 * std::sin(40.0 * i) + s * t * 680 - 200);
         s = static_cast<float>(s - 0.5);
         const double scale = s;
-        blitter.DrawScaled(parachute, x, Trunc(y - scale * parachute->height * 0.8), Trunc(parachute->width * scale),
-                           Trunc(parachute->height * scale));
+        blitter.DrawScaled(parachute, x, Trunc(y - scale * parachute->height * 0.8),
+                           Trunc(parachute->width * scale), Trunc(parachute->height * scale));
         blitter.DrawScaled(cow, x, y, Trunc(cow->width * scale), Trunc(cow->height * scale));
     }
 }

@@ -12,7 +12,9 @@
 
 namespace {
 // (rand * 1/32767 - 0.5) * 2 in double, held as a float: a direction component in [-1, 1].
-float RandomUnit() { return static_cast<float>((platform::Rand() * static_cast<double>(platform::kRandScale) - 0.5) * 2); }
+float RandomUnit() {
+    return static_cast<float>((platform::Rand() * static_cast<double>(platform::kRandScale) - 0.5) * 2);
+}
 }  // namespace
 
 PartTwo::PartTwo() {

@@ -56,15 +56,15 @@ private:
     FilterFx filter;
 
 public:
-    std::unique_ptr<Bitmap> offscreen;  // the title composition, a zoom source of the opening
-    int32_t spritePos[2][kPartTwoTableSize] = {};     // dollar start positions: x[i], then y[i]
-    float spriteJitter[2][kPartTwoTableSize] = {};    // dollar beat directions u[i], v[i], in [-1, 1]
-    float burstDir[2][kPartTwoTableSize] = {};        // head flight directions dx[i], dy[i]
-    int32_t burstHead[kPartTwoTableSize] = {};        // which of three head pictures: 0, 1 or 2
+    std::unique_ptr<Bitmap> offscreen;              // the title composition, a zoom source of the opening
+    int32_t spritePos[2][kPartTwoTableSize] = {};   // dollar start positions: x[i], then y[i]
+    float spriteJitter[2][kPartTwoTableSize] = {};  // dollar beat directions u[i], v[i], in [-1, 1]
+    float burstDir[2][kPartTwoTableSize] = {};      // head flight directions dx[i], dy[i]
+    int32_t burstHead[kPartTwoTableSize] = {};      // which of three head pictures: 0, 1 or 2
 
     // The zoom timers: zero at start, kept for the whole run, advanced only while their block runs.
-    JumpTimer firstJump;          // block 1
-    RandomJumpTimer secondJump;   // block 14
+    JumpTimer firstJump;         // block 1
+    RandomJumpTimer secondJump;  // block 14
 
     // The frame's values, read once by DrawScenes before any block.
     float s = 0.0f;   // wall seconds

@@ -17,7 +17,11 @@ inline int32_t Trunc(double value) {
 }
 
 // fx in [from, to): the half-open effect-time ranges of the schedules.
-inline bool During(float fx, double from, double to) { return fx >= from && fx < to; }
+inline bool During(float fx, double from, double to) {
+    return fx >= from && fx < to;
+}
 
 // A fresh random fraction from the shared sequence: rand * 1/32767 held as a float.
-inline float RandomFraction() { return static_cast<float>(platform::Rand()) * platform::kRandScale; }
+inline float RandomFraction() {
+    return static_cast<float>(platform::Rand()) * platform::kRandScale;
+}

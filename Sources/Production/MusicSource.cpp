@@ -50,7 +50,8 @@ DecodedMusic::DecodedMusic() : spectrum(audio::kSpectrumBins) {}
 
 bool DecodedMusic::Load(const char* data, int32_t length, std::string* why) {
     std::string reason;
-    if (data != nullptr && length > 0 && audio::DecodeMp3(data, static_cast<size_t>(length), track, &reason)) {
+    if (data != nullptr && length > 0 &&
+        audio::DecodeMp3(data, static_cast<size_t>(length), track, &reason)) {
         return true;
     }
     if (!allowSilence) {

@@ -9,7 +9,9 @@
 
 Bitmap* canvas = nullptr;
 
-Bitmap::Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
+Bitmap::Bitmap(Bitmap&& other) noexcept {
+    *this = std::move(other);
+}
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     if (this != &other) {

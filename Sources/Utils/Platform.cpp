@@ -54,28 +54,62 @@ uint32_t randState = 1;
 
 }  // namespace
 
-void ShowMessageBox(const std::string& caption, const std::string& text) { messageSink->Show(caption, text); }
-void DebugOutput(const std::string& line) { debugSink->Write(line); }
-bool SpaceKeyHeld() { return keyboard->SpaceHeld(); }
-uint32_t Ticks() { return wallClock->Ticks(); }
-float WallSeconds() { return static_cast<float>(static_cast<double>(Ticks()) * 0.001); }
-float MusicTime() { return musicClock != nullptr ? musicClock->Time() : 0.0f; }
+void ShowMessageBox(const std::string& caption, const std::string& text) {
+    messageSink->Show(caption, text);
+}
+void DebugOutput(const std::string& line) {
+    debugSink->Write(line);
+}
+bool SpaceKeyHeld() {
+    return keyboard->SpaceHeld();
+}
+uint32_t Ticks() {
+    return wallClock->Ticks();
+}
+float WallSeconds() {
+    return static_cast<float>(static_cast<double>(Ticks()) * 0.001);
+}
+float MusicTime() {
+    return musicClock != nullptr ? musicClock->Time() : 0.0f;
+}
 
 int Rand() {
     randState = randState * 214013u + 2531011u;
     return static_cast<int>((randState >> 16) & 0x7FFFu);
 }
-void ResetRand(uint32_t state) { randState = state; }
+void ResetRand(uint32_t state) {
+    randState = state;
+}
 
-void SetMessageSink(MessageSink* sink) { messageSink = sink != nullptr ? sink : &defaultMessageSink; }
-void SetDebugSink(DebugSink* sink) { debugSink = sink != nullptr ? sink : &defaultDebugSink; }
-void SetKeyboard(Keyboard* replacement) { keyboard = replacement != nullptr ? replacement : &defaultKeyboard; }
-void SetWallClock(WallClock* clock) { wallClock = clock != nullptr ? clock : &defaultWallClock; }
-void SetMusicClock(MusicClock* clock) { musicClock = clock; }
-MessageSink* CurrentMessageSink() { return messageSink; }
-DebugSink* CurrentDebugSink() { return debugSink; }
-Keyboard* CurrentKeyboard() { return keyboard; }
-WallClock* CurrentWallClock() { return wallClock; }
-MusicClock* CurrentMusicClock() { return musicClock; }
+void SetMessageSink(MessageSink* sink) {
+    messageSink = sink != nullptr ? sink : &defaultMessageSink;
+}
+void SetDebugSink(DebugSink* sink) {
+    debugSink = sink != nullptr ? sink : &defaultDebugSink;
+}
+void SetKeyboard(Keyboard* replacement) {
+    keyboard = replacement != nullptr ? replacement : &defaultKeyboard;
+}
+void SetWallClock(WallClock* clock) {
+    wallClock = clock != nullptr ? clock : &defaultWallClock;
+}
+void SetMusicClock(MusicClock* clock) {
+    musicClock = clock;
+}
+MessageSink* CurrentMessageSink() {
+    return messageSink;
+}
+DebugSink* CurrentDebugSink() {
+    return debugSink;
+}
+Keyboard* CurrentKeyboard() {
+    return keyboard;
+}
+WallClock* CurrentWallClock() {
+    return wallClock;
+}
+MusicClock* CurrentMusicClock() {
+    return musicClock;
+}
 
 }  // namespace platform

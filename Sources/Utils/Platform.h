@@ -67,7 +67,7 @@ void ResetRand(uint32_t state = 1);
 inline constexpr float kRandScale = 1.0f / 32767.0f;
 
 // Installing a variant: the previous one comes back when the guard goes out of scope.
-void SetMessageSink(MessageSink* sink);    // nullptr restores the default
+void SetMessageSink(MessageSink* sink);  // nullptr restores the default
 void SetDebugSink(DebugSink* sink);
 void SetKeyboard(Keyboard* keyboard);
 void SetWallClock(WallClock* clock);

@@ -3,7 +3,6 @@
 
 #include "Utils/Platform.h"
 
-
 namespace {
 // Where the boxes say they come from; fixed for every caller.
 constexpr const char* kLocation = ".\\Sources\\Utils\\Utils";

@@ -25,10 +25,13 @@ std::vector<uint32_t> Words(Canvas& canvas) {
 
 void SetWords(Canvas& canvas, const std::vector<uint32_t>& words) {
     PixelAccess px(canvas);
-    for (int y = 0; y < px.height(); ++y) std::copy_n(words.data() + static_cast<size_t>(y) * px.width(), px.width(), px.Row(y));
+    for (int y = 0; y < px.height(); ++y)
+        std::copy_n(words.data() + static_cast<size_t>(y) * px.width(), px.width(), px.Row(y));
 }
 
-int Lane(uint32_t p, int lane) { return (p >> (lane * 8)) & 0xFF; }
+int Lane(uint32_t p, int lane) {
+    return (p >> (lane * 8)) & 0xFF;
+}
 
 // Box blur the obvious way: every output lane is the rounded mean of its clamped neighbours.
 std::vector<uint32_t> ReferenceBlur(std::vector<uint32_t> img, int w, int h, int radius, int passes) {
@@ -62,14 +65,16 @@ TEST(SceneKit, BlurMatchesAPlainBoxFilter) {
         int w, h, radius, passes, tolerance;
     };
     // the fast blur divides by a fixed-point reciprocal: one step off at most per pass and direction
-    for (const Case& c : {Case{37, 23, 1, 1, 1}, Case{64, 40, 3, 3, 4}, Case{20, 50, 9, 2, 3}, Case{5, 5, 4, 1, 1}}) {
+    for (const Case& c :
+         {Case{37, 23, 1, 1, 1}, Case{64, 40, 3, 3, 4}, Case{20, 50, 9, 2, 3}, Case{5, 5, 4, 1, 1}}) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " r" << c.radius << " p" << c.passes);
         Canvas canvas(c.w, c.h);
         Random rnd(static_cast<uint64_t>(c.w * 100 + c.radius));
         std::vector<uint32_t> input(static_cast<size_t>(c.w) * c.h);
         for (uint32_t& p : input) {
             const uint32_t a = rnd.Next() & 0xFF;  // premultiplied: colour lanes never exceed alpha
-            p = (a << 24) | ((rnd.Next() % (a + 1)) << 16) | ((rnd.Next() % (a + 1)) << 8) | (rnd.Next() % (a + 1));
+            p = (a << 24) | ((rnd.Next() % (a + 1)) << 16) | ((rnd.Next() % (a + 1)) << 8) |
+                (rnd.Next() % (a + 1));
         }
         SetWords(canvas, input);
         Blur(canvas, c.radius, c.passes);
@@ -77,7 +82,8 @@ TEST(SceneKit, BlurMatchesAPlainBoxFilter) {
         const std::vector<uint32_t> want = ReferenceBlur(input, c.w, c.h, c.radius, c.passes);
         int worst = 0;
         for (size_t i = 0; i < got.size(); ++i) {
-            for (int lane = 0; lane < 4; ++lane) worst = std::max(worst, std::abs(Lane(got[i], lane) - Lane(want[i], lane)));
+            for (int lane = 0; lane < 4; ++lane)
+                worst = std::max(worst, std::abs(Lane(got[i], lane) - Lane(want[i], lane)));
         }
         EXPECT_LE(worst, c.tolerance);
     }
@@ -86,8 +92,8 @@ TEST(SceneKit, BlurMatchesAPlainBoxFilter) {
 TEST(SceneKit, PixelPassesLeaveTransparencyAndTheCentreAlone) {
     Canvas canvas(41, 31);
     std::vector<uint32_t> input(41 * 31, 0xFF806040u);
-    input[0] = 0x00000000u;   // transparent
-    input[1] = 0x80402010u;   // half covered
+    input[0] = 0x00000000u;  // transparent
+    input[1] = 0x80402010u;  // half covered
     SetWords(canvas, input);
     Random rnd(3);
     AddGrain(canvas, rnd, 20, Grain::kOpaqueOnly);
@@ -134,7 +140,8 @@ std::vector<uint32_t> DecodePng(const std::vector<uint8_t>& bytes) {
         const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
         const int stride = cairo_image_surface_get_stride(s);
         for (int y = 0; y < h; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) + static_cast<size_t>(y) * stride);
+            const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) +
+                                                                static_cast<size_t>(y) * stride);
             for (int x = 0; x < w; ++x) out.push_back(row[x] & 0xFFFFFF);
         }
     }
@@ -148,10 +155,10 @@ TEST(SceneKit, EncodersKeyByCoverageAndCompositeOverBlack) {
         uint32_t keyed, plain;
     };
     const Case cases[] = {
-        {1, 0, 0, 0.0, 0x00FF00, 0x000000},      // nothing drawn: key / black
-        {1, 0, 0, 0.45, 0x00FF00, 0x730000},     // under half covered: key
-        {1, 0, 0, 0.6, 0xFF0000, 0x990000},      // over half: the straight colour, no green fringe
-        {0, 1, 0, 1.0, 0x00FE00, 0x00FF00},      // drawn pure green stays visible when keyed
+        {1, 0, 0, 0.0, 0x00FF00, 0x000000},   // nothing drawn: key / black
+        {1, 0, 0, 0.45, 0x00FF00, 0x730000},  // under half covered: key
+        {1, 0, 0, 0.6, 0xFF0000, 0x990000},   // over half: the straight colour, no green fringe
+        {0, 1, 0, 1.0, 0x00FE00, 0x00FF00},   // drawn pure green stays visible when keyed
         {0.2, 0.4, 0.6, 1.0, 0x336699, 0x336699},
     };
     Canvas canvas(static_cast<int>(std::size(cases)), 1);
@@ -161,7 +168,8 @@ TEST(SceneKit, EncodersKeyByCoverageAndCompositeOverBlack) {
         cairo_set_operator(canvas.cr(), CAIRO_OPERATOR_SOURCE);
         cairo_fill(canvas.cr());
     }
-    const std::vector<uint32_t> keyed = DecodePng(EncodeKeyedPng(canvas)), plain = DecodePng(EncodePlainPng(canvas));
+    const std::vector<uint32_t> keyed = DecodePng(EncodeKeyedPng(canvas)),
+                                plain = DecodePng(EncodePlainPng(canvas));
     ASSERT_EQ(keyed.size(), std::size(cases));
     ASSERT_EQ(plain.size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -174,7 +182,7 @@ TEST(SceneKit, EncodersKeyByCoverageAndCompositeOverBlack) {
 TEST(SceneKit, ShapesInOneFillAddUpWhateverTheirWinding) {
     Canvas canvas(40, 20);
     cairo_t* cr = canvas.cr();
-    PolygonPath(cr, {{0, 0}, {30, 0}, {30, 20}, {0, 20}});   // clockwise
+    PolygonPath(cr, {{0, 0}, {30, 0}, {30, 20}, {0, 20}});    // clockwise
     PolygonPath(cr, {{10, 0}, {10, 20}, {40, 20}, {40, 0}});  // counter-clockwise, overlapping
     CapsulePath(cr, {5, 10}, {35, 10}, 6, 4);
     cairo_set_source_rgb(cr, 1, 1, 1);
@@ -246,7 +254,8 @@ TEST(SceneKit, FigureLimbsKeepTheirLengthsAndLeftMirrorsRight) {
         EXPECT_NEAR(dist(r.shoulder[i], r.elbow[i]), 0.145 * 400, 1e-9);
         EXPECT_NEAR(dist(r.elbow[i], r.hand[i]), 0.135 * 400, 1e-9);
         EXPECT_NEAR(dist(r.knee[i], r.foot[i]), 0.215 * 400, 1e-9);
-        for (auto [a, b] : {std::pair{r.hand[i], l.hand[i]}, {r.foot[i], l.foot[i]}, {r.elbow[i], l.elbow[i]}}) {
+        for (auto [a, b] :
+             {std::pair{r.hand[i], l.hand[i]}, {r.foot[i], l.foot[i]}, {r.elbow[i], l.elbow[i]}}) {
             EXPECT_NEAR(a.x - 200, -(b.x - 200), 1e-9) << "mirrored about the pelvis";
             EXPECT_NEAR(a.y, b.y, 1e-9);
         }

@@ -37,6 +37,7 @@ inline const EncodedTrack& Track() {
 }
 
 inline const std::vector<assets::BandTrace>& TrackBands() {
-    static const std::vector<assets::BandTrace> bands = assets::TraceBands(Track().mp3, assets::BuildScripts());
+    static const std::vector<assets::BandTrace> bands =
+        assets::TraceBands(Track().mp3, assets::BuildScripts());
     return bands;
 }

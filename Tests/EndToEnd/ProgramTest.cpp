@@ -55,9 +55,12 @@ std::string WriteArchive(const TempDir& dir, std::string_view mp3) {
     const char* bands = R"(<b startfreq="0" endfreq="40" thresold="0.3" gravity="20"/>)"
                         R"(<b startfreq="100" endfreq="300" thresold="0.2" gravity="40"/>)"
                         R"(<b startfreq="300" endfreq="600" thresold="0.2" gravity="40"/>)";
-    zip.Add("syncroscripts/intro.xml", Script("", R"(<k mp3time="0" fxtime="0"/><k mp3time="4" fxtime="200"/>)"));
-    zip.Add("syncroscripts/part1.xml", Script(bands, R"(<k mp3time="4" fxtime="0"/><k mp3time="60" fxtime="300"/>)"));
-    zip.Add("syncroscripts/part2.xml", Script(bands, R"(<k mp3time="60" fxtime="0"/><k mp3time="245" fxtime="810"/>)"));
+    zip.Add("syncroscripts/intro.xml",
+            Script("", R"(<k mp3time="0" fxtime="0"/><k mp3time="4" fxtime="200"/>)"));
+    zip.Add("syncroscripts/part1.xml",
+            Script(bands, R"(<k mp3time="4" fxtime="0"/><k mp3time="60" fxtime="300"/>)"));
+    zip.Add("syncroscripts/part2.xml",
+            Script(bands, R"(<k mp3time="60" fxtime="0"/><k mp3time="245" fxtime="810"/>)"));
     zip.Add("rorozuzorozori.mp3", mp3, ZipWriter::Method::kStored);
     zip.Close();
     return path;
@@ -78,7 +81,8 @@ std::vector<std::string> Captions(const std::string& err) {
     std::vector<std::string> captions;
     std::istringstream lines(err);
     for (std::string line; std::getline(lines, line);) {
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') captions.push_back(line.substr(1, line.size() - 2));
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
+            captions.push_back(line.substr(1, line.size() - 2));
     }
     return captions;
 }
@@ -97,7 +101,8 @@ TEST(Program, PlaysTheWholeProductionToTheEndAndExitsZero) {
     TempDir dir;
     WriteArchive(dir, ShortMusic());
     const std::string audio = dir.File("audio.raw");
-    const ProcessResult run = RunProcess({kProgram}, dir.Path().string(), HeadlessEnv(audio), kHangLimitSeconds);
+    const ProcessResult run =
+        RunProcess({kProgram}, dir.Path().string(), HeadlessEnv(audio), kHangLimitSeconds);
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Boxes(run.err), "") << "no boxes on a sound archive";
@@ -126,19 +131,23 @@ TEST(Program, WithoutAnArchiveShowsTheArchiveBoxesThenCannotPlay) {
     const std::vector<std::string> captions = Captions(run.err);
     // Per picture and for the music: the load (length check, normalised load, its own box), then
     // the length twice.
-    const std::vector<std::string> perMember = {"DoFileLengthInDataFileLookup", "LoadFileFromDataFile", "FLoadFile",
-                                                "DoFileLengthInDataFileLookup", "DoFileLengthInDataFileLookup"};
+    const std::vector<std::string> perMember = {"DoFileLengthInDataFileLookup", "LoadFileFromDataFile",
+                                                "FLoadFile", "DoFileLengthInDataFileLookup",
+                                                "DoFileLengthInDataFileLookup"};
     ASSERT_EQ(captions.size(), 101 * perMember.size() + 1);
-    for (size_t i = 0; i + 1 < captions.size(); ++i) EXPECT_EQ(captions[i], perMember[i % perMember.size()]) << i;
+    for (size_t i = 0; i + 1 < captions.size(); ++i)
+        EXPECT_EQ(captions[i], perMember[i % perMember.size()]) << i;
     EXPECT_EQ(captions.back(), "BassPlayer Error");
     const std::string boxes = Boxes(run.err);
-    EXPECT_TRUE(boxes.starts_with("[DoFileLengthInDataFileLookup]\nCan't open Datafile!!!\n"
-                                    "[LoadFileFromDataFile]\nCan't open Zipfile!!!\n"
-                                    "[FLoadFile]\nCouldn't load file: pelmarov/credits.png.\n"));
-    EXPECT_TRUE(boxes.ends_with("[FLoadFile]\nCouldn't load file: rorozuzorozori.mp3.\n"
-                                  "[DoFileLengthInDataFileLookup]\nCan't open Datafile!!!\n"
-                                  "[DoFileLengthInDataFileLookup]\nCan't open Datafile!!!\n"
-                                  "[BassPlayer Error]\nCouldn't load mp3\n\n.\\Sources\\Utils\\Utils\nLine : 18\n\n"))
+    EXPECT_TRUE(
+        boxes.starts_with("[DoFileLengthInDataFileLookup]\nCan't open Datafile!!!\n"
+                          "[LoadFileFromDataFile]\nCan't open Zipfile!!!\n"
+                          "[FLoadFile]\nCouldn't load file: pelmarov/credits.png.\n"));
+    EXPECT_TRUE(
+        boxes.ends_with("[FLoadFile]\nCouldn't load file: rorozuzorozori.mp3.\n"
+                        "[DoFileLengthInDataFileLookup]\nCan't open Datafile!!!\n"
+                        "[DoFileLengthInDataFileLookup]\nCan't open Datafile!!!\n"
+                        "[BassPlayer Error]\nCouldn't load mp3\n\n.\\Sources\\Utils\\Utils\nLine : 18\n\n"))
         << boxes.substr(boxes.size() > 400 ? boxes.size() - 400 : 0);
 }
 
@@ -146,10 +155,12 @@ TEST(Program, UnplayableMusicEndsStartUpWithItsBox) {
     for (const std::string& music : {std::string(5000, 'x'), std::string()}) {
         TempDir dir;
         WriteArchive(dir, music);
-        const ProcessResult run = RunProcess({kProgram}, dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);
+        const ProcessResult run =
+            RunProcess({kProgram}, dir.Path().string(), HeadlessEnv(), kHangLimitSeconds);
         ASSERT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(Boxes(run.err).ends_with("[BassPlayer Error]\nCouldn't load mp3\n\n.\\Sources\\Utils\\Utils\nLine : 18\n\n"))
+        EXPECT_TRUE(Boxes(run.err).ends_with(
+            "[BassPlayer Error]\nCouldn't load mp3\n\n.\\Sources\\Utils\\Utils\nLine : 18\n\n"))
             << run.err;
         EXPECT_EQ(Captions(run.err), std::vector<std::string>{"BassPlayer Error"}) << run.err;
     }
@@ -202,14 +213,16 @@ TEST(Program, EscapeEndsTheRunInARealWindow) {
     const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
     bool found = false;
     for (int attempt = 0; attempt < 100 && demo.Running() && !found; ++attempt) {
-        const ProcessResult search = RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"},
-                                                dir.Path().string(), xdotoolEnv, 10);
+        const ProcessResult search =
+            RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"}, dir.Path().string(),
+                       xdotoolEnv, 10);
         found = search.exitCode == 0 && !search.out.empty();
         if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     ASSERT_TRUE(found) << "the window never appeared";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e", "windowfocus", "--sync", "key", "Escape"},
+    RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e", "windowfocus", "--sync", "key",
+                "Escape"},
                dir.Path().string(), xdotoolEnv, 10);
     const ProcessResult run = demo.Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";

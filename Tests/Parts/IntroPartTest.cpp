@@ -21,8 +21,8 @@ TEST(IntroPart, ShowsOneCardOnBlackPerEffectTimeRange) {
         float musicTime;
         int card;  // -1: the canvas is left as it was
     };
-    const Case cases[] = {{0.0f, kGroupCard}, {4.9995f, kGroupCard}, {5.0f, kWarningCard},
-                          {9.99f, kWarningCard}, {10.0f, -1}, {14.0f, -1}};
+    const Case cases[] = {{0.0f, kGroupCard},    {4.9995f, kGroupCard}, {5.0f, kWarningCard},
+                          {9.99f, kWarningCard}, {10.0f, -1},           {14.0f, -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.musicTime);
         scene.Fill(SceneFixture::kUntouched);

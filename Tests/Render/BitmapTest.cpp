@@ -55,7 +55,8 @@ TEST(Bitmap, ConversionKeysExactlyThePureKeyColour) {
 }
 
 TEST(Bitmap, ImpossibleSizesGiveAnEmptyBitmapAndReleaseTwiceIsHarmless) {
-    for (const auto& [w, h] : {std::pair{0, 10}, {10, 0}, {-3, 5}, {std::numeric_limits<int32_t>::max(), 2}}) {
+    for (const auto& [w, h] :
+         {std::pair{0, 10}, {10, 0}, {-3, 5}, {std::numeric_limits<int32_t>::max(), 2}}) {
         const Bitmap b(w, h);
         EXPECT_TRUE(b.Empty());
         EXPECT_EQ(b.pixels, nullptr);

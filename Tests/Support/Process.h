@@ -15,7 +15,7 @@
 #include <vector>
 
 struct ProcessResult {
-    int exitCode = -1;       // -1 when it did not exit normally
+    int exitCode = -1;  // -1 when it did not exit normally
     bool timedOut = false;
     std::string out;
     std::string err;
@@ -32,7 +32,8 @@ inline std::string ReadWholeFile(const std::string& path) {
 // NAME=VALUE, added to and overriding the test's own), its output captured into files there.
 class ChildProcess {
 public:
-    ChildProcess(const std::vector<std::string>& argv, const std::string& workDir, const std::vector<std::string>& env)
+    ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,
+                 const std::vector<std::string>& env)
         : outPath(workDir + "/.stdout"), errPath(workDir + "/.stderr") {
         pid = fork();
         if (pid == 0) {

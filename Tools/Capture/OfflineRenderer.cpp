@@ -27,7 +27,8 @@ bool ParseFrameRate(const std::string& text, FrameRate* rate) {
         if (end != text.c_str() + slash) return false;
         const char* denText = text.c_str() + slash + 1;
         const long long den = std::strtoll(denText, &end, 10);
-        if (end == denText || *end != '\0' || num <= 0 || den <= 0 || num > 1000000 || den > 1000000) return false;
+        if (end == denText || *end != '\0' || num <= 0 || den <= 0 || num > 1000000 || den > 1000000)
+            return false;
         *rate = {num, den};
         return true;
     }
