@@ -2,6 +2,7 @@
 // PartTwo::Render at a time and beat where the most blocks draw, on picture-like contents. Each
 // benchmark times a memcpy of one frame in the same run and reports its frame time as a multiple
 // of that ("x memcpy"; the frames are meant to stay within 10).
+#include "BenchPictures.h"
 #include "Data/Catalogue.h"
 #include "Parts/PartTwo.h"
 #include "Support/SceneFixture.h"
@@ -22,28 +23,14 @@ double ThreadSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Gradients in every picture, and in keyed ones a transparent disc over about a third of them,
-// so the keyed copies and the brightness cut see the long runs real pictures have.
-void PaintPicture(Bitmap& b, uint32_t seed, bool keyed) {
-    for (int32_t y = 0; y < b.height; ++y) {
-        for (int32_t x = 0; x < b.width; ++x) {
-            const uint32_t red = (x * 255 / std::max(1, b.width - 1) + seed) & 0xFF;
-            const uint32_t green = (y * 255 / std::max(1, b.height - 1) + seed * 3) & 0xFF;
-            const uint32_t blue = ((x ^ y) + seed * 7) & 0xFF;
-            const int32_t dx = x - b.width / 2, dy = y - b.height / 2;
-            const bool hole = keyed && dx * dx + dy * dy < (b.height * b.height) / 5;
-            b.Row(y)[x] = (hole ? 0xFF000000u : 0u) | (red << 16) | (green << 8) | blue;
-        }
-    }
-}
-
 // The fixture's registry, with every picture repainted, and a part two with three bands.
 struct Stage {
     SceneFixture scene;
     std::unique_ptr<PartTwo> part;
     Stage() {
         for (int guid = 0; guid < kCatalogueSize; ++guid) {
-            PaintPicture(*GetBitmap(guid), static_cast<uint32_t>(guid) * 29, catalogue[guid].kind == kKeyed);
+            PaintBenchPicture(*GetBitmap(guid), static_cast<uint32_t>(guid) * 29,
+                              catalogue[guid].kind == kKeyed);
         }
         part = std::make_unique<PartTwo>();
         scene.Prepare(*part, 900.0f, 3);

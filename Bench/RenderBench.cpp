@@ -2,6 +2,8 @@
 // and the yardsticks of one run: memcpy of a frame (the limit of any whole-frame pass) and
 // pixman's ADD and SRC compositing. Ends with a table of each operation's time as a multiple of
 // memcpy, its speed-up over the reference, and the multiple it is meant to stay within.
+#include "BenchPictures.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -26,32 +28,17 @@ constexpr int32_t kW = 640;
 constexpr int32_t kH = 480;
 constexpr int kRepetitions = 5;  // the product and the yardsticks; references run once
 
-// Picture-like contents: smooth gradients, and for keyed pictures a transparent disc covering
-// about a third of the frame, so branches see the long runs real pictures have.
-void Paint(Bitmap& b, uint32_t seed, bool keyed) {
-    for (int32_t y = 0; y < b.height; ++y) {
-        for (int32_t x = 0; x < b.width; ++x) {
-            const uint32_t red = (x * 255 / std::max(1, b.width - 1) + seed) & 0xFF;
-            const uint32_t green = (y * 255 / std::max(1, b.height - 1) + seed * 3) & 0xFF;
-            const uint32_t blue = ((x ^ y) + seed * 7) & 0xFF;
-            const int32_t dx = x - b.width / 2, dy = y - b.height / 2;
-            const bool hole = keyed && dx * dx + dy * dy < (b.height * b.height) / 5;
-            b.Row(y)[x] = (hole ? 0xFF000000u : 0u) | (red << 16) | (green << 8) | blue;
-        }
-    }
-}
-
 struct Frames {
     Bitmap target{kW, kH}, pristine{kW, kH};
     Bitmap picture{kW, kH}, keyed{kW, kH}, other{kW, kH};
     Bitmap half{kW / 2, kH / 2}, fresco{1024, 608};
     Frames() {
-        Paint(pristine, 11, false);
-        Paint(picture, 50, false);
-        Paint(keyed, 90, true);
-        Paint(other, 130, false);
-        Paint(half, 170, true);
-        Paint(fresco, 210, false);
+        PaintBenchPicture(pristine, 11, false);
+        PaintBenchPicture(picture, 50, false);
+        PaintBenchPicture(keyed, 90, true);
+        PaintBenchPicture(other, 130, false);
+        PaintBenchPicture(half, 170, true);
+        PaintBenchPicture(fresco, 210, false);
         std::memcpy(target.pixels, pristine.pixels, sizeof(uint32_t) * kW * kH);
     }
 };
