@@ -30,7 +30,7 @@ ROOT = Path(__file__).resolve().parent.parent
 # Which test folders guard which module. Folders that do not exist (yet) are skipped, so the
 # map survives test files moving between folders. Assets is never run: it is the slow suite.
 GUARDS = {
-    "Utils": ["Utils", "Sync", "Data", "Parts", "Render"],
+    "Utils": ["Utils", "Audio", "Sync", "Data", "Parts", "Render"],
     "Render": ["Render", "Parts"],
     "Data": ["Data", "Parts"],
     "Audio": ["Audio", "Sync"],

@@ -3,6 +3,7 @@
 #include "Parts/PartTwoTesting.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -184,6 +185,15 @@ TEST_F(PartTwoOpeningTest, CaptionsSwellOnTheWallClockAndSlideLeft) {
     // From 100 both captions and the figure are gone.
     RenderAt(100.0f);
     EXPECT_EQ(scene.Count(first) + scene.Count(second) + scene.Count(ColourOf(vostelAloneGuid)), 0);
+    // Before that, the still captions end at 50 (the second) and 60 (the first), the figure
+    // showing where they stood.
+    for (const auto& [t, x, y, caption, shown] : {std::tuple{49.99f, 225, 400, second, true},
+                                                  {50.0f, 225, 400, second, false},
+                                                  {59.99f, 221, 185, first, true},
+                                                  {60.0f, 221, 185, first, false}}) {
+        RenderAt(t);
+        EXPECT_EQ(scene.At(x, y) == caption, shown) << t;
+    }
 }
 
 TEST_F(PartTwoOpeningTest, PhotographMasksTheFrameOnlyAboveItsBeat) {

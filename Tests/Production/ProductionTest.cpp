@@ -78,6 +78,9 @@ TEST(Production, SetsTheSharedObjectsInStartUpOrderAndClearsThemAll) {
         EXPECT_EQ(player, nullptr) << "only the live music has a player";
         ASSERT_TRUE(partOne != nullptr && partTwo != nullptr && intro != nullptr);
         EXPECT_EQ(imageTable.size(), static_cast<size_t>(kCatalogueSize));
+        const Bitmap& fresh = production.Canvas();
+        EXPECT_EQ(std::count(fresh.pixels, fresh.pixels + fresh.size, 0u), 640 * 480)
+            << "black until a scene draws";
 
         // The two start-up bands take ids 0 and 1; the scripts' bands follow in the order the
         // parts are made: part one, part two, the intro.
