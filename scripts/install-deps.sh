@@ -9,7 +9,7 @@ packages=(
   libmpg123-dev libkissfft-dev libmp3lame-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpixman-1-dev
   libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core
-  xvfb xdotool xauth clang-format
+  xvfb xdotool xauth clang-format python3
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libcli11-dev
   clang libclang-rt-14-dev
 )
