@@ -18,6 +18,9 @@
 namespace {
 
 bool quitRequested = false;
+// At file scope, so the window's surface stays reachable to the end: SDL 1.2's compatibility layer
+// does not free the screen surface in SDL_Quit, and a leak checker would report it otherwise.
+Screen screen;
 
 // Takes every pending event off the queue; Escape or the window's close ask for the end, a resized
 // window gets a surface of its new size.
@@ -54,7 +57,6 @@ int main(int argc, char** argv) {
     SdlWallClock wallClock;
     const platform::ScopedKeyboard keyboardGuard(&keyboard);
     const platform::ScopedWallClock wallClockGuard(&wallClock);
-    Screen screen;
     if (!screen.Open(options.window, options.scale)) return 0;
     {
         ProductionSetup setup;

@@ -103,6 +103,7 @@ TEST_F(DataFileTest, IndexFindsWhatTheDirectoryWalkFinds) {
         .Add("Scripts/Intro.xml", "first")
         .Add("scripts/intro.XML", "second, same name in another case")
         .Add("dir/\xe9t\xe9.png", "accented")
+        .Add("Zone/azaz.bin", "a and z, the ends of the folded range")
         .Add(longest, "255 bytes")
         .Add(tooLong, "256 bytes")
         .Add("after/long.txt", "after the long names");
@@ -116,6 +117,7 @@ TEST_F(DataFileTest, IndexFindsWhatTheDirectoryWalkFinds) {
         {"SCRIPTS/INTRO.XML", "first"},
         {"dir/\xe9t\xe9.png", "accented"},
         {"DIR/\xe9T\xe9.PNG", "accented"},
+        {"zONE/AZAZ.BIN", "a and z, the ends of the folded range"},
         {"dir/\xc9t\xc9.png", nullptr},  // only a to z fold
         {longest, "255 bytes"},
         {tooLong, nullptr},
