@@ -347,6 +347,21 @@ int32_t ZipDataFile::DoFileLengthInDataFileLookup(const std::string& name) {
     return static_cast<int32_t>(entry->uncompressedSize);
 }
 
+char* ReadMemberBuffer(const std::string& caption, int32_t length, const std::function<bool(char*)>& read) {
+    std::unique_ptr<char, FreeDeleter> buffer(
+        static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
+    if (buffer == nullptr) {
+        platform::ShowMessageBox(caption, "Couldn't allocate memory!!!");
+        return nullptr;
+    }
+    if (!read(buffer.get())) {
+        platform::ShowMessageBox(caption, "error while reading the buffer in datafile!!!");
+        return nullptr;
+    }
+    buffer.get()[length] = 0;
+    return buffer.release();
+}
+
 char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
     static const std::string kCaption = "LoadFileFromDataFile";
     OpenArchive* archive = Open();
@@ -369,18 +384,9 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
         return nullptr;
     }
-    std::unique_ptr<char, FreeDeleter> buffer(
-        static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
-    if (buffer == nullptr) {
-        platform::ShowMessageBox(kCaption, "Couldn't allocate memory!!!");
-        return nullptr;
-    }
-    if (!archive->Select(*entry) || !ReadWholeMember(archive->archive.Get(), buffer.get(), length)) {
-        platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
-        return nullptr;
-    }
-    buffer.get()[length] = 0;
-    return buffer.release();
+    return ReadMemberBuffer(kCaption, length, [&](char* out) {
+        return archive->Select(*entry) && ReadWholeMember(archive->archive.Get(), out, length);
+    });
 }
 
 char* ZipDataFile::FLoadFile(const std::string& name) {

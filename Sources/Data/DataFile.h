@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,10 @@ public:
 
     std::string archivePath;
 };
+
+// The last steps of every archive's member read: a buffer of length + 1 bytes, filled by `read`
+// and zero-terminated. Null after the box under `caption` for the step that failed.
+char* ReadMemberBuffer(const std::string& caption, int32_t length, const std::function<bool(char*)>& read);
 
 // Owns a member buffer and gives it back to its archive.
 struct MemberBufferDeleter {

@@ -15,10 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(char* buffer) const { std::free(buffer); }
-};
-
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -116,18 +112,7 @@ char* FolderDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
         return nullptr;
     }
-    std::unique_ptr<char, FreeDeleter> buffer(
-        static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
-    if (buffer == nullptr) {
-        platform::ShowMessageBox(kCaption, "Couldn't allocate memory!!!");
-        return nullptr;
-    }
-    if (!ReadWholeFile(*path, buffer.get(), length)) {
-        platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
-        return nullptr;
-    }
-    buffer.get()[length] = 0;
-    return buffer.release();
+    return ReadMemberBuffer(kCaption, length, [&](char* out) { return ReadWholeFile(*path, out, length); });
 }
 
 // The same two tries as the zip archive: the name as written, then with '/' for each run of
