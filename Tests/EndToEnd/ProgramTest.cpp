@@ -4,6 +4,7 @@
 #include "Support/ImageEncoders.h"
 #include "Support/Mp3Fixture.h"
 #include "Support/Process.h"
+#include "Support/RealWindow.h"
 #include "Support/SceneFixture.h"
 #include "Support/TempDir.h"
 #include "Support/Unzip.h"
@@ -170,61 +171,21 @@ TEST(Program, UnplayableMusicEndsStartUpWithItsBox) {
 
 namespace {
 
-// A real X server for the test (Xvfb), on a display number the server picks itself.
-class VirtualDisplay {
-public:
-    VirtualDisplay(const TempDir& dir) {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        server = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                     "1024x768x24", "-nolisten", "tcp"},
-            dir.Path().string(), std::vector<std::string>{});
-        close(fds[1]);
-        char number[16] = {};
-        const ssize_t n = read(fds[0], number, sizeof number - 1);
-        close(fds[0]);
-        // Appended rather than prefixed: GCC 12 at -O3 sees a false overlap in ":" + std::string.
-        if (n > 0) display = std::string(":").append(number, strcspn(number, "\n"));
-    }
-    ~VirtualDisplay() {
-        if (server) server->Wait(0);
-    }
-    std::string display;
-
-private:
-    std::unique_ptr<ChildProcess> server;
-};
+using testing_support::ProgramWindow;
+using testing_support::RealWindowToolsPresent;
+using testing_support::VirtualDisplay;
 
 TEST(Program, EscapeEndsTheRunInARealWindow) {
-    if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xdotool")) {
-        GTEST_SKIP() << "needs Xvfb and xdotool";
-    }
+    if (!RealWindowToolsPresent()) GTEST_SKIP() << "needs Xvfb and xdotool";
     TempDir dir;
     WriteArchive(dir, ShortMusic());
     VirtualDisplay x(dir);
     ASSERT_FALSE(x.display.empty());
-    // Music at its real pace: without Escape the run would last four minutes. The X11 and session
-    // bus client libraries SDL loads keep objects to the end of the process, so a sanitized build
-    // checks leaks in the headless runs, not here.
-    ChildProcess demo({kProgram}, dir.Path().string(),
-                      {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
-                       "SDL_DISKAUDIOFILE=/dev/null", "ASAN_OPTIONS=detect_leaks=0"});
-    const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
-    bool found = false;
-    for (int attempt = 0; attempt < 100 && demo.Running() && !found; ++attempt) {
-        const ProcessResult search =
-            RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"}, dir.Path().string(),
-                       xdotoolEnv, 10);
-        found = search.exitCode == 0 && !search.out.empty();
-        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ASSERT_TRUE(found) << "the window never appeared";
+    ProgramWindow window(kProgram, {}, dir, x);
+    ASSERT_TRUE(window.found) << "the window never appeared\n" << window.failures;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    RunProcess({"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e", "windowfocus", "--sync", "key",
-                "Escape"},
-               dir.Path().string(), xdotoolEnv, 10);
-    const ProcessResult run = demo.Wait(60);
+    window.Keys({"Escape"});
+    const ProcessResult run = window.demo->Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
     EXPECT_EQ(run.exitCode, 0) << run.err;
 }
@@ -358,42 +319,24 @@ namespace {
 // A real window: it opens at twice the canvas's size, goes on playing through resizes to larger,
 // smaller-than-the-canvas and odd sizes, and Escape still ends the run.
 TEST(ProgramOptions, ScaledWindowFollowsResizesInARealWindow) {
-    if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xdotool")) {
-        GTEST_SKIP() << "needs Xvfb and xdotool";
-    }
+    if (!RealWindowToolsPresent()) GTEST_SKIP() << "needs Xvfb and xdotool";
     TempDir dir;
     WriteArchive(dir, ShortMusic());
     VirtualDisplay x(dir);
     ASSERT_FALSE(x.display.empty());
-    ChildProcess demo({kProgram, "--window", "--scale", "2"}, dir.Path().string(),
-                      {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
-                       "SDL_DISKAUDIOFILE=/dev/null", "ASAN_OPTIONS=detect_leaks=0"});
-    const std::vector<std::string> xdotoolEnv = {"DISPLAY=" + x.display};
-    const auto xdotool = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"/usr/bin/xdotool", "search", "--name", "z e m b r a v A L e"});
-        return RunProcess(arguments, dir.Path().string(), xdotoolEnv, 10);
-    };
-    std::string geometry;
-    for (int attempt = 0; attempt < 100 && demo.Running() && geometry.empty(); ++attempt) {
-        const ProcessResult found = xdotool({"getwindowgeometry"});
-        if (found.exitCode == 0 && found.out.find("Geometry:") != std::string::npos) {
-            geometry = found.out;
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
-    ASSERT_FALSE(geometry.empty()) << "the window never appeared";
-    EXPECT_NE(geometry.find("Geometry: 1280x960"), std::string::npos) << geometry;
+    ProgramWindow window(kProgram, {"--window", "--scale", "2"}, dir, x);
+    ASSERT_TRUE(window.found) << "the window never appeared\n" << window.failures;
+    EXPECT_NE(window.geometry.find("Geometry: 1280x960"), std::string::npos) << window.geometry;
     for (const char* size : {"1000 700", "300 200", "1023 767"}) {
         std::istringstream wh(size);
         std::string w, h;
         wh >> w >> h;
-        xdotool({"windowsize", "--sync", w, h});
+        window.Xdotool({"windowsize", "--sync", w, h});
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_TRUE(demo.Running()) << "the run ended after a resize to " << size;
+        EXPECT_TRUE(window.demo->Running()) << "the run ended after a resize to " << size;
     }
-    xdotool({"windowfocus", "--sync", "key", "Escape"});
-    const ProcessResult run = demo.Wait(60);
+    window.Keys({"Escape"});
+    const ProcessResult run = window.demo->Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
     EXPECT_EQ(run.exitCode, 0) << run.err;
 }

@@ -29,12 +29,14 @@ inline std::string ReadWholeFile(const std::string& path) {
 }
 
 // A child process started with its own working directory and environment (`env` entries are
-// NAME=VALUE, added to and overriding the test's own), its output captured into files there.
+// NAME=VALUE, added to and overriding the test's own), its output captured into files there:
+// `.stdout` and `.stderr`, or `.NAME.stdout` and `.NAME.stderr` when children share the folder.
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,
-                 const std::vector<std::string>& env)
-        : outPath(workDir + "/.stdout"), errPath(workDir + "/.stderr") {
+                 const std::vector<std::string>& env, const std::string& name = "")
+        : outPath(workDir + "/." + (name.empty() ? "" : name + ".") + "stdout"),
+          errPath(workDir + "/." + (name.empty() ? "" : name + ".") + "stderr") {
         pid = fork();
         if (pid == 0) {
             if (chdir(workDir.c_str()) != 0) _exit(127);
@@ -59,6 +61,11 @@ public:
     bool Running() {
         if (finished) return false;
         return waitpid(pid, &status, WNOHANG) == 0 || (finished = true, false);
+    }
+
+    // Asks it to end (SIGTERM), so a server can take its sockets and lock files with it.
+    void Terminate() {
+        if (pid > 0 && !finished) kill(pid, SIGTERM);
     }
 
     // Waits up to limitSeconds, then kills it.
