@@ -58,9 +58,9 @@ TEST_F(FileWatcherTest, ReportsEachKindOfSaveOnce) {
     Write("syncroscripts-part1.xml", "<part><timing/></part>");
     EXPECT_EQ(Reports(), 1) << "written and closed";
 
-    // An editor's save: a temporary file written, then renamed over the original.
-    Write("part1.xml.tmp", "<part/>");
-    fs::rename(dir_ / "part1.xml.tmp", dir_ / "syncroscripts-part1.xml");
+    // An editor's save: a hidden temporary file written, then renamed over the original.
+    Write(".part1.xml.tmp", "<part/>");
+    fs::rename(dir_ / ".part1.xml.tmp", dir_ / "syncroscripts-part1.xml");
     EXPECT_EQ(Reports(), 1) << "renamed into place";
 
     Write("pictures/sky.png", "png");
@@ -96,7 +96,7 @@ TEST_F(FileWatcherTest, ReportsOnlyAfterABurstHasSettled) {
     // Another change restarts the wait.
     EXPECT_FALSE(watcher_.Changed(start + FileWatcher::kSettle - std::chrono::milliseconds(1)));
     EXPECT_FALSE(watcher_.Changed(start + 2 * FileWatcher::kSettle - std::chrono::milliseconds(2)));
-    EXPECT_TRUE(watcher_.Changed(start + 2 * FileWatcher::kSettle));
+    EXPECT_TRUE(watcher_.Changed(start + 2 * FileWatcher::kSettle - std::chrono::milliseconds(1)));
     EXPECT_FALSE(watcher_.Changed(start + 10 * FileWatcher::kSettle));
 }
 

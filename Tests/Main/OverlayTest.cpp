@@ -205,11 +205,12 @@ TEST(Overlay, NeverWritesOutsideTheSurface) {
     } sizes[] = {{0, 0, 0},     {0, 5, 3},     {5, 0, 3},     {1, 1, 0},     {1, 1, 2},
                  {3, 200, 1},   {200, 3, 1},   {7, 9, 0},     {66, 30, 5},   {639, 17, 0},
                  {640, 480, 4}, {1279, 40, 1}, {1280, 25, 3}, {1290, 961, 2}};
-    constexpr size_t kGuardWords = 64;
     for (const auto& size : sizes) {
         SCOPED_TRACE(testing::Message() << size.width << "x" << size.height << " + " << size.padding);
         const int pitch = size.width + size.padding;
         const size_t words = static_cast<size_t>(pitch) * size.height;
+        // Guards a few dozen rows deep on both sides, so a row or a line off the surface lands in them.
+        const size_t kGuardWords = 64 + 40 * static_cast<size_t>(pitch);
         std::vector<uint32_t> memory(words + 2 * kGuardWords, kGuard);
         uint32_t* pixels = memory.data() + kGuardWords;
         for (int y = 0; y < size.height; ++y) std::fill_n(pixels + y * pitch, size.width, kGrey);
