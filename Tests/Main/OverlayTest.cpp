@@ -2,6 +2,8 @@
 // the beat meters, and that nothing is ever written outside the surface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <set>
@@ -74,7 +76,7 @@ TEST(Overlay, FontHasOneDistinctGlyphPerPrintableCharacter) {
         int ink = 0;
         for (uint8_t row : rows) {
             EXPECT_EQ(row & ~0x1F, 0) << "ink past the fifth column";
-            ink += __builtin_popcount(row);
+            ink += std::popcount(row);
         }
         EXPECT_EQ(ink == 0, c == ' ');
         EXPECT_TRUE(seen.insert(rows).second) << "looks like another glyph";
