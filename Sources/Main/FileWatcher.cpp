@@ -1,0 +1,150 @@
+// The data folder's watcher (see FileWatcher.h), on Linux's inotify.
+#include "Main/FileWatcher.h"
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+// Writes closed, files created, deleted or moved in and out: every way an editor or a build
+// saves a file. Folders only, so a path that became a file meanwhile is refused.
+constexpr uint32_t kEvents =
+    IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM | IN_ONLYDIR;
+
+// Editors' swap, backup and temporary files, and hidden folders such as ".git".
+bool Ignored(std::string_view name) {
+    return name.empty() || name.front() == '.' || name.back() == '~' ||
+           (name.size() >= 4 && name.substr(name.size() - 4) == ".swp");
+}
+
+std::string Failure(const std::string& dir, int error) {
+    const char* cause;
+    if (error == ENOSPC) {
+        cause = "too many inotify watches (raise fs.inotify.max_user_watches)";
+    } else if (error == EMFILE) {
+        cause = "too many inotify instances (raise fs.inotify.max_user_instances)";
+    } else if (error == ENOTDIR) {
+        cause = "not a folder";
+    } else {
+        cause = std::strerror(error);
+    }
+    return "Cannot watch " + dir + " for changes: " + cause;
+}
+
+}  // namespace
+
+FileWatcher::~FileWatcher() {
+    Close();
+}
+
+void FileWatcher::Close() {
+    if (descriptor_ >= 0) ::close(descriptor_);  // drops every watch with it
+    descriptor_ = -1;
+    folders_.clear();
+    pending_ = false;
+}
+
+bool FileWatcher::Open(const std::string& dir, std::string* error) {
+    Close();
+    struct stat info;
+    if (::stat(dir.c_str(), &info) != 0) {
+        if (error) *error = Failure(dir, errno);
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        if (error) *error = Failure(dir, ENOTDIR);
+        return false;
+    }
+    descriptor_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (descriptor_ < 0) {
+        if (error) *error = Failure(dir, errno);
+        return false;
+    }
+    std::string failure;
+    if (!WatchTree(dir, &failure)) {
+        Close();
+        if (error) *error = failure;
+        return false;
+    }
+    return true;
+}
+
+bool FileWatcher::WatchTree(const std::string& dir, std::string* error) {
+    const int watch = ::inotify_add_watch(descriptor_, dir.c_str(), kEvents);
+    if (watch < 0) {
+        // A folder removed or replaced between its event and here is no failure: it is gone.
+        if (errno == ENOENT || errno == ENOTDIR) return true;
+        *error = Failure(dir, errno);
+        return false;
+    }
+    folders_[watch] = dir;
+    // Watch first, then list: a folder made inside meanwhile is caught by one or the other.
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::filesystem::directory_entry& entry = *it;
+        std::error_code typeError;
+        // Symbolic links are not followed, so a link back up the tree cannot loop.
+        if (entry.is_symlink(typeError) || !entry.is_directory(typeError)) continue;
+        if (Ignored(entry.path().filename().native())) continue;
+        if (!WatchTree(entry.path().native(), error)) return false;
+    }
+    return true;
+}
+
+bool FileWatcher::Drain() {
+    bool changed = false;
+    alignas(inotify_event) char buffer[4096];  // room for at least one event with the longest name
+    for (;;) {
+        const ssize_t length = ::read(descriptor_, buffer, sizeof buffer);
+        if (length < 0 && errno == EINTR) continue;
+        if (length <= 0) break;  // EAGAIN: nothing more queued
+        for (ssize_t offset = 0; offset + static_cast<ssize_t>(sizeof(inotify_event)) <= length;) {
+            inotify_event event;
+            std::memcpy(&event, buffer + offset, sizeof event);
+            const char* name = buffer + offset + sizeof event;
+            offset += static_cast<ssize_t>(sizeof event + event.len);
+            if (event.mask & IN_Q_OVERFLOW) {
+                changed = true;  // events were lost: assume the worst
+                continue;
+            }
+            if (event.mask & IN_IGNORED) {
+                folders_.erase(event.wd);  // its folder is gone
+                continue;
+            }
+            // The name is padded with zero bytes up to event.len.
+            const std::string_view file(name, event.len > 0 ? ::strnlen(name, event.len) : 0);
+            if (Ignored(file)) continue;
+            changed = true;
+            if ((event.mask & IN_ISDIR) && (event.mask & (IN_CREATE | IN_MOVED_TO))) {
+                const auto folder = folders_.find(event.wd);
+                if (folder == folders_.end()) continue;
+                std::string error;
+                if (!WatchTree(folder->second + "/" + std::string(file), &error)) {
+                    std::fprintf(stderr, "%s\n", error.c_str());
+                }
+            }
+        }
+    }
+    return changed;
+}
+
+bool FileWatcher::Changed(Clock::time_point now) {
+    if (descriptor_ < 0) return false;
+    if (Drain()) {
+        pending_ = true;
+        lastChange_ = now;
+    }
+    if (pending_ && now - lastChange_ >= kSettle) {
+        pending_ = false;
+        return true;
+    }
+    return false;
+}
