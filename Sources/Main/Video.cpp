@@ -1,6 +1,7 @@
 // SDL video start-up, presentation of the canvas, and the key state and clock SDL keeps.
 #include "Main/Video.h"
 
+#include "Main/Overlay.h"
 #include "Render/Bitmap.h"
 #include "Render/ScaledView.h"
 #include "Utils/Utils.h"
@@ -72,13 +73,20 @@ void Screen::Resize(int w, int h) {
     if (SDL_Surface* resized = SDL_SetVideoMode(w, h, 32, kWindowFlags)) surface = resized;
 }
 
-void Screen::Show(const Bitmap& canvas) {
+void Screen::Show(const Bitmap& canvas, const OverlayInfo* overlay) {
     if (!windowed) {
         Present(canvas, surface);
     } else if (surface != nullptr && surface->format != nullptr && surface->format->BytesPerPixel == 4) {
         SDL_LockSurface(surface);
         DrawScaled(canvas, static_cast<uint32_t*>(surface->pixels), surface->w, surface->h,
                    surface->pitch / 4);
+        SDL_UnlockSurface(surface);
+    }
+    if (overlay != nullptr && surface != nullptr && surface->format != nullptr &&
+        surface->format->BytesPerPixel == 4) {
+        SDL_LockSurface(surface);
+        DrawOverlay(*overlay, static_cast<uint32_t*>(surface->pixels), surface->w, surface->h,
+                    surface->pitch / 4);
         SDL_UnlockSurface(surface);
     }
     SDL_Flip(surface);

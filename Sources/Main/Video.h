@@ -4,6 +4,7 @@
 #include "Utils/Platform.h"
 
 struct Bitmap;
+struct OverlayInfo;
 struct SDL_Surface;
 
 // Brings up SDL video and opens the 640 x 480 x 32 full-screen window with its caption. On failure
@@ -21,8 +22,9 @@ public:
     bool Open(bool window, int scale);
     // The window was resized to w x h: the surface follows. Full-screen ignores it.
     void Resize(int w, int h);
-    // Presents the canvas and flips.
-    void Show(const Bitmap& canvas);
+    // Presents the canvas, draws the overlay over it when there is one (onto the surface only: the
+    // canvas is left as the scenes drew it), and flips.
+    void Show(const Bitmap& canvas, const OverlayInfo* overlay = nullptr);
 
 private:
     SDL_Surface* surface = nullptr;
