@@ -19,6 +19,11 @@ the start to the end (245 s of music). Escape or closing the window ends it.
 
 --data reads a folder laid out as the archive (zembravale-assets --out DIR --unpacked writes one):
 pictures and scripts can be edited there and played without repacking.
+
+--preview keys: Space pauses and resumes; Left and Right seek 1 s (10 s with Shift); Home goes back
+to 0; [ and ] mark a loop's start and end at the current time, L turns the loop on and off; R
+reloads the scripts and pictures (with --data, a saved change is reloaded by itself). The frame
+shown after a seek or a reload is the one zembravale-capture renders for that time.
 )";
 
 }  // namespace
@@ -57,6 +62,10 @@ std::optional<int> ParseProgramOptions(int argc, char** argv, ProgramOptions& op
                 return "not a music time in seconds with " + startRange + ": " + text;
             },
             ""));
+
+    app.add_flag("--preview", options.preview,
+                 "keys to pause, seek, loop and reload, and an overlay of the music, the parts and the "
+                 "beat bands (see below)");
 
     try {
         app.parse(argc, argv);
