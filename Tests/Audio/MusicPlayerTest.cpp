@@ -17,6 +17,7 @@
 
 #include "Audio/AudioBackend.h"
 #include "Audio/MusicPlayer.h"
+#include "Production/MusicSource.h"
 #include "Support/Mp3Fixture.h"
 #include "Utils/Platform.h"
 
@@ -533,4 +534,35 @@ TEST(MusicPlayer, RefusesLoopsOutsideTheTrackOrEndingBeforeTheyStart) {
     EXPECT_TRUE(music.Looping());
     music.ClearLoop();
     EXPECT_FALSE(music.Looping());
+}
+
+// The preview reaches the player through the live music source: before Open everything is refused
+// without a crash; once playing, a pause holds its time and a seek moves it, with one jump.
+TEST(LiveMusic, PassesThePreviewControlsToItsPlayer) {
+    UseDiskAudio("/dev/null", 2);
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 2.0));
+    LiveMusic music;
+    EXPECT_FALSE(music.Pause());
+    EXPECT_FALSE(music.Seek(1.0));
+    EXPECT_FALSE(music.SetLoop(0.0, 1.0));
+    music.ClearLoop();
+    EXPECT_FALSE(music.Looping());
+    EXPECT_EQ(music.Jumps(), 0);
+    music.Open();
+    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size()), nullptr));
+    music.Play();
+    ASSERT_TRUE(WaitFor([&] { return music.Time() >= 0.2f; }));
+    ASSERT_TRUE(music.Pause());
+    EXPECT_TRUE(music.Paused());
+    ASSERT_TRUE(music.Seek(1.5));
+    EXPECT_EQ(music.Time(), 1.5f);
+    EXPECT_EQ(music.Jumps(), 1);
+    EXPECT_TRUE(music.SetLoop(0.5, 1.0));  // the held time lies past the end: back to its start
+    EXPECT_TRUE(music.Looping());
+    EXPECT_EQ(music.Time(), 0.5f);
+    EXPECT_EQ(music.Jumps(), 2);
+    ASSERT_TRUE(music.Resume());
+    EXPECT_FALSE(music.Paused());
+    music.Stop();
+    EXPECT_FALSE(music.Pause());
 }
