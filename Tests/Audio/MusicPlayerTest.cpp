@@ -414,15 +414,16 @@ TEST(MusicPlayer, PauseHoldsTheClockAndResumesFromTheSameSample) {
     EXPECT_EQ(FadeMismatches(written, resumed, track, -1, resumeFrame), 0);
 }
 
-// A seek back and one forth while playing: the clock jumps to the sought time at once (one jump)
-// and climbs from there; the device gets the old position cross-faded into the sought sample,
-// then the track itself.
+// A seek back and one forth while playing, to times between two samples: the clock jumps to the
+// nearest sample at once (one jump) and climbs from there; the device gets the old position
+// cross-faded into that sample, then the track itself.
 TEST(MusicPlayer, SeekCrossFadesIntoTheSoughtSample) {
     const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
     std::vector<int16_t> track;
     ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
     const std::string path = testing::TempDir() + "zembravale-seek-fade.raw";
-    for (const int64_t frame : {int64_t{22057}, int64_t{88233}}) {
+    for (const auto& [seconds, frame] : {std::pair{(22057 - 0.4) / 44100, int64_t{22057}},
+                                         std::pair{(88233 + 0.4) / 44100, int64_t{88233}}}) {
         SCOPED_TRACE(frame);
         UseDiskAudio(path, 2);
         {
@@ -432,11 +433,11 @@ TEST(MusicPlayer, SeekCrossFadesIntoTheSoughtSample) {
             ASSERT_TRUE(music.Play());
             ASSERT_TRUE(WaitFor([&] { return music.Time() >= 1.0f; }));
             const int64_t jumps = music.Jumps();
-            ASSERT_TRUE(music.Seek(static_cast<double>(frame) / 44100));
+            ASSERT_TRUE(music.Seek(seconds));
             const float sought = static_cast<float>(static_cast<double>(frame) / 44100);
             float last = music.Time();
             EXPECT_GE(last, sought);
-            EXPECT_LT(last, sought + 0.05f);
+            EXPECT_LT(last, sought + 0.25f);  // a few buffers at most, on a busy machine
             EXPECT_EQ(music.Jumps(), jumps + 1);
             EXPECT_TRUE(WaitFor([&] {
                 const float now = music.Time();
@@ -457,7 +458,7 @@ TEST(MusicPlayer, SeekCrossFadesIntoTheSoughtSample) {
 
 // A loop from 0.5 s to a frame just past 1 s, set while playing before it: the sound goes from the
 // end frame to the start frame cross-faded at every wrap, the clock never reads past the end and
-// goes back only when the jump count moves; once the loop is cleared the music plays on past it.
+// never goes back unless the jump count moves; once the loop is cleared the music plays on.
 TEST(MusicPlayer, LoopWrapsMusicAndClockAtTheSample) {
     const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
     std::vector<int16_t> track;
@@ -481,12 +482,11 @@ TEST(MusicPlayer, LoopWrapsMusicAndClockAtTheSample) {
         EXPECT_TRUE(WaitFor([&] {
             const float now = music.Time();
             EXPECT_LE(now, endSeconds);
+            // Back only with a jump; a busy machine may let a whole turn pass between two readings.
             if (music.Jumps() == lastJumps) {
                 EXPECT_GE(now, last);
             } else {
-                EXPECT_EQ(music.Jumps(), lastJumps + 1);
                 EXPECT_GE(now, startSeconds);
-                EXPECT_LT(now, last);
             }
             last = now;
             lastJumps = music.Jumps();
