@@ -119,6 +119,8 @@ bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
     SDL_LockAudio();
     trackPosition = 0;
     startFrame = 0;
+    lengthFrames = std::min(decoder->LengthFrames(), capacity);
+    loopEnd = -1;
     endCount.store(0);
     clock.Reset();
     loaded.store(true);
@@ -146,6 +148,8 @@ void AudioBackend::Unload() {
     if (open) SDL_LockAudio();
     loaded.store(false);
     playing.store(false);
+    paused.store(false);
+    loopEnd = -1;
     if (open) SDL_UnlockAudio();
     decoding = std::jthread();  // asks the thread to stop and joins it
     decoder.reset();
@@ -160,6 +164,9 @@ bool AudioBackend::Play() {
     SDL_LockAudio();
     if (!playing.load()) {
         trackPosition = startFrame;
+        fadeLevel = kFadeFrames;  // the first buffer starts at full level, as it always has
+        outgoingLevel = 0;
+        paused.store(false);
         clock.Start(SteadyNanoseconds(), startFrame);
         playing.store(true);
     }
@@ -173,15 +180,85 @@ bool AudioBackend::Play() {
 bool AudioBackend::Seek(int64_t frame) {
     if (!loaded.load() || frame < 0) return false;
     SDL_LockAudio();
+    if (loopEnd >= 0 && frame >= loopEnd) frame = loopStart;
     startFrame = frame;
-    if (playing.load()) {
-        trackPosition = frame;
-        clock.Jump(SteadyNanoseconds(), frame);
-    }
+    if (playing.load()) SeekPlaying(frame);
     // A track that ended plays again after a seek back into it; its end is reported again.
     endCount.store(0);
     SDL_UnlockAudio();
     return true;
+}
+
+void AudioBackend::SeekPlaying(int64_t frame) {
+    // Paused, only the held clock moves: Resume starts where it reads.
+    if (!paused.load()) CrossFadeTo(frame);
+    clock.Jump(SteadyNanoseconds(), frame);
+}
+
+void AudioBackend::CrossFadeTo(int64_t frame) {
+    // Only when jumps come faster than a fade are two positions still fading: the louder one goes
+    // on fading out and the other stops short.
+    if (fadeLevel >= outgoingLevel) {
+        outgoingPosition = trackPosition;
+        outgoingLevel = fadeLevel;
+    }
+    trackPosition = frame;
+    fadeLevel = 0;
+}
+
+bool AudioBackend::Pause() {
+    if (!playing.load()) return false;
+    SDL_LockAudio();
+    const bool pausing = !paused.load();
+    if (pausing) {
+        clock.Pause(SteadyNanoseconds());
+        paused.store(true);
+    }
+    SDL_UnlockAudio();
+    return pausing;
+}
+
+bool AudioBackend::Resume() {
+    if (!playing.load()) return false;
+    SDL_LockAudio();
+    const bool resuming = paused.load();
+    if (resuming) {
+        paused.store(false);
+        // Sound and clock go on from the same frame: the one the clock held, or a seek's.
+        CrossFadeTo(clock.Resume(SteadyNanoseconds()));
+    }
+    SDL_UnlockAudio();
+    return resuming;
+}
+
+int64_t AudioBackend::TrackFrames() const {
+    return decodingDone.load(std::memory_order_acquire) ? decoded.load(std::memory_order_acquire)
+                                                        : lengthFrames;
+}
+
+bool AudioBackend::SetLoop(int64_t start, int64_t end) {
+    if (!loaded.load() || start < 0 || end <= start || end > TrackFrames()) return false;
+    SDL_LockAudio();
+    loopStart = start;
+    loopEnd = end;
+    if (!playing.load()) {
+        if (startFrame >= end) startFrame = start;
+    } else if (clock.Audible(SteadyNanoseconds()) >= end) {
+        // Already past the end: to the start at once, so no reading lies beyond the end.
+        startFrame = start;
+        SeekPlaying(start);
+        endCount.store(0);
+    }
+    clock.SetLoopEnd(end);
+    SDL_UnlockAudio();
+    return true;
+}
+
+void AudioBackend::ClearLoop() {
+    if (open) SDL_LockAudio();
+    loopEnd = -1;
+    clock.SetLoopEnd(-1);
+    if (open) SDL_UnlockAudio();
 }
 
 bool AudioBackend::SetVolume(int newVolume) {
@@ -192,6 +269,10 @@ bool AudioBackend::SetVolume(int newVolume) {
 
 int64_t AudioBackend::PositionFrames() {
     return clock.Audible(SteadyNanoseconds());
+}
+
+int64_t AudioBackend::PositionFrames(int64_t* jumps) {
+    return clock.Audible(SteadyNanoseconds(), jumps);
 }
 
 double AudioBackend::PositionSeconds() {
@@ -237,8 +318,10 @@ void AudioBackend::AudioCallback(void* self, uint8_t* stream, int bytes) {
 }
 
 void AudioBackend::Fill(int16_t* out, int64_t frames) {
-    if (!playing.load(std::memory_order_acquire)) {
+    const bool held = paused.load(std::memory_order_relaxed);
+    if (!playing.load(std::memory_order_acquire) || (held && fadeLevel == 0 && outgoingLevel == 0)) {
         std::memset(out, 0, static_cast<size_t>(frames) * kChannels * sizeof(int16_t));
+        previousFill = 0;  // the first buffer after a pause is not late
         return;
     }
     const int64_t now = SteadyNanoseconds();
@@ -255,28 +338,86 @@ void AudioBackend::Fill(int16_t* out, int64_t frames) {
     // Done first: once it is seen set, the count read next is the final one.
     const bool complete = decodingDone.load(std::memory_order_acquire);
     const int64_t available = decoded.load(std::memory_order_acquire);
-    const int64_t music = std::clamp<int64_t>(available - trackPosition, 0, frames);
-
     const int gain = volume.load(std::memory_order_relaxed);
-    if (music > 0) {
-        const int16_t* source = track.get() + trackPosition * kChannels;
-        for (int64_t i = 0; i < music * kChannels; ++i) {
-            // s * gain / 100, truncated toward zero: full volume hands the decoded samples unchanged.
-            out[i] = static_cast<int16_t>(source[i] * gain / 100);
-        }
-    }
-    std::memset(out + music * kChannels, 0,
-                static_cast<size_t>(frames - music) * kChannels * sizeof(int16_t));
 
-    // With the whole track decoded, everything handed counts, the silence after the end too: the
-    // clock goes on. While the decoder is still behind, the silence is an underrun and the clock
-    // waits with the music.
-    const int64_t counted = complete ? frames : music;
-    trackPosition += counted;
-    clock.Handed(now, skipped, counted);
+    Wraps wraps;
+    int64_t counted = 0;
+    if (held || fadeLevel != kFadeFrames || outgoingLevel != 0 ||
+        (loopEnd >= 0 && trackPosition + frames >= loopEnd)) {
+        counted = FillFading(out, frames, available, complete, gain, wraps);
+    } else {
+        const int64_t music = std::clamp<int64_t>(available - trackPosition, 0, frames);
+        if (music > 0) {
+            const int16_t* source = track.get() + trackPosition * kChannels;
+            for (int64_t i = 0; i < music * kChannels; ++i) {
+                // s * gain / 100, truncated toward zero: full volume hands the decoded samples unchanged.
+                out[i] = static_cast<int16_t>(source[i] * gain / 100);
+            }
+        }
+        std::memset(out + music * kChannels, 0,
+                    static_cast<size_t>(frames - music) * kChannels * sizeof(int16_t));
+        // With the whole track decoded, everything handed counts, the silence after the end too:
+        // the clock goes on. While the decoder is still behind, the silence is an underrun and the
+        // clock waits with the music.
+        counted = complete ? frames : music;
+        trackPosition += counted;
+    }
+    // Paused, the clock holds whatever the fade-out hands.
+    if (held) return;
+    if (wraps.count == 0) {
+        clock.Handed(now, skipped, counted);
+    } else {
+        clock.HandedWrapping(now, skipped, counted, wraps.first, wraps.last, loopStart);
+    }
 
     if (complete && trackPosition >= available && endCount.load(std::memory_order_relaxed) == 0) {
         endCount.store(1, std::memory_order_release);
         if (endCallback != nullptr) endCallback(endUser);
     }
+}
+
+int64_t AudioBackend::FillFading(int16_t* out, int64_t frames, int64_t available, bool complete, int gain,
+                                 Wraps& wraps) {
+    const bool held = paused.load(std::memory_order_relaxed);
+    const int target = held ? 0 : kFadeFrames;
+    int64_t counted = 0;
+    // At the loop's end the position goes back to its start before the next frame is read.
+    const auto wrapAtEnd = [&] {
+        if (loopEnd < 0 || trackPosition < loopEnd) return;
+        CrossFadeTo(loopStart);
+        if (wraps.count++ == 0) wraps.first = counted;
+        wraps.last = counted;
+    };
+    wrapAtEnd();
+    bool underrun = false;
+    for (int64_t n = 0; n < frames; ++n) {
+        // The position moves while it sounds; once a pause has faded it out it holds. While the
+        // decoder is behind it waits, and the clock with it.
+        bool moves = !underrun && (target > 0 || fadeLevel > 0);
+        if (moves && !complete && trackPosition >= available) {
+            underrun = true;
+            moves = false;
+        }
+        const int level = moves ? fadeLevel : 0;
+        const bool liveSounds = level > 0 && trackPosition < available;
+        const bool oldSounds = outgoingLevel > 0 && outgoingPosition < available;
+        for (int c = 0; c < kChannels; ++c) {
+            int64_t mixed = 0;
+            if (liveSounds) mixed += int64_t{track[trackPosition * kChannels + c]} * level;
+            if (oldSounds) mixed += int64_t{track[outgoingPosition * kChannels + c]} * outgoingLevel;
+            // (s * level + old * outgoingLevel) * gain / (100 * kFadeFrames), truncated toward zero:
+            // the two levels never add up past kFadeFrames, so the sum cannot overflow.
+            out[n * kChannels + c] = static_cast<int16_t>(mixed * gain / (100 * kFadeFrames));
+        }
+        if (outgoingLevel > 0) {
+            --outgoingLevel;
+            ++outgoingPosition;
+        }
+        if (!moves) continue;
+        fadeLevel += fadeLevel < target ? 1 : fadeLevel > target ? -1 : 0;
+        ++trackPosition;
+        if (!held) ++counted;
+        wrapAtEnd();
+    }
+    return counted;
 }

@@ -48,9 +48,31 @@ public:
     bool Play();
     // Moves the read position to track frame `frame` (0 or more; past the end is silence). Before
     // Play it sets where Play starts; while playing the next buffer the device asks for starts
-    // there and the clock jumps with it. False (and no change) before Load or for a negative frame.
-    // The track is in memory: nothing is decoded again.
+    // there, cross-faded with the old position over kFadeFrames, and the clock jumps with it; while
+    // paused it sets where Resume starts, and the held clock reads it at once. With a loop on, a
+    // frame at or past the loop's end goes to the loop's start instead. False (and no change)
+    // before Load or for a negative frame. The track is in memory: nothing is decoded again.
     bool Seek(int64_t frame);
+    // Pause holds the clock at the frame it reads now and fades the sound out over kFadeFrames;
+    // the device then gets silence. Resume fades the track in from the held frame (or wherever a
+    // seek put it meanwhile) and the clock counts on from there. False when not playing (before
+    // Play, after Close) or already in that state.
+    bool Pause();
+    bool Resume();
+    bool Paused() const { return paused.load(); }
+    // Loops frames [start, end): whenever the read position reaches `end` (by playing, a seek, or
+    // because it already lies there when the loop is set) it wraps to `start` at that very sample,
+    // with the same cross-fade as a seek; the clock never reads past `end` and goes back with the
+    // wrap when the device plays it. False (and no change) before Load, for a negative start, for
+    // end <= start, or for an end beyond the track (TrackFrames).
+    bool SetLoop(int64_t start, int64_t end);
+    void ClearLoop();
+    bool Looping() const { return loopEnd >= 0; }
+    // Frames of the track: exact once decoding has finished, the header scan's count before.
+    int64_t TrackFrames() const;
+    // Frames over which seeks, wraps, pauses and resumes fade (about 5 ms).
+    static constexpr int kFadeFrames = 220;
+
     // 0..100, linear; false (and no change) outside that range or before Load.
     bool SetVolume(int volume);
 
@@ -59,6 +81,9 @@ public:
     // waiting for a time past the end still gets there.
     int64_t PositionFrames();
     double PositionSeconds();
+    // The position as above and, with it, how many jumps (seeks while playing or paused, wraps of a
+    // loop once the device plays them) the clock has taken since Open.
+    int64_t PositionFrames(int64_t* jumps);
     // 1024 magnitudes over the 2048 track frames that end at the audible position, mono mix before
     // the volume (the offline renderer gets the same numbers at the same frame). Zeros when no
     // track is loaded.
@@ -90,6 +115,19 @@ public:
 private:
     static void AudioCallback(void* self, uint8_t* stream, int bytes);
     void Fill(int16_t* out, int64_t frames);
+    // Where a loop wrapped within one buffer: how often, and after how many counted frames the
+    // first and the last time.
+    struct Wraps {
+        int count = 0;
+        int64_t first = 0;
+        int64_t last = 0;
+    };
+    // Fill, frame by frame, while anything fades, a pause holds or a loop ends within the buffer;
+    // returns the frames the clock counts.
+    int64_t FillFading(int16_t* out, int64_t frames, int64_t available, bool complete, int gain,
+                       Wraps& wraps);
+    void CrossFadeTo(int64_t frame);
+    void SeekPlaying(int64_t frame);
     void DecodeRest(const std::stop_token& stop);
     void Unload();
 
@@ -114,7 +152,17 @@ private:
     void* endUser = nullptr;
     int64_t trackPosition = 0;  // the next track frame to hand over (the callback, or Seek under the lock)
     int64_t startFrame = 0;     // where Play starts: 0 unless Seek came first
-    int64_t previousFill = 0;   // audio callback only: when it last handed music, 0 before
+    // Fades, audio callback (or the main thread under the lock). The position being played sounds
+    // at fadeLevel / kFadeFrames, which moves one step a frame towards full (silent while paused);
+    // after a jump the old position goes on sounding at outgoingLevel, one step quieter a frame.
+    int fadeLevel = kFadeFrames;
+    int64_t outgoingPosition = 0;
+    int outgoingLevel = 0;
+    std::atomic<bool> paused{false};
+    int64_t loopStart = 0;
+    int64_t loopEnd = -1;      // -1: no loop
+    int64_t lengthFrames = 0;  // the header scan's count, set at Load
+    int64_t previousFill = 0;  // audio callback only: when it last handed music, 0 before
     std::atomic<int64_t> buffersHanded{0};
     std::atomic<int64_t> lateBuffers{0};
 

@@ -10,6 +10,14 @@
 
 MusicPlayer* player = nullptr;
 
+namespace {
+// The frame nearest to `seconds`, or -1 for no time a track can have.
+int64_t FrameAt(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0 || seconds > audio::kMaxTrackSeconds) return -1;
+    return std::llround(seconds * audio::kSampleRate);
+}
+}  // namespace
+
 MusicPlayer::MusicPlayer() : backend(std::make_unique<AudioBackend>()) {}
 
 MusicPlayer::~MusicPlayer() {
@@ -31,8 +39,35 @@ bool MusicPlayer::Play() {
 }
 
 bool MusicPlayer::Seek(double seconds) {
-    if (!std::isfinite(seconds) || seconds < 0 || seconds > audio::kMaxTrackSeconds) return false;
-    return backend->Seek(std::llround(seconds * audio::kSampleRate));
+    const int64_t frame = FrameAt(seconds);
+    return frame >= 0 && backend->Seek(frame);
+}
+
+bool MusicPlayer::Pause() {
+    return backend->Pause();
+}
+
+bool MusicPlayer::Resume() {
+    return backend->Resume();
+}
+
+bool MusicPlayer::Paused() const {
+    return backend->Paused();
+}
+
+bool MusicPlayer::SetLoop(double start, double end) {
+    const int64_t first = FrameAt(start);
+    const int64_t last = FrameAt(end);
+    if (first < 0 || last < 0) return false;
+    return backend->SetLoop(first, last);
+}
+
+void MusicPlayer::ClearLoop() {
+    backend->ClearLoop();
+}
+
+bool MusicPlayer::Looping() const {
+    return backend->Looping();
 }
 
 bool MusicPlayer::SetVolume(int volume) {
@@ -54,7 +89,7 @@ float MusicPlayer::Time() {
         std::fflush(stderr);
     }
     stopReported = stopped;
-    return static_cast<float>(backend->PositionSeconds());
+    return static_cast<float>(static_cast<double>(backend->PositionFrames(&jumps)) / audio::kSampleRate);
 }
 
 int64_t MusicPlayer::BuffersHanded() const {

@@ -46,6 +46,38 @@ void LiveMusic::Stop() {
     if (musicPlayer != nullptr) musicPlayer->Free();
 }
 
+bool LiveMusic::Pause() {
+    return musicPlayer != nullptr && musicPlayer->Pause();
+}
+
+bool LiveMusic::Resume() {
+    return musicPlayer != nullptr && musicPlayer->Resume();
+}
+
+bool LiveMusic::Paused() const {
+    return musicPlayer != nullptr && musicPlayer->Paused();
+}
+
+bool LiveMusic::Seek(double seconds) {
+    return musicPlayer != nullptr && musicPlayer->Seek(seconds);
+}
+
+bool LiveMusic::SetLoop(double start, double end) {
+    return musicPlayer != nullptr && musicPlayer->SetLoop(start, end);
+}
+
+void LiveMusic::ClearLoop() {
+    if (musicPlayer != nullptr) musicPlayer->ClearLoop();
+}
+
+bool LiveMusic::Looping() const {
+    return musicPlayer != nullptr && musicPlayer->Looping();
+}
+
+int64_t LiveMusic::Jumps() const {
+    return musicPlayer != nullptr ? musicPlayer->Jumps() : 0;
+}
+
 DecodedMusic::DecodedMusic() : spectrum(audio::kSpectrumBins) {}
 
 bool DecodedMusic::Load(const char* data, int32_t length, std::string* why) {

@@ -47,6 +47,17 @@ public:
     void Stop() override;
     MusicPlayer* Player() override { return musicPlayer.get(); }
 
+    // The preview's controls, passed to the player (see MusicPlayer); false, or nothing, before
+    // Open. After a change of Jumps the picture must be brought to the new Time.
+    bool Pause();
+    bool Resume();
+    bool Paused() const;
+    bool Seek(double seconds);
+    bool SetLoop(double start, double end);
+    void ClearLoop();
+    bool Looping() const;
+    int64_t Jumps() const;
+
 private:
     std::unique_ptr<MusicPlayer> musicPlayer;
     double startSeconds;

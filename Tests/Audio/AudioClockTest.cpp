@@ -112,3 +112,73 @@ TEST(AudioClock, StartsAndJumpsToAFrameAndIsMonotonicFromThere) {
         EXPECT_GE(last, target + 19 * kBuffer);
     }
 }
+
+// A pause holds the reading exactly, however long it lasts (no steady-clock drift, no stall, hand-
+// overs of the fade-out ignored); a seek while paused moves the held reading; the resume counts on
+// from the held frame once sound from it is handed.
+TEST(AudioClock, PauseHoldsTheReadingExactlyAndResumeCountsOnFromIt) {
+    AudioClock clock(kStallNs);
+    clock.Start(0);
+    for (int64_t k = 0; k < 10; ++k) clock.Handed(k * kBufferNs, 0, kBuffer);
+    const int64_t pausedAt = 9 * kBufferNs + kBufferNs / 2;
+    int64_t jumps = -1;
+    const int64_t held = clock.Pause(pausedAt);
+    EXPECT_NEAR(static_cast<double>(held), 9.5 * kBuffer, 2.0);
+    clock.Handed(pausedAt + kMs, 0, kBuffer);
+    for (const int64_t later : {int64_t{0}, kMs, kStallNs + 1, 60'000 * kMs}) {
+        EXPECT_EQ(clock.Audible(pausedAt + later, &jumps), held) << later;
+        EXPECT_FALSE(clock.Stalled(pausedAt + later)) << later;
+        EXPECT_EQ(clock.StallFrames(pausedAt + later), 0) << later;
+    }
+    EXPECT_EQ(jumps, 0);
+    EXPECT_TRUE(clock.Paused());
+
+    int64_t now = pausedAt + 70'000 * kMs;
+    clock.Jump(now, 88200);
+    EXPECT_EQ(clock.Audible(now + 500 * kMs, &jumps), 88200);
+    EXPECT_EQ(jumps, 1);
+    EXPECT_EQ(clock.Resume(now + 600 * kMs), 88200);
+    EXPECT_FALSE(clock.Paused());
+    now += 600 * kMs;
+    EXPECT_EQ(clock.Audible(now + 10 * kMs), 88200) << "nothing handed from there yet";
+    EXPECT_FALSE(clock.Stalled(now + 10 * kMs));
+    clock.Handed(now + 10 * kMs, 0, kBuffer);
+    EXPECT_NEAR(static_cast<double>(clock.Audible(now + 10 * kMs + kBufferNs / 2, &jumps)),
+                88200 + kBuffer / 2.0, 2.0);
+    EXPECT_EQ(jumps, 1);
+}
+
+// A loop from 2000 to 10000: the callback hands 1000 frames up to the end and 24 from the start.
+// The reading climbs to the end, never past it, goes back to the start once the device is there
+// (one jump) and climbs again; a wrap nobody looked at still counts once the next hand-over comes.
+// A buffer that runs past the end without wrapping (the loop was set behind the sound) is held at
+// the end.
+TEST(AudioClock, FollowsTheWrapOfALoopWhenTheDevicePlaysIt) {
+    AudioClock clock(kStallNs);
+    clock.SetLoopEnd(10000);
+    clock.Start(0, 9000);
+    clock.HandedWrapping(0, 0, kBuffer, 1000, 1000, 2000);
+    int64_t jumps = 0;
+    for (int64_t frame = 0; frame <= kBuffer; frame += 8) {
+        const int64_t reading = clock.Audible(frame * 1'000'000'000 / 44100 + 1, &jumps);
+        if (frame < 1000) {
+            ASSERT_EQ(reading, 9000 + frame);
+            ASSERT_EQ(jumps, 0);
+        } else {
+            ASSERT_EQ(reading, 2000 + frame - 1000);
+            ASSERT_EQ(jumps, 1);
+        }
+    }
+    // Two wraps without a reading between them: both count.
+    clock.HandedWrapping(kBufferNs, 0, kBuffer, 0, 0, 2000);
+    clock.Handed(2 * kBufferNs, 0, kBuffer);
+    EXPECT_EQ(clock.Audible(2 * kBufferNs, &jumps), 2000 + kBuffer);
+    EXPECT_EQ(jumps, 2);
+
+    // No wrap in the hand-over although it ends past the loop's end: held at the end.
+    clock.Jump(3 * kBufferNs, 9500);
+    clock.Handed(3 * kBufferNs, 0, kBuffer);
+    EXPECT_EQ(clock.Audible(4 * kBufferNs), 10000);
+    clock.SetLoopEnd(-1);
+    EXPECT_EQ(clock.Audible(5 * kBufferNs), 9500 + kBuffer);
+}

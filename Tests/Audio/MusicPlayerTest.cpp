@@ -17,6 +17,7 @@
 
 #include "Audio/AudioBackend.h"
 #include "Audio/MusicPlayer.h"
+#include "Production/MusicSource.h"
 #include "Support/Mp3Fixture.h"
 #include "Utils/Platform.h"
 
@@ -291,6 +292,277 @@ TEST(MusicPlayer, SeeksWhilePlaying) {
         }
         const std::vector<int16_t> written = ReadSamples(path);
         std::remove(path.c_str());
-        EXPECT_GE(FindTrackAt(written, track, frame, 44100 * 2), 0) << frame;  // after the first second
+        // After the first second, once the cross-fade into it is over.
+        EXPECT_GE(FindTrackAt(written, track, frame + AudioBackend::kFadeFrames, 44100 * 2), 0) << frame;
     }
+}
+
+namespace {
+
+constexpr int kFade = AudioBackend::kFadeFrames;
+
+// Of the kFade frames at sample `at` of what the device got, how many differ from the track at
+// `from` fading out while the track at `to` fades in (-1: nothing there), at volume 100:
+// (old * (kFade - i) + new * i) / kFade, truncated toward zero.
+int FadeMismatches(const std::vector<int16_t>& written, std::ptrdiff_t at, const std::vector<int16_t>& track,
+                   int64_t from, int64_t to) {
+    if (at < 0 || at + 2 * kFade > static_cast<std::ptrdiff_t>(written.size())) return kFade;
+    int mismatches = 0;
+    for (int64_t i = 0; i < kFade; ++i) {
+        for (int64_t c = 0; c < 2; ++c) {
+            int64_t mixed = 0;
+            if (from >= 0) mixed += int64_t{track[(from + i) * 2 + c]} * (kFade - i);
+            if (to >= 0) mixed += int64_t{track[(to + i) * 2 + c]} * i;
+            if (written[at + i * 2 + c] != mixed / kFade) {
+                ++mismatches;
+                break;
+            }
+        }
+    }
+    return mismatches;
+}
+
+// The track frame that follows the 1024 frames the device got just before sample `at`, or -1.
+int64_t TrackFrameBefore(const std::vector<int16_t>& written, std::ptrdiff_t at,
+                         const std::vector<int16_t>& track) {
+    if (at < 2048) return -1;
+    const auto found =
+        std::search(track.begin(), track.end(), written.begin() + at - 2048, written.begin() + at);
+    return found == track.end() ? -1 : (found - track.begin()) / 2 + 1024;
+}
+
+// Where 4096 samples of the track from `frame` on last appear in what the device got, or -1.
+std::ptrdiff_t FindLastTrackAt(const std::vector<int16_t>& written, const std::vector<int16_t>& track,
+                               int64_t frame) {
+    const auto from = track.begin() + frame * 2;
+    const auto found = std::find_end(written.begin(), written.end(), from, from + 4096);
+    return found == written.end() ? -1 : found - written.begin();
+}
+
+}  // namespace
+
+// A pause longer than the stall limit: the clock reads the same on every call and no line says
+// the sound stopped; the sound fades out where the device was, stays silent, and fades in again
+// from exactly the frame the clock held.
+TEST(MusicPlayer, PauseHoldsTheClockAndResumesFromTheSameSample) {
+    const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
+    std::vector<int16_t> track;
+    ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
+    const std::string path = testing::TempDir() + "zembravale-pause.raw";
+    UseDiskAudio(path, 2);
+    float held = 0.0f;
+    {
+        MusicPlayer music;
+        music.Init();
+        ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+        EXPECT_FALSE(music.Pause());  // not playing yet
+        ASSERT_TRUE(music.Play());
+        ASSERT_TRUE(WaitFor([&] { return music.Time() >= 0.7f; }));
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(music.Pause());
+        EXPECT_FALSE(music.Pause());
+        EXPECT_TRUE(music.Paused());
+        held = music.Time();
+        int changed = 0;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+        while (std::chrono::steady_clock::now() < until) {
+            changed += music.Time() != held;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_EQ(changed, 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        ASSERT_TRUE(music.Resume());
+        EXPECT_FALSE(music.Resume());
+        float last = music.Time();
+        EXPECT_GE(last, held);
+        EXPECT_TRUE(WaitFor([&] {
+            const float now = music.Time();
+            EXPECT_GE(now, last);
+            last = now;
+            return now >= held + 0.5f;
+        }));
+        EXPECT_EQ(music.Jumps(), 0);
+    }
+    const std::vector<int16_t> written = ReadSamples(path);
+    std::remove(path.c_str());
+    const int64_t resumeFrame = std::llround(static_cast<double>(held) * 44100);
+
+    // Played from the start until the pause: line the track up on its first sound.
+    const auto firstSound = [](const std::vector<int16_t>& s) {
+        return std::find_if(s.begin(), s.end(), [](int16_t v) { return v != 0; }) - s.begin();
+    };
+    const std::ptrdiff_t offset = firstSound(written) - firstSound(track);
+    ASSERT_TRUE(offset >= 0 && offset % 2 == 0) << offset;
+    const auto [writtenEnd, trackEnd] =
+        std::mismatch(written.begin() + offset, written.end(), track.begin(), track.end());
+    const int64_t firstDifferent = (trackEnd - track.begin()) / 2;
+    // The fade-out's first frame is still at full level; a quiet frame may round to the track too.
+    int64_t pausedAt = -1;
+    for (int64_t frame = std::max<int64_t>(firstDifferent - 16, 0); frame < firstDifferent; ++frame) {
+        if (FadeMismatches(written, offset + frame * 2, track, frame, -1) == 0) pausedAt = frame;
+    }
+    ASSERT_GE(pausedAt, 0) << "no fade-out near frame " << firstDifferent;
+    // The device was handed sound a little ahead of what it played.
+    EXPECT_GE(pausedAt, resumeFrame);
+    EXPECT_LT(pausedAt - resumeFrame, 8192);
+
+    const std::ptrdiff_t silence = offset + (pausedAt + kFade) * 2;
+    const std::ptrdiff_t resumed = FindLastTrackAt(written, track, resumeFrame + kFade) - kFade * 2;
+    ASSERT_GT(resumed, silence + 44100 / 10);  // a pause of 0.4 s at ~10 times real time
+    EXPECT_TRUE(
+        std::all_of(written.begin() + silence, written.begin() + resumed, [](int16_t v) { return v == 0; }));
+    EXPECT_EQ(FadeMismatches(written, resumed, track, -1, resumeFrame), 0);
+}
+
+// A seek back and one forth while playing, to times between two samples: the clock jumps to the
+// nearest sample at once (one jump) and climbs from there; the device gets the old position
+// cross-faded into that sample, then the track itself.
+TEST(MusicPlayer, SeekCrossFadesIntoTheSoughtSample) {
+    const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
+    std::vector<int16_t> track;
+    ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
+    const std::string path = testing::TempDir() + "zembravale-seek-fade.raw";
+    for (const auto& [seconds, frame] : {std::pair{(22057 - 0.4) / 44100, int64_t{22057}},
+                                         std::pair{(88233 + 0.4) / 44100, int64_t{88233}}}) {
+        SCOPED_TRACE(frame);
+        UseDiskAudio(path, 2);
+        {
+            MusicPlayer music;
+            music.Init();
+            ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+            ASSERT_TRUE(music.Play());
+            ASSERT_TRUE(WaitFor([&] { return music.Time() >= 1.0f; }));
+            const int64_t jumps = music.Jumps();
+            ASSERT_TRUE(music.Seek(seconds));
+            const float sought = static_cast<float>(static_cast<double>(frame) / 44100);
+            float last = music.Time();
+            EXPECT_GE(last, sought);
+            EXPECT_LT(last, sought + 0.25f);  // a few buffers at most, on a busy machine
+            EXPECT_EQ(music.Jumps(), jumps + 1);
+            EXPECT_TRUE(WaitFor([&] {
+                const float now = music.Time();
+                EXPECT_GE(now, last);
+                last = now;
+                return now >= sought + 0.5f;
+            }));
+            EXPECT_EQ(music.Jumps(), jumps + 1);
+        }
+        const std::vector<int16_t> written = ReadSamples(path);
+        std::remove(path.c_str());
+        const std::ptrdiff_t seam = FindLastTrackAt(written, track, frame + kFade) - kFade * 2;
+        const int64_t left = TrackFrameBefore(written, seam, track);
+        ASSERT_GE(left, 44100);
+        EXPECT_EQ(FadeMismatches(written, seam, track, left, frame), 0);
+    }
+}
+
+// A loop from 0.5 s to a frame just past 1 s, set while playing before it: the sound goes from the
+// end frame to the start frame cross-faded at every wrap, the clock never reads past the end and
+// never goes back unless the jump count moves; once the loop is cleared the music plays on.
+TEST(MusicPlayer, LoopWrapsMusicAndClockAtTheSample) {
+    const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
+    std::vector<int16_t> track;
+    ASSERT_TRUE(audio::DecodeMp3(mp3.data(), mp3.size(), track));
+    const std::string path = testing::TempDir() + "zembravale-loop.raw";
+    const int64_t start = 22050, end = 44117;
+    const float startSeconds = static_cast<float>(start / 44100.0);
+    const float endSeconds = static_cast<float>(end / 44100.0);
+    UseDiskAudio(path, 2);
+    {
+        MusicPlayer music;
+        music.Init();
+        ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+        ASSERT_TRUE(music.Play());
+        ASSERT_TRUE(WaitFor([&] { return music.Time() >= 0.1f; }));
+        ASSERT_TRUE(music.SetLoop(start / 44100.0, end / 44100.0));
+        EXPECT_TRUE(music.Looping());
+        float last = music.Time();
+        const int64_t jumps = music.Jumps();
+        int64_t lastJumps = jumps;
+        EXPECT_TRUE(WaitFor([&] {
+            const float now = music.Time();
+            EXPECT_LE(now, endSeconds);
+            // Back only with a jump; a busy machine may let a whole turn pass between two readings.
+            if (music.Jumps() == lastJumps) {
+                EXPECT_GE(now, last);
+            } else {
+                EXPECT_GE(now, startSeconds);
+            }
+            last = now;
+            lastJumps = music.Jumps();
+            return lastJumps >= jumps + 3;
+        }));
+        music.ClearLoop();
+        EXPECT_FALSE(music.Looping());
+        EXPECT_TRUE(WaitFor([&] { return music.Time() >= 1.5f; }));
+    }
+    const std::vector<int16_t> written = ReadSamples(path);
+    std::remove(path.c_str());
+    std::vector<std::ptrdiff_t> seams;  // the first is the way in from the track's start
+    for (std::ptrdiff_t at = FindTrackAt(written, track, start + kFade); at >= 0;
+         at = FindTrackAt(written, track, start + kFade, at + 1)) {
+        seams.push_back(at - kFade * 2);
+    }
+    ASSERT_GE(seams.size(), 4u);
+    for (size_t k = 1; k < seams.size(); ++k) {
+        EXPECT_EQ(TrackFrameBefore(written, seams[k], track), end) << k;
+        EXPECT_EQ(FadeMismatches(written, seams[k], track, end, start), 0) << k;
+    }
+}
+
+// Loops the player cannot honour change nothing; pausing needs a playing track.
+TEST(MusicPlayer, RefusesLoopsOutsideTheTrackOrEndingBeforeTheyStart) {
+    UseDiskAudio();
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 0.5));  // 22050 frames
+    MusicPlayer music;
+    music.Init();
+    EXPECT_FALSE(music.SetLoop(0.0, 0.25));  // before Load
+    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
+    EXPECT_FALSE(music.Resume());
+    for (const auto& [start, end] : {std::pair{0.2, 0.2},
+                                     {0.3, 0.2},
+                                     {-0.1, 0.2},
+                                     {std::nan(""), 0.2},
+                                     {0.0, std::nan("")},
+                                     {0.0, HUGE_VAL},
+                                     {0.0, 22051.0 / 44100},
+                                     {0.0, 99.0}}) {
+        EXPECT_FALSE(music.SetLoop(start, end)) << start << " " << end;
+        EXPECT_FALSE(music.Looping());
+    }
+    EXPECT_TRUE(music.SetLoop(0.0, 0.5));  // up to the track's very end
+    EXPECT_TRUE(music.Looping());
+    music.ClearLoop();
+    EXPECT_FALSE(music.Looping());
+}
+
+// The preview reaches the player through the live music source: before Open everything is refused
+// without a crash; once playing, a pause holds its time and a seek moves it, with one jump.
+TEST(LiveMusic, PassesThePreviewControlsToItsPlayer) {
+    UseDiskAudio("/dev/null", 2);
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 2.0));
+    LiveMusic music;
+    EXPECT_FALSE(music.Pause());
+    EXPECT_FALSE(music.Seek(1.0));
+    EXPECT_FALSE(music.SetLoop(0.0, 1.0));
+    music.ClearLoop();
+    EXPECT_FALSE(music.Looping());
+    EXPECT_EQ(music.Jumps(), 0);
+    music.Open();
+    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size()), nullptr));
+    music.Play();
+    ASSERT_TRUE(WaitFor([&] { return music.Time() >= 0.2f; }));
+    ASSERT_TRUE(music.Pause());
+    EXPECT_TRUE(music.Paused());
+    ASSERT_TRUE(music.Seek(1.5));
+    EXPECT_EQ(music.Time(), 1.5f);
+    EXPECT_EQ(music.Jumps(), 1);
+    EXPECT_TRUE(music.SetLoop(0.5, 1.0));  // the held time lies past the end: back to its start
+    EXPECT_TRUE(music.Looping());
+    EXPECT_EQ(music.Time(), 0.5f);
+    EXPECT_EQ(music.Jumps(), 2);
+    ASSERT_TRUE(music.Resume());
+    EXPECT_FALSE(music.Paused());
+    music.Stop();
+    EXPECT_FALSE(music.Pause());
 }
