@@ -27,6 +27,7 @@ public:
     PartOne();
 
     void Render(Bitmap* canvas, float musicTime) override;
+    bool DrawsAt(float fx) const override { return fx >= 0 && fx < 300; }
 
     void SpawnBombs(int bigCount, int smallCount, float base, float spread);
     void DrawBombs(const std::vector<BombParticle>& bombs, const Bitmap* picture, double t);

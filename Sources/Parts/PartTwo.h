@@ -31,6 +31,7 @@ public:
     PartTwo();
 
     void Render(Bitmap* canvas, float musicTime) override;
+    bool DrawsAt(float fx) const override { return fx >= 0 && fx < 810; }
 
     // Reads s, b0, b1, b2 once, then runs the four block lists in order.
     void DrawScenes(Bitmap* canvas, float t);

@@ -29,6 +29,7 @@ Production::Production(ProductionSetup productionSetup) : setup(std::move(produc
     OpenAnalyser();
     if (setup.music != nullptr && !OpenMusic()) return;
     if (setup.parts) CreateParts();
+    startRandState = platform::RandState();
 }
 
 Production::~Production() {
@@ -88,6 +89,7 @@ bool Production::OpenMusic() {
     // alive for the whole run: the music plays straight from them.
     musicBytes = MemberBuffer(dataFile->FLoadFile(kMusicMember), MemberBufferDeleter{dataFile});
     const int32_t length = dataFile->FileLength(kMusicMember);
+    musicLength = length;
     std::string why;
     if (music->Load(musicBytes.get(), length, &why)) {
         musicClock.emplace(music.get());
@@ -132,9 +134,13 @@ void Production::Analyse(const float* spectrum) {
 }
 
 void Production::Draw(float musicTime) {
-    if (partOneOwner != nullptr) partOneOwner->Render(canvasOwner.get(), musicTime);
-    if (partTwoOwner != nullptr) partTwoOwner->Render(canvasOwner.get(), musicTime);
-    if (introOwner != nullptr) introOwner->Render(canvasOwner.get(), musicTime);
+    DrawInto(canvasOwner.get(), musicTime);
+}
+
+void Production::DrawInto(Bitmap* target, float musicTime) {
+    if (partOneOwner != nullptr) partOneOwner->Render(target, musicTime);
+    if (partTwoOwner != nullptr) partTwoOwner->Render(target, musicTime);
+    if (introOwner != nullptr) introOwner->Render(target, musicTime);
 }
 
 void Production::ReleaseParts() {

@@ -90,6 +90,15 @@ public:
     // The two halves of RenderFrame, for callers that bring their own spectrum and time.
     void Analyse(const float* spectrum);
     void Draw(float musicTime);
+    // The parts draw at this music time into `target` instead of the canvas.
+    void DrawInto(Bitmap* target, float musicTime);
+
+    // The random generator's state right after start-up, before the first frame: where a state
+    // pass takes the sequence up again.
+    uint32_t StartRandState() const { return startRandState; }
+    // The mp3 bytes the music was read from (empty before the music is read or without music).
+    const char* MusicData() const { return musicBytes.get(); }
+    int32_t MusicLength() const { return musicBytes != nullptr ? musicLength : 0; }
 
     MusicSource* Music() { return music.get(); }
     Bitmap& Canvas() { return *canvasOwner; }
@@ -117,6 +126,8 @@ private:
     SpectrumAnalyser* activeAnalyser = nullptr;
     std::unique_ptr<MusicSource> music;
     MemberBuffer musicBytes;  // played from memory: kept until the music source is gone
+    int32_t musicLength = 0;
+    uint32_t startRandState = 1;
     std::optional<platform::ScopedMusicClock> musicClock;
     std::unique_ptr<PartOne> partOneOwner;
     std::unique_ptr<PartTwo> partTwoOwner;
