@@ -26,7 +26,11 @@ public:
     double seconds = 0.0;
 };
 
-StatePass::StatePass(Production& owner) : production(owner), clock(std::make_unique<Clock>()) {
+StatePass::StatePass(Production& owner, int64_t rateNumerator, int64_t rateDenominator)
+    : production(owner),
+      numerator(std::max<int64_t>(rateNumerator, 1)),
+      denominator(std::max<int64_t>(rateDenominator, 1)),
+      clock(std::make_unique<Clock>()) {
     // Rows and columns for the drawing calls that count by them, no pixels to change.
     standIn.width = standIn.pitch = owner.Canvas().width;
     standIn.height = standIn.rows = owner.Canvas().height;
@@ -36,13 +40,13 @@ StatePass::~StatePass() {
     if (preparing.joinable()) preparing.join();
 }
 
-int64_t StatePass::FrameAt(double seconds) {
-    const double exact = seconds * static_cast<double>(kFramesPerSecond);
+int64_t StatePass::FrameAt(double seconds) const {
+    const double exact = seconds * static_cast<double>(numerator) / static_cast<double>(denominator);
     return std::max<int64_t>(0, static_cast<int64_t>(std::ceil(exact - 1e-6)));
 }
 
-double StatePass::FrameSeconds(int64_t frame) {
-    return static_cast<double>(frame) / static_cast<double>(kFramesPerSecond);
+double StatePass::FrameSeconds(int64_t frame) const {
+    return static_cast<double>(frame) * static_cast<double>(denominator) / static_cast<double>(numerator);
 }
 
 void StatePass::StartPreparing() {
@@ -213,9 +217,15 @@ bool StatePass::StandsAlone(int64_t frame, int slot) {
 }
 
 int64_t StatePass::SeekTo(double seconds) {
+    const int64_t frame = FrameAt(seconds);
+    SeekToFrame(frame);
+    return frame;
+}
+
+void StatePass::SeekToFrame(int64_t frame) {
     Prepare();
     figures = Figures{};
-    const int64_t target = FrameAt(seconds);
+    const int64_t target = std::max<int64_t>(frame, 0);
     figures.frame = target;
     bandCount = production.Analyser().Bands().size();
     ringBands.resize(static_cast<size_t>(kSearchFrames) * bandCount * 2);
@@ -239,7 +249,7 @@ int64_t StatePass::SeekTo(double seconds) {
         // Nothing has drawn yet: the canvas is still black and only the bands move.
         for (int64_t k = 0; k <= target; ++k) Step(k, &standIn);
         std::fill(canvas.pixels, canvas.pixels + canvas.size, 0u);
-        return target;
+        return;
     }
 
     const int64_t first = std::max<int64_t>(0, last - kSearchFrames + 1);
@@ -252,11 +262,10 @@ int64_t StatePass::SeekTo(double seconds) {
         if (!AnyPartDraws(k) || !StandsAlone(k, static_cast<int>(k - first))) continue;
         for (int64_t j = k + 1; j <= target; ++j) Step(j, &canvas);
         figures.drawnFrames += std::min(last, target) - k;
-        return target;
+        return;
     }
     // Every frame searched reads the canvas before it: draw them all from the black start.
     figures.drawnFrames = 0;
     figures.replayedAll = true;
     replayFromStart();
-    return target;
 }

@@ -1,5 +1,6 @@
-// Brings the whole production to the state it has at one frame of a 60 fps run from the start
-// (the frame zembravale-capture renders for that moment) without drawing every frame on the way.
+// Brings the whole production to the state it has at one frame of a run from the start (60 fps
+// unless told otherwise), the frame zembravale-capture renders for that moment, without drawing every
+// frame on the way.
 // The scenes run their logic against a stand-in canvas that has rows but no pixels: they draw
 // their random numbers, move their jump timers and read the wall clock exactly as in a real run,
 // while every drawing call does nothing. The beat bands are replayed from the smoothed spectrum of
@@ -26,9 +27,8 @@ class Production;
 
 class StatePass {
 public:
-    static constexpr int64_t kFramesPerSecond = 60;
-
-    explicit StatePass(Production& production);
+    // Frames at numerator / denominator per second (60 unless told otherwise).
+    explicit StatePass(Production& production, int64_t numerator = 60, int64_t denominator = 1);
     ~StatePass();
     StatePass(const StatePass&) = delete;
     StatePass& operator=(const StatePass&) = delete;
@@ -37,10 +37,9 @@ public:
     // first seek waits for it. Without this call the first seek does the work itself.
     void StartPreparing();
 
-    // Brings the production to frame FrameAt(seconds) (the first frame at or after that time; a
-    // negative time is frame 0) and leaves that frame's picture in the canvas, bit for bit the
-    // frame a full render from the start gives. Returns the frame index. The seams are the pass's
-    // own while it runs and the caller's again afterwards.
+    // Brings the production to frame FrameAt(seconds) and leaves that frame's picture in the canvas, bit for
+    // bit the frame a full render from the start gives. Returns the frame index. The seams are the pass's own
+    // while it runs and the caller's again afterwards.
     int64_t SeekTo(double seconds);
 
     // What the last seek did.
@@ -52,9 +51,12 @@ public:
     };
     const Figures& LastSeek() const { return figures; }
 
-    // The first frame at or after `seconds` (within a microsecond), as the offline renderer counts.
-    static int64_t FrameAt(double seconds);
-    static double FrameSeconds(int64_t frame);
+    // The first frame at or after `seconds` (within a microsecond; 0 for a negative time) and a
+    // frame's time, as the offline renderer counts them.
+    int64_t FrameAt(double seconds) const;
+    double FrameSeconds(int64_t frame) const;
+    // Brings the production to this frame (0 or later) as SeekTo does.
+    void SeekToFrame(int64_t frame);
 
     // How many frames back from the last drawing frame are searched for one standing alone.
     static constexpr int kSearchFrames = 64;
@@ -87,6 +89,8 @@ private:
     bool StandsAlone(int64_t frame, int slot);
 
     Production& production;
+    int64_t numerator;
+    int64_t denominator;
     std::unique_ptr<Clock> clock;
     Bitmap standIn;  // rows and columns of the canvas, no pixels
     std::thread preparing;

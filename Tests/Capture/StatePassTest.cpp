@@ -4,11 +4,15 @@
 #include "Capture/OfflineRenderer.h"
 #include "Production/Production.h"
 #include "Production/StatePass.h"
+#include "Support/Process.h"
+#include "Support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <memory>
@@ -18,6 +22,7 @@
 namespace {
 
 const std::string kArchive = ZV_BINARY_DIR "/assets/tarnos.zip";
+const FrameRate kRate{60, 1};
 
 // Moments all over the production, in music seconds: every 97th frame, and short runs of frames
 // inside the effects that draw from the random sequence, where the beat is strong enough for them
@@ -27,7 +32,7 @@ const std::string kArchive = ZV_BINARY_DIR "/assets/tarnos.zip";
 // and keep the picture before them.
 std::vector<double> Moments() {
     std::vector<double> moments = {0.0, 3.0, 10.0, 15.36, 84.47, 184.3, 241.92, 243.9, 244.99};
-    for (int64_t frame = 0; frame < 245 * 60; frame += 97) moments.push_back(StatePass::FrameSeconds(frame));
+    for (int64_t frame = 0; frame < 245 * 60; frame += 97) moments.push_back(kRate.Seconds(frame));
     for (double from : {27.4, 39.3, 92.6, 106.0, 117.0, 150.0, 152.2, 205.0}) {
         for (int64_t step = 0; step < 10; ++step) moments.push_back(from + step * 0.1);
     }
@@ -50,10 +55,10 @@ protected:
     static void SetUpTestSuite() {
         if (!std::filesystem::exists(kArchive)) return;
         std::set<int64_t> wanted;
-        for (double seconds : Moments()) wanted.insert(StatePass::FrameAt(seconds));
+        for (double seconds : Moments()) wanted.insert(kRate.FrameAt(seconds));
         OfflineRenderer renderer;
         std::string error;
-        if (!renderer.Open(kArchive, FrameRate{60, 1}, &error)) return;
+        if (!renderer.Open(kArchive, kRate, &error)) return;
         reference = new std::map<int64_t, uint64_t>;
         while (renderer.FrameIndex() < *wanted.rbegin()) {
             renderer.RenderNextFrame();
@@ -84,7 +89,7 @@ protected:
     // Seeks and compares with the full render.
     void ExpectSeekMatches(double seconds) {
         const int64_t frame = pass->SeekTo(seconds);
-        ASSERT_EQ(frame, StatePass::FrameAt(seconds));
+        ASSERT_EQ(frame, kRate.FrameAt(seconds));
         EXPECT_EQ(PictureHash(production->Canvas()), reference->at(frame))
             << "seek to " << seconds << " s (frame " << frame << ")";
     }
@@ -110,6 +115,39 @@ TEST_F(StatePassTest, SeeksBackAndForthGiveTheSameFrames) {
         if (i % 3 == 0) ExpectSeekMatches(moments[i]);
     }
     for (double seconds : {205.3, 27.6, 184.3, 106.4, 3.0, 244.99, 93.0, 150.5}) ExpectSeekMatches(seconds);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(CaptureSeek, FarMomentsGiveTheSameFilesAsARenderThrough) {
+    if (!std::filesystem::exists(kArchive)) GTEST_SKIP() << "the build did not generate " << kArchive;
+    TempDir dir;
+    const std::string capture = ZV_BINARY_DIR "/zembravale-capture";
+    // Moments alone are sought; a range beside them makes the tool draw every frame.
+    const std::vector<std::string> moments = {"--at", "30", "107.5", "152.7", "205.3", "244.99"};
+    std::vector<std::string> sought = {capture, "--archive", kArchive, "--out", dir.File("sought")};
+    sought.insert(sought.end(), moments.begin(), moments.end());
+    std::vector<std::string> drawn = {capture,  "--archive", kArchive, "--out", dir.File("drawn"),
+                                      "--from", "1",         "--to",   "1"};
+    drawn.insert(drawn.end(), moments.begin(), moments.end());
+    for (const auto& argv : {sought, drawn}) {
+        const ProcessResult run = RunProcess(argv, dir.Path().string(), {}, 300);
+        ASSERT_FALSE(run.timedOut);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    for (const char* name :
+         {"t0030000.png", "t0107500.png", "t0152700.png", "t0205300.png", "t0244990.png"}) {
+        const std::string a = ReadFile(dir.File(std::string("sought/") + name));
+        EXPECT_FALSE(a.empty()) << name;
+        EXPECT_EQ(a, ReadFile(dir.File(std::string("drawn/") + name))) << name;
+    }
 }
 
 }  // namespace
