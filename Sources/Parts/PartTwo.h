@@ -30,6 +30,10 @@ public:
     // sequence (after part one's draws).
     PartTwo();
 
+    // Composes the title picture the opening's magnifier shows from the registered pictures
+    // (again after they are reloaded).
+    void ComposeTitle();
+
     void Render(Bitmap* canvas, float musicTime) override;
     bool DrawsAt(float fx) const override { return fx >= 0 && fx < 810; }
 

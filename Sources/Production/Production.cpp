@@ -8,6 +8,7 @@
 #include "Parts/IntroPart.h"
 #include "Parts/PartOne.h"
 #include "Parts/PartTwo.h"
+#include "Production/MessageRecorder.h"
 #include "Render/Bitmap.h"
 #include "Utils/Platform.h"
 #include "Utils/Utils.h"
@@ -102,6 +103,12 @@ bool Production::OpenMusic() {
 }
 
 void Production::CreateParts() {
+    startupBands = activeAnalyser != nullptr ? activeAnalyser->Bands().size() : 0;
+    startupNextBandId = SpectrumAnalyser::NextBandId();
+    // The boxes go where they always go; the last one, or the reader's last line, is kept.
+    MessageRecorder recorder(nullptr, true);
+    platform::ScopedMessageSink sinkGuard(&recorder);
+    ScopedLoadLogCapture logGuard(&recorder);
     partOneOwner = std::make_unique<PartOne>();
     partOne = partOneOwner.get();
     partOne->LoadXML("syncroscripts/part1.xml");
@@ -111,6 +118,7 @@ void Production::CreateParts() {
     introOwner = std::make_unique<IntroPart>();
     intro = introOwner.get();
     intro->LoadXML("syncroscripts/intro.xml");
+    lastMessage = recorder.Last();
 }
 
 void Production::Start() {
@@ -164,6 +172,7 @@ void Production::ReleaseAudio() {
 }
 
 void Production::ReleaseResources() {
+    reloadedArchive.reset();
     archiveOwner.reset();
     dataFile = nullptr;
     if (picturesRegistered) {
