@@ -32,6 +32,7 @@ StatePass::StatePass(Production& owner, int64_t rateNumerator, int64_t rateDenom
       denominator(std::max<int64_t>(rateDenominator, 1)),
       clock(std::make_unique<Clock>()) {
     // Rows and columns for the drawing calls that count by them, no pixels to change.
+    if (!owner.Ready()) return;
     standIn.width = standIn.pitch = owner.Canvas().width;
     standIn.height = standIn.rows = owner.Canvas().height;
 }
@@ -50,7 +51,7 @@ double StatePass::FrameSeconds(int64_t frame) const {
 }
 
 void StatePass::StartPreparing() {
-    if (prepared || preparing.joinable()) return;
+    if (prepared || preparing.joinable() || !production.Ready()) return;
     // Only the track bytes and objects of its own are touched off the main thread.
     binCount = production.Analyser().BinCount();
     preparing = std::thread([this] { ComputeSpectra(); });
@@ -223,10 +224,12 @@ int64_t StatePass::SeekTo(double seconds) {
 }
 
 void StatePass::SeekToFrame(int64_t frame) {
-    Prepare();
     figures = Figures{};
     const int64_t target = std::max<int64_t>(frame, 0);
     figures.frame = target;
+    // A production that did not start has nothing to bring anywhere.
+    if (!production.Ready()) return;
+    Prepare();
     bandCount = production.Analyser().Bands().size();
     ringBands.resize(static_cast<size_t>(kSearchFrames) * bandCount * 2);
 
