@@ -152,3 +152,23 @@ TEST(CaptureSeek, FarMomentsGiveTheSameFilesAsARenderThrough) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StatePassTest, RenderingGoesOnFromASoughtFrameAsFromTheStart) {
+    pass.reset();
+    production.reset();  // one production at a time
+    OfflineRenderer renderer;
+    std::string error;
+    ASSERT_TRUE(renderer.Open(kArchive, kRate, &error)) << error;
+    // Six frames on from a seek, inside part one's noise bars, the random magnifier and the wave bands.
+    for (double from : {150.0, 27.4, 106.0}) {
+        renderer.SeekTo(kRate.FrameAt(from));
+        for (int n = 0; n < 6; ++n) renderer.RenderNextFrame();
+        ASSERT_EQ(renderer.FrameIndex(), kRate.FrameAt(from + 0.1));
+        EXPECT_EQ(PictureHash(renderer.Canvas()), reference->at(renderer.FrameIndex()))
+            << "from " << from << " s";
+    }
+}
+
+}  // namespace
