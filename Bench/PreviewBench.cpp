@@ -3,7 +3,8 @@
 // preview does that in the background at start-up); each iteration is one seek from wherever the
 // last one left the production. Target: under 100 ms for any moment of the production.
 //
-// Also times the one-off preparation (decoding the track and every frame's spectrum).
+// Also times the one-off preparation (decoding the track and every frame's spectrum), and a reload
+// of the three scripts and every picture from a zip archive.
 #include "Production/Production.h"
 #include "Production/StatePass.h"
 
@@ -58,5 +59,15 @@ void BM_PrepareSpectra(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PrepareSpectra)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Reload(benchmark::State& state) {
+    std::unique_ptr<Production> production = OpenProduction(state);
+    if (production == nullptr) return;
+    for (auto _ : state) {
+        const ReloadReport report = production->Reload();
+        if (!report.messages.empty()) state.SkipWithError(report.messages.front().text.c_str());
+    }
+}
+BENCHMARK(BM_Reload)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
