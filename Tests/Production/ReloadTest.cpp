@@ -12,6 +12,7 @@
 #include "Support/CapturingSinks.h"
 #include "Support/TempDir.h"
 #include "Support/Unzip.h"
+#include "Support/ZipWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +178,45 @@ TEST_F(ReloadTest, AMissingPictureKeepsTheOneInUseAndAChangedOneReplacesIt) {
     EXPECT_TRUE(Colours(*partTwo->offscreen) == Colours(*partOne->offscreen));
     EXPECT_EQ(PictureBudgetUsed() % 4, 0);
     EXPECT_TRUE(boxes.boxes.empty()) << "a reload shows no box";
+}
+
+TEST(ReloadZip, AZipArchiveIsOpenedAgainToSeeWhatChanged) {
+    if (!std::filesystem::exists(kArchive)) GTEST_SKIP() << "the build did not generate " << kArchive;
+    TempDir dir;
+    const std::string zip = dir.File("tarnos.zip");
+    std::filesystem::copy_file(kArchive, zip);
+    const std::vector<std::string> members = UnpackZip(kArchive, dir.Path() / "unpacked");
+    ProductionSetup setup;
+    setup.archivePath = zip;
+    setup.music = std::make_unique<DecodedMusic>();
+    Production production(std::move(setup));
+    ASSERT_TRUE(production.Ready()) << production.Failure();
+
+    // The archive is written anew beside it and moved over it, as a build would.
+    Replace(dir.File("unpacked/syncroscripts/part1.xml"), R"(mp3time="15.36" fxtime="0")",
+            R"(mp3time="20" fxtime="0")");
+    {
+        ZipWriter writer(dir.File("new.zip"));
+        for (const std::string& name : members) {
+            std::ifstream in(dir.File("unpacked/" + name), std::ios::binary);
+            writer.Add(name,
+                       std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+                       ZipWriter::Method::kStored);
+        }
+    }
+    std::filesystem::rename(dir.File("new.zip"), zip);
+    const ReloadReport report = production.Reload();
+    EXPECT_TRUE(report.scriptsReplaced);
+    EXPECT_TRUE(report.messages.empty());
+    EXPECT_EQ(partOne->windowStart, 20.0f);
+
+    // Gone altogether: everything in use stays, and the production runs on.
+    std::filesystem::remove(zip);
+    const ReloadReport gone = production.Reload();
+    EXPECT_FALSE(gone.scriptsReplaced);
+    EXPECT_EQ(gone.picturesKept, kCatalogueSize);
+    EXPECT_EQ(partOne->windowStart, 20.0f);
+    EXPECT_NE(GetBitmap(casinoviewGuid)->size, 0);
 }
 
 }  // namespace
