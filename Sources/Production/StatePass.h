@@ -1,17 +1,23 @@
 // Brings the whole production to the state it has at one frame of a run from the start (60 fps
-// unless told otherwise), the frame zembravale-capture renders for that moment, without drawing every
-// frame on the way.
+// unless told otherwise): the frame zembravale-capture renders for that moment, reached without
+// drawing every frame on the way.
+//
 // The scenes run their logic against a stand-in canvas that has rows but no pixels: they draw
 // their random numbers, move their jump timers and read the wall clock exactly as in a real run,
 // while every drawing call does nothing. The beat bands are replayed from the smoothed spectrum of
 // every frame, computed once from the decoded track. Only the last frames the picture depends on
-// are drawn for real: from the latest frame whose picture does not depend on the canvas before it.
-// The picture is every colour bit of the canvas. The key byte of a canvas word is not part of it:
-// no drawing call turns it into a colour and nothing shows it, and a frame that keeps the key bytes
-// of the frame before it keeps them here from the stand-alone test (0, as on a fresh canvas).
+// are drawn for real: from the latest frame whose picture does not depend on the canvas before it
+// (found by drawing a frame over two canvases that differ in every colour bit).
 //
-// For the preview mode only: it holds the smoothed spectrum of every frame (about 60 MB for the
-// whole track). It must go before the production it was made for.
+// The picture is every colour bit of the canvas. The key byte of a canvas word is not part of it:
+// no drawing call turns it into a colour and nothing shows it. Where a frame keeps the key bytes
+// of the frame before it, they are 0 here (as on a fresh canvas), not what a run from the start
+// left there.
+//
+// Threads: StartPreparing's thread reads only the production's music bytes and objects of its
+// own; everything else, seeks included, runs on the thread that draws the production. For the
+// preview mode and the capture tool only: it holds the smoothed spectrum of every frame (about
+// 60 MB for the whole track). It must go before the production it was made for.
 #pragma once
 
 #include "Parts/PartTwo.h"
