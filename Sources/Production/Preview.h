@@ -28,6 +28,21 @@ enum class WindowState {
     kDisabled,  // the script was refused: the part never draws
 };
 
+// "before", "playing", "after" or "disabled", as the overlay words it.
+inline const char* WindowStateName(WindowState state) {
+    switch (state) {
+        case WindowState::kBefore:
+            return "before";
+        case WindowState::kInside:
+            return "playing";
+        case WindowState::kAfter:
+            return "after";
+        case WindowState::kDisabled:
+            break;
+    }
+    return "disabled";
+}
+
 inline constexpr int kStatusParts = 3;
 inline constexpr int kStatusBands = 8;
 
@@ -38,6 +53,7 @@ struct PartStatus {
 };
 
 struct BandStatus {
+    const char* name = "";  // "b0", "b1", ...: the name the scenes give the part's n-th band
     float level = 0.0f;
     float threshold = 0.0f;  // the band's own threshold from its script (the level an attack must pass)
 };

@@ -142,8 +142,11 @@ void Production::FillStatus(float musicTime, ProductionStatus* status) const {
         const std::vector<BeatBand>& bands = activeAnalyser->Bands();
         for (const int32_t id : part.bandIds) {
             if (status->bandCount == kStatusBands) break;
-            BandStatus& out = status->bands[status->bandCount++];
+            static constexpr const char* kBandNames[kStatusBands] = {"b0", "b1", "b2", "b3",
+                                                                     "b4", "b5", "b6", "b7"};
+            BandStatus& out = status->bands[status->bandCount];
             out = BandStatus{};
+            out.name = kBandNames[status->bandCount++];
             for (const BeatBand& band : bands) {
                 if (band.id != id) continue;
                 out.level = band.level;

@@ -87,6 +87,8 @@ TEST_F(ReloadTest, AChangedScriptMovesAWindowAndGivesTheFramesOfAFreshStart) {
     EXPECT_EQ(status.visiblePart, 0);
     ASSERT_EQ(status.bandCount, 2);
     EXPECT_EQ(status.bands[1].threshold, 0.25f);
+    EXPECT_STREQ(status.bands[1].name, "b1");
+    EXPECT_STREQ(WindowStateName(status.parts[0].state), "playing");
 
     // Part one now starts at 20 s; part two's snare band gets a lower threshold.
     Replace(Script("part1.xml"), R"(mp3time="15.36" fxtime="0")", R"(mp3time="20" fxtime="0")");
