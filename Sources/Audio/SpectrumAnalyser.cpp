@@ -19,6 +19,10 @@ void SpectrumAnalyser::ResetBandIds(int32_t next) {
     nextBandId = next;
 }
 
+int32_t SpectrumAnalyser::NextBandId() {
+    return nextBandId;
+}
+
 SpectrumAnalyser::SpectrumAnalyser(uint32_t count)
     : binCount(count),
       workSpectrum(std::make_unique<float[]>(count)),  // value-initialised: cleared to 0
@@ -40,19 +44,23 @@ int SpectrumAnalyser::AddBand(int32_t a, int32_t b, float threshold, float gravi
     return band.id;
 }
 
-float SpectrumAnalyser::BandPeak(const BeatBand& band) const {
+float SpectrumAnalyser::BandPeak(const BeatBand& band, const float* smooth) const {
     const uint32_t lo = static_cast<uint32_t>(std::min(band.boundA, band.boundB));
     const uint32_t hi = std::min(static_cast<uint32_t>(std::max(band.boundA, band.boundB)), binCount);
     float best = 0.0f;
     for (uint32_t i = lo; i < hi; ++i) {
-        if (smoothSpectrum[i] > best) best = smoothSpectrum[i];  // strict: ties keep the earlier value
+        if (smooth[i] > best) best = smooth[i];  // strict: ties keep the earlier value
     }
     return best;
 }
 
 void SpectrumAnalyser::UpdateBands() {
+    UpdateBands(smoothSpectrum.get());
+}
+
+void SpectrumAnalyser::UpdateBands(const float* smooth) {
     for (BeatBand& band : bands) {
-        const float peak = BandPeak(band);
+        const float peak = BandPeak(band, smooth);
         // The clock is read twice per band, as the live player moves on between the reads; the second
         // read is the one remembered.
         const float dt = std::fabs(band.lastUpdateTime - platform::MusicTime());

@@ -3,6 +3,7 @@
 // and a "gravity" fall. Pure arithmetic: the only outside input is the music clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -27,6 +28,9 @@ public:
     void Feed(const float* input);
     // One attack-and-decay step for every band, timed by the music clock.
     void UpdateBands();
+    // The same step over a smoothed spectrum of binCount values kept elsewhere (a state pass
+    // replays stored spectra this way instead of smoothing them again).
+    void UpdateBands(const float* smooth);
     // The level of the band with this id; 0 when there is none.
     float BandLevel(int32_t id) const;
 
@@ -47,12 +51,24 @@ public:
         }
     }
 
+    // Sets a band's whole moving state, by its position in Bands().
+    void SetBandState(size_t index, float level, float lastUpdateTime) {
+        if (index >= bands.size()) return;
+        bands[index].level = level;
+        bands[index].lastUpdateTime = lastUpdateTime;
+    }
+    // Replaces every band at once (a reload puts the bands of new scripts in place, or the old
+    // ones back).
+    void ReplaceBands(std::vector<BeatBand> replacement) { bands = std::move(replacement); }
+
+    // The id the next band will get.
+    static int32_t NextBandId();
     // Ids are handed out from 0 over the whole run; tests and tools that build a fresh program
     // state start the count again.
     static void ResetBandIds(int32_t next = 0);
 
 private:
-    float BandPeak(const BeatBand& band) const;
+    float BandPeak(const BeatBand& band, const float* smooth) const;
 
     std::vector<BeatBand> bands;
     uint32_t binCount;

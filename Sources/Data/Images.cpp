@@ -310,6 +310,30 @@ int32_t RegisterImage(std::string name, int32_t kind, bool keepDecoded) {
     return guid;
 }
 
+Bitmap DecodePicture(const std::string& name, int32_t kind) {
+    const int32_t guid = nextImageGuid;
+    std::unique_ptr<DevilImage> image = LoadImage(name);
+    nextImageGuid = guid;
+    return image->ToBitmap(kind == 0, kKeyColour);
+}
+
+bool ReplaceBitmap(int32_t guid, Bitmap bitmap) {
+    for (ImageEntry& entry : imageTable) {
+        if (entry.guid != guid) continue;
+        entry.bitmap = std::make_unique<Bitmap>(std::move(bitmap));
+        return true;
+    }
+    return false;
+}
+
+void RecountPictureBudget() {
+    int64_t used = 0;
+    for (const ImageEntry& entry : imageTable) {
+        if (entry.bitmap != nullptr) used += int64_t{entry.bitmap->size} * 4;
+    }
+    pictureBudgetUsed = used;
+}
+
 Bitmap* GetBitmap(int32_t guid) {
     // GUIDs are unique and usually equal to their position, so look there first.
     if (guid >= 0 && static_cast<size_t>(guid) < imageTable.size() && imageTable[guid].guid == guid) {

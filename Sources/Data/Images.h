@@ -66,6 +66,14 @@ std::unique_ptr<DevilImage> LoadImage(const std::string& name);
 // 0 x 0 bitmap under its GUID all the same, so later GUIDs never shift.
 int32_t RegisterImage(std::string name, int32_t kind, bool keepDecoded);
 
+// Decodes a member as RegisterImage does (same checks, lines and boxes) without registering it or
+// taking a GUID. Empty when it cannot be read or decoded.
+Bitmap DecodePicture(const std::string& name, int32_t kind);
+// Puts `bitmap` in place of the one registered under `guid`; false for a GUID not registered.
+bool ReplaceBitmap(int32_t guid, Bitmap bitmap);
+// Counts the budget's bytes in use again from the bitmaps registered now (after replacements).
+void RecountPictureBudget();
+
 // The bitmap of a GUID (not owned by the caller), or null after an error box for an unknown GUID.
 Bitmap* GetBitmap(int32_t guid);
 

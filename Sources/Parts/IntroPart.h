@@ -11,6 +11,7 @@
 class IntroPart final : public DemoPart {
 public:
     void Render(Bitmap* canvas, float musicTime) override;
+    bool DrawsAt(float fx) const override { return fx >= 0 && fx < 200; }
 
 private:
     Blitter blitter;

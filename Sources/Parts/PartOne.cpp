@@ -16,6 +16,10 @@ const int32_t zoomJumpTable[20] = {
 PartOne::PartOne() {
     SpawnBombs(20, 40, 1.0f, 2.0f);
     offscreen = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
+    ComposeTitle();
+}
+
+void PartOne::ComposeTitle() {
     blitter.target = offscreen.get();
     blitter.Clear(0);  // the mountain's sky is transparent: keep what shows through it black
     blitter.CopyKeyed(GetBitmap(zembramountDarkGuid));

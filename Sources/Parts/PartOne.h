@@ -26,7 +26,12 @@ public:
     // Spawns the bombs (draws from the shared random sequence) and composes the title picture.
     PartOne();
 
+    // Composes the title picture the zoom jumps show from the registered pictures (again after
+    // they are reloaded).
+    void ComposeTitle();
+
     void Render(Bitmap* canvas, float musicTime) override;
+    bool DrawsAt(float fx) const override { return fx >= 0 && fx < 300; }
 
     void SpawnBombs(int bigCount, int smallCount, float base, float spread);
     void DrawBombs(const std::vector<BombParticle>& bombs, const Bitmap* picture, double t);

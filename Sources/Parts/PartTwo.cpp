@@ -19,10 +19,7 @@ float RandomUnit() {
 
 PartTwo::PartTwo() {
     offscreen = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
-    blitter.target = offscreen.get();
-    blitter.Clear(0);  // the mountain's sky is transparent: keep what shows through it black
-    blitter.CopyKeyed(GetBitmap(zembramountDarkGuid));
-    blitter.Draw(GetBitmap(thezembramountpicturesGuid), 85, 208);
+    ComposeTitle();
 
     // Four draws per dollar, in this order: x, y, u, v.
     for (int i = 0; i < kPartTwoTableSize; ++i) {
@@ -46,6 +43,13 @@ PartTwo::PartTwo() {
         burstDir[1][i] = dy;
         burstHead[i] = platform::Rand() % 3;
     }
+}
+
+void PartTwo::ComposeTitle() {
+    blitter.target = offscreen.get();
+    blitter.Clear(0);  // the mountain's sky is transparent: keep what shows through it black
+    blitter.CopyKeyed(GetBitmap(zembramountDarkGuid));
+    blitter.Draw(GetBitmap(thezembramountpicturesGuid), 85, 208);
 }
 
 void PartTwo::Render(Bitmap* canvas, float musicTime) {

@@ -30,7 +30,12 @@ public:
     // sequence (after part one's draws).
     PartTwo();
 
+    // Composes the title picture the opening's magnifier shows from the registered pictures
+    // (again after they are reloaded).
+    void ComposeTitle();
+
     void Render(Bitmap* canvas, float musicTime) override;
+    bool DrawsAt(float fx) const override { return fx >= 0 && fx < 810; }
 
     // Reads s, b0, b1, b2 once, then runs the four block lists in order.
     void DrawScenes(Bitmap* canvas, float t);

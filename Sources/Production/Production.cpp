@@ -8,6 +8,7 @@
 #include "Parts/IntroPart.h"
 #include "Parts/PartOne.h"
 #include "Parts/PartTwo.h"
+#include "Production/MessageRecorder.h"
 #include "Render/Bitmap.h"
 #include "Utils/Platform.h"
 #include "Utils/Utils.h"
@@ -29,6 +30,7 @@ Production::Production(ProductionSetup productionSetup) : setup(std::move(produc
     OpenAnalyser();
     if (setup.music != nullptr && !OpenMusic()) return;
     if (setup.parts) CreateParts();
+    startRandState = platform::RandState();
 }
 
 Production::~Production() {
@@ -88,6 +90,7 @@ bool Production::OpenMusic() {
     // alive for the whole run: the music plays straight from them.
     musicBytes = MemberBuffer(dataFile->FLoadFile(kMusicMember), MemberBufferDeleter{dataFile});
     const int32_t length = dataFile->FileLength(kMusicMember);
+    musicLength = length;
     std::string why;
     if (music->Load(musicBytes.get(), length, &why)) {
         musicClock.emplace(music.get());
@@ -100,6 +103,12 @@ bool Production::OpenMusic() {
 }
 
 void Production::CreateParts() {
+    startupBands = activeAnalyser != nullptr ? activeAnalyser->Bands().size() : 0;
+    startupNextBandId = SpectrumAnalyser::NextBandId();
+    // The boxes go where they always go; the last one, or the reader's last line, is kept.
+    MessageRecorder recorder(nullptr, true);
+    platform::ScopedMessageSink sinkGuard(&recorder);
+    ScopedLoadLogCapture logGuard(&recorder);
     partOneOwner = std::make_unique<PartOne>();
     partOne = partOneOwner.get();
     partOne->LoadXML("syncroscripts/part1.xml");
@@ -109,6 +118,7 @@ void Production::CreateParts() {
     introOwner = std::make_unique<IntroPart>();
     intro = introOwner.get();
     intro->LoadXML("syncroscripts/intro.xml");
+    lastMessage = recorder.Last();
 }
 
 void Production::Start() {
@@ -132,9 +142,13 @@ void Production::Analyse(const float* spectrum) {
 }
 
 void Production::Draw(float musicTime) {
-    if (partOneOwner != nullptr) partOneOwner->Render(canvasOwner.get(), musicTime);
-    if (partTwoOwner != nullptr) partTwoOwner->Render(canvasOwner.get(), musicTime);
-    if (introOwner != nullptr) introOwner->Render(canvasOwner.get(), musicTime);
+    DrawInto(canvasOwner.get(), musicTime);
+}
+
+void Production::DrawInto(Bitmap* target, float musicTime) {
+    if (partOneOwner != nullptr) partOneOwner->Render(target, musicTime);
+    if (partTwoOwner != nullptr) partTwoOwner->Render(target, musicTime);
+    if (introOwner != nullptr) introOwner->Render(target, musicTime);
 }
 
 void Production::ReleaseParts() {
@@ -158,6 +172,7 @@ void Production::ReleaseAudio() {
 }
 
 void Production::ReleaseResources() {
+    reloadedArchive.reset();
     archiveOwner.reset();
     dataFile = nullptr;
     if (picturesRegistered) {

@@ -12,6 +12,7 @@
 
 #include "Data/DataFile.h"
 #include "Production/MusicSource.h"
+#include "Production/Preview.h"
 
 #include <functional>
 #include <memory>
@@ -90,6 +91,26 @@ public:
     // The two halves of RenderFrame, for callers that bring their own spectrum and time.
     void Analyse(const float* spectrum);
     void Draw(float musicTime);
+    // The parts draw at this music time into `target` instead of the canvas.
+    void DrawInto(Bitmap* target, float musicTime);
+
+    // The random generator's state right after start-up, before the first frame: where a state
+    // pass takes the sequence up again.
+    uint32_t StartRandState() const { return startRandState; }
+    // The mp3 bytes the music was read from (empty before the music is read or without music).
+    const char* MusicData() const { return musicBytes.get(); }
+    int32_t MusicLength() const { return musicBytes != nullptr ? musicLength : 0; }
+
+    // Reads the three sync scripts and every picture again, from a freshly opened zip archive or
+    // from the folder (which reads files afresh); the music stays. The scripts are read into new
+    // parts first and taken only when none raised a box; otherwise the scripts in use stay. A
+    // picture that cannot be read or decoded keeps the one in use; a readable one of any size
+    // replaces it, and the title pictures composed from them are composed again. No box is shown:
+    // they all come back in the report, and nothing here ends the program. The parts' moving
+    // state is not touched: bring it to a moment with a StatePass afterwards.
+    ReloadReport Reload();
+    // What the overlay shows for this music time; allocates nothing.
+    void FillStatus(float musicTime, ProductionStatus* status) const;
 
     MusicSource* Music() { return music.get(); }
     Bitmap& Canvas() { return *canvasOwner; }
@@ -103,6 +124,9 @@ private:
     bool OpenMusic();
     void CreateParts();
 
+    void ReloadScripts(ReloadReport& report);
+    void ReloadPictures(ReloadReport& report);
+
     void ReleaseParts();
     void ReleaseAudio();
     void ReleaseResources();
@@ -111,12 +135,18 @@ private:
     std::string failure;
 
     std::unique_ptr<DataFile> archiveOwner;
+    std::unique_ptr<DataFile> reloadedArchive;  // the zip opened again by the last reload that took something
     bool picturesRegistered = false;
     std::unique_ptr<Bitmap> canvasOwner;
     std::unique_ptr<SpectrumAnalyser> analyserOwner;
     SpectrumAnalyser* activeAnalyser = nullptr;
     std::unique_ptr<MusicSource> music;
     MemberBuffer musicBytes;  // played from memory: kept until the music source is gone
+    int32_t musicLength = 0;
+    size_t startupBands = 0;  // the analyser's bands before the scripts' (kept by a reload)
+    int32_t startupNextBandId = 0;
+    std::string lastMessage;  // the last box text or sync reader line at start-up or reload
+    uint32_t startRandState = 1;
     std::optional<platform::ScopedMusicClock> musicClock;
     std::unique_ptr<PartOne> partOneOwner;
     std::unique_ptr<PartTwo> partTwoOwner;

@@ -40,15 +40,18 @@ void ForEachFrameRow(Bitmap* target, float amount, Op op) {
 }  // namespace
 
 void NoiseFx::Bars(float amount) {
-    if (!Usable(target)) return;
+    if (target == nullptr) return;
     // n > i with n in double: exactly ceil(n) rows, at least one for any positive amount, and
     // never more than the target holds.
     const double n = static_cast<double>(target->rows) * static_cast<double>(amount);
     if (!(n > 0.0)) return;
+    // A target with rows but no pixels (the stand-in canvas a state pass draws into) takes the
+    // same random values, one per row it would fill, and fills nothing.
+    const bool fill = Usable(target);
     int32_t row = 0;
     do {
         const uint32_t grey = static_cast<uint32_t>(platform::Rand()) & 0xFF;
-        spans::Fill(target->Row(row), target->pitch, grey * 0x010101u);
+        if (fill) spans::Fill(target->Row(row), target->pitch, grey * 0x010101u);
         ++row;
     } while (row < target->rows && n > row);
 }

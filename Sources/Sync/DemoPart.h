@@ -20,6 +20,9 @@ public:
 
     // Draws the scene for this music time into the canvas; nothing outside the window.
     virtual void Render(Bitmap* canvas, float musicTime) = 0;
+    // False for an effect time at which the scene draws nothing at all (its timeline is over or
+    // not begun), so the canvas keeps the picture before it.
+    virtual bool DrawsAt(float /*fx*/) const { return true; }
     // Reads the sync script at path from the archive: registers its beat bands, stores its
     // timing keys, checks them and sets the window.
     virtual void LoadXML(std::string path);

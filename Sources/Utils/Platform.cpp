@@ -80,6 +80,9 @@ int Rand() {
 void ResetRand(uint32_t state) {
     randState = state;
 }
+uint32_t RandState() {
+    return randState;
+}
 
 void SetMessageSink(MessageSink* sink) {
     messageSink = sink != nullptr ? sink : &defaultMessageSink;

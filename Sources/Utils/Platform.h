@@ -63,6 +63,8 @@ float MusicTime();
 // state = state * 214013 + 2531011; value = (state >> 16) & 0x7FFF. Starts from state 1.
 int Rand();
 void ResetRand(uint32_t state = 1);
+// The generator's state now: ResetRand(RandState()) later takes the sequence up again from here.
+uint32_t RandState();
 // A random fraction: Rand() times 1/32767 held as a single-precision float.
 inline constexpr float kRandScale = 1.0f / 32767.0f;
 

@@ -21,6 +21,11 @@
 
 namespace {
 
+// Moments are reached by the state pass when the last one lies this many frames in or more, and
+// each one is sought when it lies more than kSeekGap frames past the frame before it.
+constexpr int64_t kSeekFromFrame = 3600;
+constexpr int64_t kSeekGap = 240;
+
 constexpr const char* kUsage =
     "usage: zembravale-capture [--archive PATH] [--fps RATE] --out DIR (--at T [T ...] | --from A --to B)\n"
     "       zembravale-capture [--archive PATH] [--fps RATE] --video FILE [--from A] [--to B] [--scale N]\n"
@@ -82,8 +87,17 @@ int WritePngs(const CaptureOptions& options) {
         std::fprintf(stderr, "zembravale-capture: %s\n", error.c_str());
         return false;
     };
+    // Far moments without a range are reached by the state pass, which skips the drawing of the
+    // frames before them (after a second spent once on the track's spectra); near ones are drawn
+    // through. Either way the picture is the same.
+    const bool seek = rangeLast < 0 && last >= kSeekFromFrame;
     for (int64_t n = 0; n <= last; ++n) {
-        renderer.RenderNextFrame();
+        if (seek && nextMoment < moments.size() && moments[nextMoment].first - n > kSeekGap) {
+            n = moments[nextMoment].first;
+            renderer.SeekTo(n);
+        } else {
+            renderer.RenderNextFrame();
+        }
         for (; nextMoment < moments.size() && moments[nextMoment].first == n; ++nextMoment) {
             if (!write(AtName(moments[nextMoment].second))) return 1;
         }

@@ -2,6 +2,7 @@
 // frame at a time on a clock that shows the frame's time.
 #include "Capture/OfflineRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -43,8 +44,9 @@ bool ParseFrameRate(const std::string& text, FrameRate* rate) {
 
 OfflineRenderer::OfflineRenderer() : clock(std::make_unique<Clock>()) {}
 
-// The production goes before the seams it was made under.
+// The production goes before the seams it was made under, and the pass before the production.
 OfflineRenderer::~OfflineRenderer() {
+    pass.reset();
     production.reset();
 }
 
@@ -75,6 +77,14 @@ void OfflineRenderer::RenderNextFrame() {
     clock->seconds = rate.Seconds(frame);
     music->Seek(clock->seconds);
     production->RenderFrame();
+}
+
+void OfflineRenderer::SeekTo(int64_t target) {
+    if (pass == nullptr) pass = std::make_unique<StatePass>(*production, rate.numerator, rate.denominator);
+    pass->SeekToFrame(target);
+    frame = std::max<int64_t>(target, 0);
+    clock->seconds = rate.Seconds(frame);
+    music->Seek(clock->seconds);
 }
 
 const std::vector<int16_t>& OfflineRenderer::Track() const {

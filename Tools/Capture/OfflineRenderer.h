@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Production/Production.h"
+#include "Production/StatePass.h"
 #include "Render/Bitmap.h"
 #include "Utils/Platform.h"
 
@@ -40,6 +41,10 @@ public:
               std::string* musicWarning = nullptr);
     // Renders the next frame (frames are rendered in order from 0, as a viewer sees them).
     void RenderNextFrame();
+    // Brings the production to `frame` (0 or later) by the state pass, without drawing the frames
+    // before it, and leaves its picture in the canvas: the picture RenderNextFrame gives there.
+    // Rendering goes on from the next frame.
+    void SeekTo(int64_t frame);
     // Index and music time of the frame last rendered (-1 before the first).
     int64_t FrameIndex() const { return frame; }
     double FrameTime() const { return rate.Seconds(frame); }
@@ -53,7 +58,8 @@ private:
     std::unique_ptr<platform::ScopedWallClock> wallClockGuard;
     std::unique_ptr<platform::ScopedKeyboard> keyboardGuard;
     std::unique_ptr<Production> production;
-    DecodedMusic* music = nullptr;  // owned by the production
+    std::unique_ptr<StatePass> pass;  // made at the first seek
+    DecodedMusic* music = nullptr;    // owned by the production
     FrameRate rate;
     int64_t frame = -1;
 };
