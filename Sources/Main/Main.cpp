@@ -4,6 +4,7 @@
 #include "Audio/MusicPlayer.h"
 #include "Data/FolderDataFile.h"
 #include "Main/Options.h"
+#include "Main/Preview.h"
 #include "Main/RunStats.h"
 #include "Main/Video.h"
 #include "Production/Production.h"
@@ -65,9 +66,13 @@ int main(int argc, char** argv) {
         std::unique_ptr<FolderDataFile> folder;
         if (!options.data.empty()) folder = std::make_unique<FolderDataFile>(options.data);
         setup.archive = folder.get();
-        setup.music = std::make_unique<LiveMusic>(options.start);
+        auto music = std::make_unique<LiveMusic>(options.start);
+        LiveMusic& live = *music;  // owned by the production from here on
+        setup.music = std::move(music);
         Production production(std::move(setup));
-        if (production.Ready()) {
+        if (production.Ready() && options.preview) {
+            RunPreview(production, live, screen, options);
+        } else if (production.Ready()) {
             production.Start();
             RunStats stats;
             const bool wantStats = RunStats::Requested();

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -188,6 +189,50 @@ TEST(Program, EscapeEndsTheRunInARealWindow) {
     const ProcessResult run = window.demo->Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
     EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+// The number after `label` in the last line of `text` that has it; NaN when none does.
+double NumberAfter(const std::string& text, const std::string& label) {
+    const size_t at = text.rfind(label);
+    return at == std::string::npos ? std::nan("") : std::strtod(text.c_str() + at + label.size(), nullptr);
+}
+
+// The preview keys in a real window: a seek moves the music, a pause holds it however long it
+// lasts, R reloads what the archive holds, Home goes back to the start, and Escape still ends it.
+TEST(Program, PreviewKeysSeekPauseReloadAndEscapeInARealWindow) {
+    if (!RealWindowToolsPresent()) GTEST_SKIP() << "needs Xvfb and xdotool";
+    TempDir dir;
+    WriteArchive(dir, ShortMusic());
+    VirtualDisplay x(dir);
+    ASSERT_FALSE(x.display.empty());
+    ProgramWindow window(kProgram, {"--window", "--preview", "--start", "1"}, dir, x);
+    ASSERT_TRUE(window.found) << "the window never appeared\n" << window.failures;
+
+    window.Keys({"shift+Right"});
+    window.Keys({"space"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    window.Keys({"space"});
+    window.Keys({"r"});
+    window.Keys({"Home"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    window.Keys({"Escape"});
+    const ProcessResult run = window.demo->Wait(60);
+    EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string& err = run.err;
+
+    // Started at 1 s, ten seconds on: past the five seconds of music, where silence plays on.
+    const double first = NumberAfter(err.substr(0, err.find("paused")), "seek to ");
+    EXPECT_GE(first, 11.0) << err;
+    EXPECT_LT(first, 13.0) << err;
+    const double paused = NumberAfter(err, "paused at ");
+    const double resumed = NumberAfter(err, "resumed at ");
+    EXPECT_GE(paused, first) << err;
+    EXPECT_EQ(paused, resumed) << "the music moved while paused\n" << err;
+    EXPECT_NE(err.find("zembravale: reload: scripts replaced, 100 pictures replaced, 0 kept"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(NumberAfter(err, "seek to "), 0.0) << err;
 }
 
 }  // namespace
