@@ -62,6 +62,9 @@ TEST(PreviewControls, TheLoopNeedsBothMarksInOrderAndKeepsSeeksInside) {
     EXPECT_TRUE(on.loopChanged);
     EXPECT_TRUE(keys.LoopOn());
     EXPECT_DOUBLE_EQ(on.seekTo, 20.0);
+    keys.Press(PreviewKey::kLoopSwitch, false, 25.0);
+    // Switched on at its very end, which it never reaches: back to its start too.
+    EXPECT_DOUBLE_EQ(keys.Press(PreviewKey::kLoopSwitch, false, 30.0).seekTo, 20.0);
     // Inside it: playing on where it is.
     keys.Press(PreviewKey::kLoopSwitch, false, 25.0);
     EXPECT_LT(keys.Press(PreviewKey::kLoopSwitch, false, 25.0).seekTo, 0.0);
