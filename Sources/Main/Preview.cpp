@@ -86,6 +86,7 @@ public:
                 // The loop wrapped: the picture follows the music back.
                 jumps = music.Jumps();
                 pass.SeekTo(t);
+                std::fprintf(stderr, "zembravale: loop back to %.3f s\n", static_cast<double>(t));
             } else if (!controls.Paused()) {
                 production.RenderFrame();
             }
@@ -136,8 +137,12 @@ private:
                          static_cast<double>(music.Time()));
         }
         if (request.loopChanged) {
-            if (controls.LoopOn()) {
-                music.SetLoop(controls.LoopStart(), controls.LoopEnd());
+            if (controls.LoopOn() && !music.SetLoop(controls.LoopStart(), controls.LoopEnd())) {
+                // An end past the music's last sample: the player cannot wrap there.
+                controls.Press(PreviewKey::kLoopSwitch, false, static_cast<double>(music.Time()));
+                std::fprintf(stderr, "zembravale: no loop from %.3f to %.3f s: the music ends before\n",
+                             controls.LoopStart(), controls.LoopEnd());
+            } else if (controls.LoopOn()) {
                 std::fprintf(stderr, "zembravale: loop on %.3f - %.3f s\n", controls.LoopStart(),
                              controls.LoopEnd());
             } else {

@@ -198,8 +198,9 @@ double NumberAfter(const std::string& text, const std::string& label) {
 }
 
 // The preview keys in a real window: a seek moves the music, a pause holds it however long it
-// lasts, R reloads what the archive holds, Home goes back to the start, and Escape still ends it.
-TEST(Program, PreviewKeysSeekPauseReloadAndEscapeInARealWindow) {
+// lasts, R reloads what the archive holds, Home goes back to the start, a loop marked with [ and ]
+// and switched on with L wraps the picture with the music, and Escape still ends it.
+TEST(Program, PreviewKeysSeekPauseReloadLoopAndEscapeInARealWindow) {
     if (!RealWindowToolsPresent()) GTEST_SKIP() << "needs Xvfb and xdotool";
     TempDir dir;
     WriteArchive(dir, ShortMusic());
@@ -214,7 +215,11 @@ TEST(Program, PreviewKeysSeekPauseReloadAndEscapeInARealWindow) {
     window.Keys({"space"});
     window.Keys({"r"});
     window.Keys({"Home"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // A loop of about half a second from just after 0, played through a few times.
+    window.Keys({"bracketleft"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    window.Keys({"bracketright", "l"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     window.Keys({"Escape"});
     const ProcessResult run = window.demo->Wait(60);
     EXPECT_FALSE(run.timedOut) << "Escape did not end the run";
@@ -232,7 +237,15 @@ TEST(Program, PreviewKeysSeekPauseReloadAndEscapeInARealWindow) {
     EXPECT_NE(err.find("zembravale: reload: scripts replaced, 100 pictures replaced, 0 kept"),
               std::string::npos)
         << err;
-    EXPECT_EQ(NumberAfter(err, "seek to "), 0.0) << err;
+    EXPECT_EQ(NumberAfter(err.substr(0, err.find("loop on")), "seek to "), 0.0) << err;
+    const double loopStart = NumberAfter(err, "loop on ");
+    EXPECT_GT(loopStart, 0.0) << err;
+    EXPECT_LT(loopStart, 1.0) << err;
+    // The picture goes back with the music each time it wraps: to the loop's start, and the little
+    // the music played from there before the next frame.
+    const double back = NumberAfter(err, "loop back to ");
+    EXPECT_GE(back, loopStart - 0.001) << err;
+    EXPECT_LT(back, loopStart + 0.25) << err;
 }
 
 }  // namespace
