@@ -561,6 +561,11 @@ TEST(LiveMusic, PassesThePreviewControlsToItsPlayer) {
     EXPECT_TRUE(music.Looping());
     EXPECT_EQ(music.Time(), 0.5f);
     EXPECT_EQ(music.Jumps(), 2);
+    // The loop's end is never played: a seek there lands on its start, one just before stays.
+    ASSERT_TRUE(music.Seek(1.0));
+    EXPECT_EQ(music.Time(), 0.5f);
+    ASSERT_TRUE(music.Seek(44099 / 44100.0));
+    EXPECT_EQ(music.Time(), static_cast<float>(44099 / 44100.0));
     ASSERT_TRUE(music.Resume());
     EXPECT_FALSE(music.Paused());
     music.Stop();
