@@ -154,6 +154,10 @@ private:
             SeekTo(request.seekTo);
             std::fprintf(stderr, "zembravale: seek to %.3f s\n", static_cast<double>(music.Time()));
         }
+        if (request.loopMarked) {
+            std::fprintf(stderr, "zembravale: loop marks %.3f - %.3f s\n", controls.LoopStart(),
+                         controls.LoopEnd());
+        }
         if (request.reload) Reload();
     }
 

@@ -34,6 +34,7 @@ PreviewRequest PreviewControls::Press(PreviewKey key, bool shift, double now) {
         case PreviewKey::kLoopStart:
         case PreviewKey::kLoopEnd:
             (key == PreviewKey::kLoopStart ? loopStart : loopEnd) = std::clamp(now, 0.0, end);
+            request.loopMarked = true;
             // Marks that no longer make a loop switch it off rather than loop backwards.
             if (loopOn) {
                 loopOn = LoopMarksValid();

@@ -9,6 +9,7 @@ struct PreviewRequest {
     double seekTo = -1.0;
     bool pauseChanged = false;
     bool loopChanged = false;  // the loop was switched, or its marks moved while it is on
+    bool loopMarked = false;   // a mark was set
     bool reload = false;
 };
 

@@ -104,6 +104,18 @@ public:
         Xdotool(commands);
     }
 
+    // What the program has written on stderr so far.
+    std::string Said() const { return ReadWholeFile(workDir + "/.demo.stderr"); }
+    // Waits up to 30 s for `text` on stderr after its first `from` bytes.
+    bool WaitToSay(const std::string& text, size_t from) const {
+        for (int attempt = 0; attempt < 600; ++attempt) {
+            const std::string said = Said();
+            if (said.size() > from && said.find(text, from) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
     bool found = false;
     std::string geometry;  // xdotool's getwindowgeometry of the window when it was found
     std::string failures;  // how each start that showed no window ended
