@@ -29,7 +29,8 @@ inline std::string ReadWholeFile(const std::string& path) {
 }
 
 // A child process started with its own working directory and environment (`env` entries are
-// NAME=VALUE, added to and overriding the test's own), its output captured into files there:
+// NAME=VALUE, added to and overriding the test's own, or a bare NAME taken out of it), its output
+// captured into files there:
 // `.stdout` and `.stderr`, or `.NAME.stdout` and `.NAME.stderr` when children share the folder.
 class ChildProcess {
 public:
@@ -44,7 +45,13 @@ public:
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(out, 1);
             dup2(err, 2);
-            for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
+            for (const std::string& entry : env) {
+                if (entry.find('=') == std::string::npos) {
+                    unsetenv(entry.c_str());
+                } else {
+                    putenv(const_cast<char*>(entry.c_str()));
+                }
+            }
             std::vector<char*> args;
             for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
