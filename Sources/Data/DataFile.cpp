@@ -389,22 +389,35 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
     });
 }
 
-char* ZipDataFile::FLoadFile(const std::string& name) {
+int32_t LengthTryingSeparators(const std::string& name,
+                               const std::function<int32_t(const std::string&)>& length) {
     std::string copy = name;
-    if (DoFileLengthInDataFileLookup(copy) > 0) return LoadFileFromDataFile(copy);
+    int32_t found = length(copy);
+    if (found <= 0) {
+        ZipDataFile::NormalizeSeparators(copy);
+        found = length(copy);
+    }
+    return found;
+}
+
+char* LoadTryingSeparators(const std::string& name, const std::function<int32_t(const std::string&)>& length,
+                           const std::function<char*(const std::string&)>& load) {
+    std::string copy = name;
+    if (length(copy) > 0) return load(copy);
     // Not found as written (or empty): try again with '/' for each run of backslashes.
-    NormalizeSeparators(copy);
-    char* buffer = LoadFileFromDataFile(copy);
+    ZipDataFile::NormalizeSeparators(copy);
+    char* buffer = load(copy);
     if (buffer == nullptr) platform::ShowMessageBox("FLoadFile", "Couldn't load file: " + name + ".");
     return buffer;
 }
 
+char* ZipDataFile::FLoadFile(const std::string& name) {
+    return LoadTryingSeparators(
+        name, [this](const std::string& n) { return DoFileLengthInDataFileLookup(n); },
+        [this](const std::string& n) { return LoadFileFromDataFile(n); });
+}
+
 int32_t ZipDataFile::FileLength(const std::string& name) {
-    std::string copy = name;
-    int32_t length = DoFileLengthInDataFileLookup(copy);
-    if (length <= 0) {
-        NormalizeSeparators(copy);
-        length = DoFileLengthInDataFileLookup(copy);
-    }
-    return length;
+    return LengthTryingSeparators(name,
+                                  [this](const std::string& n) { return DoFileLengthInDataFileLookup(n); });
 }

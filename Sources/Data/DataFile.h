@@ -28,6 +28,14 @@ public:
 // and zero-terminated. Null after the box under `caption` for the step that failed.
 char* ReadMemberBuffer(const std::string& caption, int32_t length, const std::function<bool(char*)>& read);
 
+// The two tries every archive makes for a member: the name as written, then with '/' for each run
+// of backslashes. `length` and `load` are the archive's inner steps (with their own boxes); a load
+// that fails both tries ends with the "FLoadFile" box naming the member as asked for.
+int32_t LengthTryingSeparators(const std::string& name,
+                               const std::function<int32_t(const std::string&)>& length);
+char* LoadTryingSeparators(const std::string& name, const std::function<int32_t(const std::string&)>& length,
+                           const std::function<char*(const std::string&)>& load);
+
 // Owns a member buffer and gives it back to its archive.
 struct MemberBufferDeleter {
     DataFile* owner = nullptr;

@@ -115,23 +115,14 @@ char* FolderDataFile::LoadFileFromDataFile(const std::string& name) {
     return ReadMemberBuffer(kCaption, length, [&](char* out) { return ReadWholeFile(*path, out, length); });
 }
 
-// The same two tries as the zip archive: the name as written, then with '/' for each run of
-// backslashes.
+// The same two tries as the zip archive.
 char* FolderDataFile::FLoadFile(const std::string& name) {
-    std::string copy = name;
-    if (DoFileLengthInDataFileLookup(copy) > 0) return LoadFileFromDataFile(copy);
-    ZipDataFile::NormalizeSeparators(copy);
-    char* buffer = LoadFileFromDataFile(copy);
-    if (buffer == nullptr) platform::ShowMessageBox("FLoadFile", "Couldn't load file: " + name + ".");
-    return buffer;
+    return LoadTryingSeparators(
+        name, [this](const std::string& n) { return DoFileLengthInDataFileLookup(n); },
+        [this](const std::string& n) { return LoadFileFromDataFile(n); });
 }
 
 int32_t FolderDataFile::FileLength(const std::string& name) {
-    std::string copy = name;
-    int32_t length = DoFileLengthInDataFileLookup(copy);
-    if (length <= 0) {
-        ZipDataFile::NormalizeSeparators(copy);
-        length = DoFileLengthInDataFileLookup(copy);
-    }
-    return length;
+    return LengthTryingSeparators(name,
+                                  [this](const std::string& n) { return DoFileLengthInDataFileLookup(n); });
 }
