@@ -11,6 +11,8 @@
 namespace audio {
 namespace {
 
+constexpr const char* kPortableDecoder = "generic";
+
 // mpg123_init is a no-op on recent libraries but still required by older ones; once per process.
 bool LibraryReady() {
     static const int result = mpg123_init();
@@ -82,7 +84,11 @@ bool Mp3Decoder::Open(const char* data, size_t length, std::string* error) {
         return false;
     }
     int code = MPG123_OK;
-    handle = mpg123_new(nullptr, &code);
+    // The plain C synthesis, not the fastest one for this processor: the SIMD ones round
+    // differently, and the samples must be the same on every machine and in the browser, so the
+    // beat bands (and with them the pictures) are too. Libraries built without it use their own.
+    handle = mpg123_new(kPortableDecoder, &code);
+    if (handle == nullptr) handle = mpg123_new(nullptr, &code);
     if (handle == nullptr) {
         SetError(error, std::string("libmpg123: ") + mpg123_plain_strerror(code));
         return false;
