@@ -103,7 +103,7 @@ bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
 
     capacity = std::min(fresh->LengthFrames() + kSlackFrames, kMaxTrackFrames);
     // Not zero-filled: pages are touched only as the decoder writes them, so Load stays cheap.
-    track = std::make_unique_for_overwrite<int16_t[]>(static_cast<size_t>(capacity) * kChannels);
+    track.reset(new int16_t[static_cast<size_t>(capacity) * kChannels]);
     const int64_t first = static_cast<int64_t>(
         fresh->Read(track.get(), static_cast<size_t>(std::min(capacity, kFirstDecodeFrames))));
     if (first == 0) {
@@ -126,12 +126,15 @@ bool AudioBackend::Load(const char* data, size_t length, std::string* error) {
     loaded.store(true);
     SDL_UnlockAudio();
 
-    if (!decodingDone.load()) decoding = std::jthread([this](std::stop_token stop) { DecodeRest(stop); });
+    if (!decodingDone.load()) {
+        stopDecoding.store(false);
+        decoding = std::thread([this] { DecodeRest(); });
+    }
     return true;
 }
 
-void AudioBackend::DecodeRest(const std::stop_token& stop) {
-    while (!stop.stop_requested()) {
+void AudioBackend::DecodeRest() {
+    while (!stopDecoding.load(std::memory_order_relaxed)) {
         const int64_t have = decoded.load(std::memory_order_relaxed);
         const int64_t want = std::min(kDecodeChunkFrames, capacity - have);
         if (want <= 0) break;
@@ -151,7 +154,8 @@ void AudioBackend::Unload() {
     paused.store(false);
     loopEnd = -1;
     if (open) SDL_UnlockAudio();
-    decoding = std::jthread();  // asks the thread to stop and joins it
+    stopDecoding.store(true);
+    if (decoding.joinable()) decoding.join();
     decoder.reset();
     track.reset();
     capacity = 0;

@@ -128,7 +128,7 @@ private:
                        Wraps& wraps);
     void CrossFadeTo(int64_t frame);
     void SeekPlaying(int64_t frame);
-    void DecodeRest(const std::stop_token& stop);
+    void DecodeRest();
     void Unload();
 
     bool open = false;
@@ -141,7 +141,8 @@ private:
     int64_t capacity = 0;
     std::atomic<int64_t> decoded{0};
     std::atomic<bool> decodingDone{false};
-    std::jthread decoding;
+    std::thread decoding;
+    std::atomic<bool> stopDecoding{false};  // asks the decoding thread to end early
 
     // Shared with the audio callback; changed by the main thread only under SDL's audio lock.
     std::atomic<bool> loaded{false};

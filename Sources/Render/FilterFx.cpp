@@ -14,7 +14,9 @@
 #if defined(__SSE2__) && !defined(ZV_SCALAR)  // ZV_SCALAR builds the plain loops only, for testing them
 #include <emmintrin.h>
 #define ZV_SSE2 1
-#if (defined(__GNUC__) || defined(__clang__)) && !defined(ZV_NO_AVX2)  // ZV_NO_AVX2: SSE2 only
+// AVX2 exists only on x86; elsewhere (WebAssembly's SIMD) the SSE2 loops are the widest.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__)) && \
+    !defined(ZV_NO_AVX2)  // ZV_NO_AVX2: SSE2 only
 #include <immintrin.h>
 #define ZV_AVX2 1
 #endif
