@@ -74,8 +74,12 @@ bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, 
 
 void OfflineRenderer::RenderNextFrame() {
     ++frame;
-    clock->seconds = rate.Seconds(frame);
-    music->Seek(clock->seconds);
+    RenderAt(rate.Seconds(frame));
+}
+
+void OfflineRenderer::RenderAt(double seconds) {
+    clock->seconds = seconds;
+    music->Seek(seconds);
     production->RenderFrame();
 }
 

@@ -41,6 +41,10 @@ public:
               std::string* musicWarning = nullptr);
     // Renders the next frame (frames are rendered in order from 0, as a viewer sees them).
     void RenderNextFrame();
+    // Renders a frame at any music time, the wall clock showing the same time: for a clock of the
+    // caller's, such as the browser's audio. Times should only grow between seeks, as a viewer's
+    // do. The frame index is left alone.
+    void RenderAt(double seconds);
     // Brings the production to `frame` (0 or later) by the state pass, without drawing the frames
     // before it, and leaves its picture in the canvas: the picture RenderNextFrame gives there.
     // Rendering goes on from the next frame.
