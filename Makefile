@@ -13,7 +13,8 @@ FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null SDL_DISKAUDIODELAY=0
 
 .PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
-	test-render-sse2 format format-check ci mutants fuzz fuzz-build fuzz-smoke soak clean
+	test-render-sse2 format format-check ci mutants fuzz fuzz-build fuzz-smoke soak clean \
+	web serve-web test-web bench-web
 
 all: build
 
@@ -98,5 +99,27 @@ fuzz-smoke: fuzz-build
 soak: build
 	scripts/soak.sh $(BUILD)
 
+# In a browser: the libraries built for WebAssembly from Debian's sources (once, then reused), the
+# program with Emscripten, and the site in $(WEB_BUILD)/site with the archive the native build makes.
+WEB_BUILD  ?= build-web
+WEB_PORT   ?= 8000
+web: build
+	bash scripts/web-deps.sh $(WEB_BUILD)
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release $(ZV_CMAKE)
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j $(JOBS)
+	cp $(BUILD)/assets/tarnos.zip $(WEB_BUILD)/site/tarnos.zip
+
+serve-web: web
+	@echo "zembravale in a browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)/site
+
+# The browser tests, in Debian's headless Chromium, against the native capture tool's frames.
+test-web: web
+	BUILD=$(BUILD) WEB_BUILD=$(WEB_BUILD) bash scripts/test-web.sh
+
+# Page load, offline rendering and playback frame times in the browser, beside the native figures.
+bench-web: web
+	BUILD=$(BUILD) WEB_BUILD=$(WEB_BUILD) bash scripts/test-web.sh bench
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD) $(WEB_BUILD)

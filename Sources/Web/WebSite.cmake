@@ -1,0 +1,18 @@
+# The browser build's program and its site: zembravale.js and zembravale.wasm beside the page, in
+# site/, which any static web server serves as it is.
+set(ZV_SITE "${CMAKE_BINARY_DIR}/site")
+add_executable(zembravale-web Sources/Web/WebMain.cpp Tools/Capture/OfflineRenderer.cpp)
+target_include_directories(zembravale-web PRIVATE Tools)
+target_link_libraries(zembravale-web PRIVATE zv_production)
+set_target_properties(zembravale-web PROPERTIES OUTPUT_NAME zembravale SUFFIX ".js"
+  RUNTIME_OUTPUT_DIRECTORY "${ZV_SITE}")
+target_link_options(zembravale-web PRIVATE
+  -sMODULARIZE=1 -sEXPORT_NAME=createZembravale -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=268435456 -sMAXIMUM_MEMORY=2147483648
+  -sEXPORTED_FUNCTIONS=_main,_zv_open,_zv_failure,_zv_seek,_zv_play,_zv_stop,_zv_canvas_words,_zv_track,_zv_track_frames,_zv_render_range
+  -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString,allocateUTF8OnStack
+  -sFORCE_FILESYSTEM=1)
+foreach(file index.html page.js)
+  add_custom_command(TARGET zembravale-web POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${CMAKE_SOURCE_DIR}/Sources/Web/${file}" "${ZV_SITE}/${file}")
+endforeach()
