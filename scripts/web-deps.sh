@@ -1,0 +1,336 @@
+#!/usr/bin/env bash
+# Builds the C/C++ libraries zembravale links, for WebAssembly (emscripten), from Debian 12's own
+# source packages: the same upstream versions and Debian patches as the native build uses.
+#
+#   bash scripts/web-deps.sh [BUILD_WEB_DIR]        (default build-web; run from the repo root)
+#
+# Result: BUILD_WEB_DIR/deps/include and BUILD_WEB_DIR/deps/lib (static wasm32 archives).
+# Sources are fetched through a private apt configuration in BUILD_WEB_DIR/apt (made from this
+# machine's own apt sources, as deb-src), so nothing under /etc/apt or /var/lib/apt changes.
+# Each library is built once; BUILD_WEB_DIR/deps/stamps/LIB records its version and a hash of
+# its recipe, and a library is built again only when one of them (or a library it uses) changes.
+set -euo pipefail
+shopt -s inherit_errexit
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+helpers=$repo/scripts/web-deps
+out=${1:-build-web}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+aptdir=$out/apt
+srcdir=$out/src
+workdir=$out/work
+deps=$out/deps
+stamps=$deps/stamps
+jobs=2
+
+die() {
+  echo "web-deps: error: $*" >&2
+  exit 1
+}
+
+# --- What is built: Debian source package, pinned version, the native package it must match ---
+# The pins are the versions installed natively (dpkg-query -W), so web and native run the same code.
+libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft devil)
+declare -A source_of=(
+  [zlib]=zlib [minizip]=minizip [libpng]=libpng1.6 [libjpeg]=libjpeg-turbo
+  [devil]=devil [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft
+)
+declare -A version_of=(
+  [zlib]=1:1.2.13.dfsg-1
+  [minizip]=1.1-8+deb12u1
+  [libpng]=1.6.39-2+deb12u4
+  [libjpeg]=1:2.1.5-2
+  [devil]=1.7.8-10
+  [tinyxml]=2.6.2-6+deb12u1
+  [mpg123]=1.31.2-1+deb12u1
+  [kissfft]=131.1.0-4.1~deb12u1
+)
+declare -A native_of=(
+  [zlib]=zlib1g-dev [minizip]=libminizip-dev [libpng]=libpng16-16 [libjpeg]=libjpeg62-turbo
+  [devil]=libdevil-dev [tinyxml]=libtinyxml-dev [mpg123]=libmpg123-0 [kissfft]=libkissfft-float131
+)
+# ZV_WEB_PIN_<lib>=VERSION replaces a pin for one run, e.g. when a mirror no longer has it.
+for lib in "${libs[@]}"; do
+  override=ZV_WEB_PIN_$lib
+  [ -n "${!override:-}" ] && version_of[$lib]=${!override}
+done
+# ZV_WEB_SKIP="lib ..." leaves libraries out of this run, with a warning (the program cannot link
+# without them: this only lets the others be built and checked meanwhile).
+skip=" ${ZV_WEB_SKIP:-} "
+# Libraries whose headers a library is compiled against: rebuilt after them.
+declare -A uses=([minizip]=zlib [libpng]=zlib [devil]="zlib libpng libjpeg")
+
+# --- 1. Tools --------------------------------------------------------------------------------
+tools=(emscripten dpkg-dev cmake make xz-utils bzip2 patch gawk autotools-dev)
+missing=()
+for p in "${tools[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if [ "$(id -u)" -eq 0 ]; then
+    sudo=()
+  elif command -v sudo >/dev/null 2>&1; then
+    sudo=(sudo)
+  else
+    die "these packages are missing and neither root nor sudo is available: ${missing[*]}"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# Debian's emscripten finds its JS optimizer's modules (acorn) only through NODE_PATH.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# The same compile settings for every library: -O2, no threads, emscripten's default exceptions.
+cflags="-O2"
+
+# Versions of the native packages, checked against the pins: a mismatch is worth knowing about,
+# since web and native would then run different code, but it does not stop the web build.
+for lib in "${libs[@]}"; do
+  pkg=${native_of[$lib]}
+  have=$(dpkg-query -W -f='${source:Version}' "$pkg" 2>/dev/null || true)
+  if [ -z "$have" ]; then
+    echo "web-deps: warning: $pkg is not installed natively; $lib is pinned to ${version_of[$lib]}" >&2
+  elif [ "$have" != "${version_of[$lib]}" ]; then
+    echo "web-deps: warning: native $pkg is $have, the web build pins $lib to ${version_of[$lib]}" >&2
+  fi
+done
+
+# --- 2. Private apt configuration, used only to fetch source packages ---------------------------
+apt_opts=(
+  -o "Dir::Etc::SourceList=$aptdir/sources.list"
+  -o "Dir::Etc::SourceParts=$aptdir/sources.list.d"
+  -o "Dir::State=$aptdir/state"
+  -o "Dir::State::Lists=$aptdir/lists"
+  -o "Dir::State::status=/var/lib/dpkg/status"
+  -o "Dir::Cache=$aptdir/cache"
+  -o "Dir::Cache::archives=$aptdir/cache/archives"
+)
+# As root apt hands downloads to the _apt user, who may not reach a private folder.
+[ "$(id -u)" -eq 0 ] && apt_opts+=(-o "APT::Sandbox::User=root")
+
+apt_ready=
+apt_setup() {
+  [ -n "$apt_ready" ] && return
+  mkdir -p "$aptdir/sources.list.d" "$aptdir/lists/partial" "$aptdir/cache/archives/partial" \
+    "$aptdir/state"
+  : >"$aptdir/sources.list"
+  local args=() f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && args+=(format=deb822 "$f")
+  done
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && args+=(format=list "$f")
+  done
+  [ ${#args[@]} -gt 0 ] || die "no apt sources found in /etc/apt"
+  awk -f "$helpers/apt-sources.awk" "${args[@]}" >"$aptdir/sources.list.d/debian-src.sources"
+  [ -s "$aptdir/sources.list.d/debian-src.sources" ] ||
+    die "no Debian bookworm entries in this machine's apt sources to take source packages from"
+  echo "web-deps: apt-get update (source lists, in $aptdir)"
+  apt-get "${apt_opts[@]}" update -qq >"$aptdir/update.log" 2>&1 ||
+    { cat "$aptdir/update.log" >&2; die "apt-get update with the private source lists failed"; }
+  apt_ready=1
+}
+
+# Unpacks Debian source PKG=VERSION into $srcdir/PKG_VERSION (without the epoch) and prints that
+# folder in $fetched. The files are checked against the .dsc's SHA-256 sums (the .dsc itself is checked by apt
+# against the signed index). An upstream signature (.asc) some mirrors lack is not needed to unpack.
+fetch_source() {
+  local pkg=$1 ver=$2
+  local dir=$srcdir/${pkg}_${ver#*:}
+  fetched=$dir
+  [ -f "$dir/.unpacked" ] && return
+  apt_setup
+  if ! apt-cache "${apt_opts[@]}" showsrc --only-source "$pkg" 2>/dev/null |
+    grep -Fx "Version: $ver" >/dev/null; then
+    local avail
+    avail=$(apt-cache "${apt_opts[@]}" showsrc --only-source "$pkg" 2>/dev/null |
+      sed -n 's/^Version: //p' | sort -u | tr '\n' ' ')
+    die "Debian source $pkg $ver is not available from this machine's apt sources (available: ${avail:-none}); to build another version anyway: ZV_WEB_PIN_<lib>=VERSION"
+  fi
+  rm -rf "$dir" "$dir.dl"
+  mkdir -p "$dir.dl"
+  (cd "$dir.dl" && apt-get "${apt_opts[@]}" source -qq --download-only --only-source "$pkg=$ver") \
+    >"$dir.dl/fetch.log" 2>&1 || true
+  local dsc
+  dsc=$(ls "$dir.dl"/*.dsc 2>/dev/null | head -n1)
+  [ -n "$dsc" ] || { cat "$dir.dl/fetch.log" >&2; die "could not download the .dsc of $pkg $ver"; }
+  local sum size name bad=
+  while read -r sum size name; do
+    if [ ! -f "$dir.dl/$name" ]; then
+      case $name in
+        *.asc) continue ;;
+      esac
+      echo "web-deps: $pkg $ver: $name could not be downloaded" >&2
+      bad=1
+    elif [ "$(sha256sum <"$dir.dl/$name" | cut -d' ' -f1)" != "$sum" ]; then
+      echo "web-deps: $pkg $ver: $name does not match its SHA-256 in the .dsc" >&2
+      bad=1
+    fi
+  done < <(awk '/^Checksums-Sha256:/ { on = 1; next } /^[^ ]/ { on = 0 } on && NF == 3' "$dsc")
+  if [ -n "$bad" ]; then
+    grep -E '^(E:|Err)' "$dir.dl/fetch.log" >&2 || true
+    die "the source files of $pkg $ver are not all available from this machine's apt sources"
+  fi
+  (cd "$dir.dl" && dpkg-source --no-check -x "$(basename "$dsc")" "$dir") >"$dir.dl/unpack.log" 2>&1 ||
+    { cat "$dir.dl/unpack.log" >&2; die "dpkg-source could not unpack $pkg $ver"; }
+  touch "$dir/.unpacked"
+}
+
+# A fresh copy of a library's unpacked source to build in, so a rebuild never sees old objects.
+fresh_copy() {
+  local lib=$1
+  fetch_source "${source_of[$lib]}" "${version_of[$lib]}"
+  rm -rf "${workdir:?}/$lib"
+  mkdir -p "$workdir"
+  cp -a "$fetched" "$workdir/$lib"
+}
+
+# --- 3. The recipes: each runs in a fresh copy of its source, logs to $workdir/LIB.log ----------
+
+# Debian: ./configure --shared with -O3 -Wall -D_REENTRANT and, on amd64, -DUNALIGNED_OK.
+build_zlib() {
+  CFLAGS="$cflags -Wall -D_REENTRANT -DUNALIGNED_OK" uname=GNU \
+    emconfigure ./configure --static --prefix="$deps" --libdir="$deps/lib" --includedir="$deps/include"
+  emmake make -j"$jobs" libz.a
+  install -m 644 libz.a "$deps/lib/"
+  install -m 644 zlib.h zconf.h "$deps/include/"
+}
+
+# Debian: autotools over ioapi.c mztools.c unzip.c zip.c, headers under include/minizip. Here the
+# headers go straight into include/ so `#include <unzip.h>` works with one -I, as natively.
+build_minizip() {
+  local f
+  for f in ioapi mztools unzip zip; do
+    emcc $cflags -I"$deps/include" -c "$f.c" -o "$f.o"
+  done
+  emar rcs libminizip.a ioapi.o mztools.o unzip.o zip.o
+  install -m 644 libminizip.a "$deps/lib/"
+  install -m 644 ioapi.h mztools.h unzip.h zip.h "$deps/include/"
+}
+
+# Debian: the autotools build with its default options and config.sub/guess from autotools-dev (x86 also gets SSE2 filter code, which
+# gives the same pixels; wasm has no such code).
+build_libpng() {
+  cp /usr/share/misc/config.sub /usr/share/misc/config.guess .
+  CFLAGS="$cflags" CPPFLAGS="-I$deps/include" LDFLAGS="-L$deps/lib" \
+    emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$deps" \
+    --disable-shared --enable-static --disable-hardware-optimizations --without-binconfigs
+  emmake make -j"$jobs" libpng16.la
+  install -m 644 .libs/libpng16.a "$deps/lib/"
+  ln -sf libpng16.a "$deps/lib/libpng.a"
+  install -m 644 png.h pngconf.h pnglibconf.h "$deps/include/"
+}
+
+# Debian: CMake, jpeg62 API, SIMD on (amd64). Here the same library without SIMD, and only the
+# library itself (no TurboJPEG, no tools). CMake's size checks run their probe under node, which
+# fails with this emscripten, so wasm32's sizes are given.
+build_libjpeg() {
+  emcmake cmake -S . -B wasm -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$cflags" \
+    -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
+    -DREQUIRE_SIMD=OFF -DCMAKE_INSTALL_PREFIX="$deps"
+  cmake --build wasm -j"$jobs" --target jpeg-static
+  install -m 644 wasm/libjpeg.a "$deps/lib/"
+  install -m 644 jpeglib.h jmorecfg.h jerror.h wasm/jconfig.h "$deps/include/"
+}
+
+# Debian: the three objects below with -DTIXML_USE_STL (its patched tinyxml.h defines it too).
+build_tinyxml() {
+  local f
+  for f in tinyxml tinyxmlparser tinyxmlerror; do
+    em++ $cflags -DTIXML_USE_STL -c "$f.cpp" -o "$f.o"
+  done
+  emar rcs libtinyxml.a tinyxml.o tinyxmlparser.o tinyxmlerror.o
+  install -m 644 libtinyxml.a "$deps/lib/"
+  install -m 644 tinyxml.h "$deps/include/"
+}
+
+# Debian: configure's defaults (which add -O2 -fomit-frame-pointer -funroll-all-loops
+# -finline-functions -ffast-math for a GCC-like compiler, emcc included), decoder x86-64.
+# Here only the plain C float decoder ("generic") and the library, without output modules.
+build_mpg123() {
+  cp /usr/share/misc/config.sub /usr/share/misc/config.guess build/
+  CFLAGS="$cflags" emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$deps" \
+    --disable-shared --enable-static --with-cpu=generic --disable-modules --with-audio=dummy \
+    --disable-network --disable-ipv6 --disable-fifo
+  emmake make -j"$jobs" src/libmpg123/libmpg123.la
+  install -m 644 src/libmpg123/.libs/libmpg123.a "$deps/lib/"
+  install -m 644 src/libmpg123/mpg123.h src/libmpg123/fmt123.h "$deps/include/"
+}
+
+# Debian: the upstream CMake (which adds -ffast-math -fomit-frame-pointer), float, with -O3.
+# Here the same CMake and flags at -O2, static; headers also straight into include/.
+build_kissfft() {
+  emcmake cmake -S . -B wasm -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$cflags" \
+    -DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=ON -DKISSFFT_TEST=OFF -DKISSFFT_TOOLS=OFF \
+    -DKISSFFT_OPENMP=OFF -DKISSFFT_PKGCONFIG=OFF -DCMAKE_INSTALL_PREFIX="$deps" \
+    -DCMAKE_INSTALL_LIBDIR=lib
+  cmake --build wasm -j"$jobs"
+  cmake --install wasm
+  cp kiss_fft.h kiss_fftr.h kiss_fftnd.h kiss_fftndr.h kissfft.hh "$deps/include/"
+}
+
+# Debian: autotools with PNG, JPEG, TIFF, MNG, LCMS and more. Wanted here: IL and ILU only, with
+# the loaders that need no outside library plus PNG and JPEG. The recipe is not written yet: the
+# source package's files could not be fetched from this machine's apt sources to write it against.
+build_devil() {
+  echo "web-deps: no recipe for DevIL yet" >&2
+  return 1
+}
+
+# The recipe's hash: its function, the shared settings, its helper files and the stamps of the
+# libraries it is compiled against.
+recipe_hash() {
+  local lib=$1 dep
+  {
+    declare -f "build_$lib"
+    echo "cflags=$cflags"
+    emcc --version | head -n1
+    [ -d "$helpers/$lib" ] && find "$helpers/$lib" -type f | sort | xargs cat
+    for dep in ${uses[$lib]:-}; do cat "$stamps/$dep" 2>/dev/null || echo "$dep unbuilt"; done
+  } | sha256sum | cut -d' ' -f1
+}
+
+mkdir -p "$deps/include" "$deps/lib" "$stamps"
+for lib in "${libs[@]}"; do
+  if [[ $skip == *" $lib "* ]]; then
+    echo "web-deps: warning: $lib left out (ZV_WEB_SKIP)" >&2
+    continue
+  fi
+  want="version=${version_of[$lib]}"$'\n'"recipe=$(recipe_hash "$lib")"
+  if [ -f "$stamps/$lib" ] && [ "$(cat "$stamps/$lib")" = "$want" ]; then
+    echo "$lib ${version_of[$lib]}: up to date"
+    continue
+  fi
+  fresh_copy "$lib"
+  rm -f "$stamps/$lib"
+  dir=$workdir/$lib
+  log=$workdir/$lib.log
+  start=$SECONDS
+  # A subshell of its own, not a condition, so that set -e stops the recipe at its first failure.
+  set +e
+  (
+    set -e
+    cd "$dir"
+    set -x
+    "build_$lib"
+  ) >"$log" 2>&1
+  status=$?
+  set -e
+  if [ $status -ne 0 ]; then
+    tail -n 40 "$log" >&2
+    die "building $lib ${version_of[$lib]} failed (whole log: $log)"
+  fi
+  printf '%s\n' "$want" >"$stamps/$lib"
+  echo "$lib ${version_of[$lib]}: built in $((SECONDS - start)) s"
+done
+
+# --- 4. Each library used once from a small program under node (a few seconds) ----------------
+bash "$helpers/check.sh" "$out" >"$workdir/check.log" 2>&1 ||
+  { cat "$workdir/check.log" >&2; die "the check of the built libraries failed (scripts/web-deps/check.sh)"; }
+echo "check: $(tail -n1 "$workdir/check.log") (log: $workdir/check.log)"
