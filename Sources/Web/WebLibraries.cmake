@@ -1,8 +1,8 @@
 # The libraries of the browser build: built for WebAssembly from Debian's own sources by
-# scripts/web-deps.sh into ZV_WEB_DEPS, and offered under the names the native build finds them by,
+# scripts/web-deps.sh (all but DevIL, see below) into ZV_WEB_DEPS, and offered under the names the native build finds them by,
 # so the modules link the same way on both. SDL 1.2 comes with Emscripten; no threads are used.
 set(ZV_WEB_DEPS "${CMAKE_BINARY_DIR}/deps" CACHE PATH "Where scripts/web-deps.sh installed the libraries")
-if(NOT EXISTS "${ZV_WEB_DEPS}/include/IL/il.h")
+if(NOT EXISTS "${ZV_WEB_DEPS}/include/png.h")
   message(FATAL_ERROR "No libraries for the web in ${ZV_WEB_DEPS}: run scripts/web-deps.sh first (make web does)")
 endif()
 
@@ -22,7 +22,13 @@ function(zv_web_library name)
     INTERFACE_LINK_LIBRARIES "${files}")
 endfunction()
 
-zv_web_library(PkgConfig::DEVIL libILU.a libIL.a libpng16.a libjpeg.a libz.a)
+# DevIL is not built for the web: its calls are answered by our picture library over libpng and
+# libjpeg, which decodes every picture to the same bytes (the data tests check it natively).
+zv_web_library(zv_web_png libpng16.a libjpeg.a libz.a)
+add_library(zv_picture_library STATIC "${CMAKE_SOURCE_DIR}/Sources/Web/PictureLibrary/PictureLibrary.cpp")
+target_include_directories(zv_picture_library PUBLIC "${CMAKE_SOURCE_DIR}/Sources/Web/PictureLibrary")
+target_link_libraries(zv_picture_library PUBLIC zv_web_png)
+add_library(PkgConfig::DEVIL ALIAS zv_picture_library)
 zv_web_library(PkgConfig::TINYXML libtinyxml.a)
 zv_web_library(PkgConfig::MINIZIP libminizip.a libz.a)
 zv_web_library(PkgConfig::MPG123 libmpg123.a)
