@@ -12,7 +12,12 @@ target_link_options(zembravale-web PRIVATE
   -sEXPORTED_FUNCTIONS=_main,_zv_open,_zv_failure,_zv_seek,_zv_play,_zv_stop,_zv_canvas_words,_zv_track,_zv_track_frames,_zv_render_range
   -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString,allocateUTF8OnStack
   -sFORCE_FILESYSTEM=1)
+# The page's own files, copied whenever they change.
+set(ZV_SITE_FILES)
 foreach(file index.html page.js)
-  add_custom_command(TARGET zembravale-web POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${CMAKE_SOURCE_DIR}/Sources/Web/${file}" "${ZV_SITE}/${file}")
+  add_custom_command(OUTPUT "${ZV_SITE}/${file}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${CMAKE_SOURCE_DIR}/Sources/Web/${file}" "${ZV_SITE}/${file}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/Sources/Web/${file}")
+  list(APPEND ZV_SITE_FILES "${ZV_SITE}/${file}")
 endforeach()
+add_custom_target(zembravale-site ALL DEPENDS ${ZV_SITE_FILES})

@@ -341,9 +341,13 @@
       fail('zembravale.js did not load: the page is incomplete.');
       return;
     }
-    const fetching = fetch(archiveUrl).then(
-      (response) => (response.ok ? response.arrayBuffer() : Promise.reject(new Error('HTTP ' + response.status + ' ' + response.statusText))),
-    );
+    // Fetched while the program loads; a failure is kept for later, never left unhandled.
+    const fetching = fetch(archiveUrl)
+      .then((response) => {
+        if (!response.ok) throw new Error('HTTP ' + response.status + ' ' + response.statusText);
+        return response.arrayBuffer();
+      })
+      .then((bytes) => ({ bytes }), (error) => ({ error }));
     program = await window.createZembravale({
       page,
       print: (text) => console.log(text),
@@ -351,10 +355,13 @@
       onAbort: (what) => fail('The program stopped: ' + what),
     });
     let archiveProblem = '';
-    try {
-      program.FS.writeFile('/tarnos.zip', new Uint8Array(await fetching));
-    } catch (e) {
-      archiveProblem = archiveUrl + ' could not be fetched (' + (e && e.message ? e.message : e) + '). ';
+    const fetched = await fetching;
+    if (fetched.bytes !== undefined) {
+      program.FS.writeFile('/tarnos.zip', new Uint8Array(fetched.bytes));
+    } else {
+      // Started without it, the production shows the boxes of a missing archive.
+      const why = fetched.error && fetched.error.message ? fetched.error.message : fetched.error;
+      archiveProblem = archiveUrl + ' could not be fetched (' + why + '). ';
     }
     if (program._zv_open(program.allocateUTF8OnStack('/tarnos.zip')) !== 1) {
       fail(archiveProblem + 'The production cannot start: ' + program.UTF8ToString(program._zv_failure()) + '.');
