@@ -2,11 +2,17 @@
 # Builds the C/C++ libraries zembravale links, for WebAssembly (emscripten), from Debian 12's own
 # source packages: the same upstream versions and Debian patches as the native build uses.
 #
-#   bash scripts/web-deps.sh [BUILD_WEB_DIR]        (default build-web; run from the repo root)
+#   bash scripts/web-deps.sh [BUILD_WEB_DIR [LIB...]]        (default build-web; run from the repo root)
+#   bash scripts/web-deps.sh --native DEPS_DIR [LIB...]     (LIB: mpg123, kissfft; default both)
 #
 # Result: BUILD_WEB_DIR/deps/include and BUILD_WEB_DIR/deps/lib (static wasm32 archives).
-# Sources are fetched through a private apt configuration in BUILD_WEB_DIR/apt (made from this
-# machine's own apt sources, as deb-src), so nothing under /etc/apt or /var/lib/apt changes.
+# With --native, DEPS_DIR/include and DEPS_DIR/lib instead: mpg123 and kissfft as static x86-64
+# archives from the same sources and recipes, built with the system's gcc, for the native build.
+# Both builds compile them without fast math: GCC reorders the arithmetic under -ffast-math
+# (Debian's own packages have it), so only strict IEEE builds decode and transform the music to
+# the same bits in the browser and natively, and so give the same frames.
+# Sources are fetched through a private apt configuration in BUILD_WEB_DIR/apt (DEPS_DIR/apt; made
+# from this machine's own apt sources, as deb-src), so nothing under /etc/apt or /var/lib/apt changes.
 # Each library is built once; BUILD_WEB_DIR/deps/stamps/LIB records its version and a hash of
 # its recipe, and a library is built again only when one of them (or a library it uses) changes.
 set -euo pipefail
@@ -14,13 +20,21 @@ shopt -s inherit_errexit
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 helpers=$repo/scripts/web-deps
+target=wasm
+if [ "${1:-}" = --native ]; then
+  target=native
+  shift
+  [ $# -gt 0 ] || { echo "usage: $0 --native DEPS_DIR [LIB...]" >&2; exit 2; }
+fi
 out=${1:-build-web}
+shift || true
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 aptdir=$out/apt
 srcdir=$out/src
 workdir=$out/work
 deps=$out/deps
+[ $target = native ] && deps=$out
 stamps=$deps/stamps
 jobs=2
 
@@ -32,6 +46,8 @@ die() {
 # --- What is built: Debian source package, pinned version, the native package it must match ---
 # The pins are the versions installed natively (dpkg-query -W), so web and native run the same code.
 libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft devil)
+# The libraries whose recipes also build natively: the ones whose results depend on float rounding.
+native_libs=(mpg123 kissfft)
 declare -A source_of=(
   [zlib]=zlib [minizip]=minizip [libpng]=libpng1.6 [libjpeg]=libjpeg-turbo
   [devil]=devil [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft
@@ -60,9 +76,25 @@ done
 skip=" ${ZV_WEB_SKIP:-} "
 # Libraries whose headers a library is compiled against: rebuilt after them.
 declare -A uses=([minizip]=zlib [libpng]=zlib [devil]="zlib libpng libjpeg")
+# The libraries this run builds: those named after the folder, or all of the target's.
+if [ $target = native ]; then
+  known=("${native_libs[@]}")
+else
+  known=("${libs[@]}")
+fi
+selected=("$@")
+[ ${#selected[@]} -gt 0 ] || selected=("${known[@]}")
+for lib in "${selected[@]}"; do
+  [[ " ${known[*]} " == *" $lib "* ]] || die "no $target recipe for $lib (known: ${known[*]})"
+done
 
 # --- 1. Tools --------------------------------------------------------------------------------
-tools=(emscripten dpkg-dev cmake make xz-utils bzip2 patch gawk autotools-dev)
+tools=(dpkg-dev cmake make xz-utils bzip2 patch gawk autotools-dev)
+if [ $target = native ]; then
+  tools+=(gcc)
+else
+  tools+=(emscripten)
+fi
 missing=()
 for p in "${tools[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -86,11 +118,24 @@ fi
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # The same compile settings for every library: -O2, no threads, emscripten's default exceptions.
+# Natively position-independent code too, so the archives also link into shared objects.
 cflags="-O2"
+[ $target = native ] && cflags="-O2 -fPIC"
+# How the recipes that build for both targets run the tool chain: through emscripten's wrappers
+# for wasm, as they are natively (gcc, configure guessing the host).
+if [ $target = native ]; then
+  configure_with=() make_with=() cmake_with=() host=()
+  compiler_version() { gcc --version | head -n1; }
+else
+  configure_with=(emconfigure) make_with=(emmake) cmake_with=(emcmake)
+  host=(--host=wasm32-unknown-emscripten)
+  compiler_version() { emcc --version | head -n1; }
+fi
 
 # Versions of the native packages, checked against the pins: a mismatch is worth knowing about,
-# since web and native would then run different code, but it does not stop the web build.
-for lib in "${libs[@]}"; do
+# since web and native would then run different code, but it does not stop the web build. The
+# native build's own mpg123 and kissfft are the pinned ones, so --native has nothing to check.
+[ $target = native ] || for lib in "${libs[@]}"; do
   pkg=${native_of[$lib]}
   have=$(dpkg-query -W -f='${source:Version}' "$pkg" 2>/dev/null || true)
   if [ -z "$have" ]; then
@@ -252,26 +297,31 @@ build_tinyxml() {
 
 # Debian: configure's defaults (which add -O2 -fomit-frame-pointer -funroll-all-loops
 # -finline-functions -ffast-math for a GCC-like compiler, emcc included), decoder x86-64.
-# Here only the plain C float decoder ("generic") and the library, without output modules.
+# Here the same flags without -ffast-math (--with-optimization=0 leaves CFLAGS as given), only the
+# plain C float decoder ("generic", 16-bit output, all layers) and the library, without output modules.
 build_mpg123() {
   cp /usr/share/misc/config.sub /usr/share/misc/config.guess build/
-  CFLAGS="$cflags" emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$deps" \
-    --disable-shared --enable-static --with-cpu=generic --disable-modules --with-audio=dummy \
-    --disable-network --disable-ipv6 --disable-fifo
-  emmake make -j"$jobs" src/libmpg123/libmpg123.la
+  CFLAGS="$cflags -fomit-frame-pointer -funroll-all-loops -finline-functions" \
+    "${configure_with[@]}" ./configure "${host[@]}" --prefix="$deps" \
+    --disable-shared --enable-static --with-cpu=generic --with-optimization=0 --disable-modules \
+    --with-audio=dummy --disable-network --disable-ipv6 --disable-fifo
+  grep -q -- '-ffast-math' Makefile && { echo "mpg123: -ffast-math is still in its flags" >&2; return 1; }
+  "${make_with[@]}" make -j"$jobs" src/libmpg123/libmpg123.la
   install -m 644 src/libmpg123/.libs/libmpg123.a "$deps/lib/"
   install -m 644 src/libmpg123/mpg123.h src/libmpg123/fmt123.h "$deps/include/"
 }
 
 # Debian: the upstream CMake (which adds -ffast-math -fomit-frame-pointer), float, with -O3.
-# Here the same CMake and flags at -O2, static; headers also straight into include/.
+# Here the same CMake and flags at -O2 without -ffast-math, static; headers also straight into include/.
 build_kissfft() {
-  emcmake cmake -S . -B wasm -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$cflags" \
+  sed -i 's/add_compile_options(-ffast-math /add_compile_options(/' CMakeLists.txt
+  grep -q -- '-ffast-math' CMakeLists.txt && { echo "kissfft: -ffast-math is still in CMakeLists.txt" >&2; return 1; }
+  "${cmake_with[@]}" cmake -S . -B obj -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$cflags" \
     -DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=ON -DKISSFFT_TEST=OFF -DKISSFFT_TOOLS=OFF \
     -DKISSFFT_OPENMP=OFF -DKISSFFT_PKGCONFIG=OFF -DCMAKE_INSTALL_PREFIX="$deps" \
     -DCMAKE_INSTALL_LIBDIR=lib
-  cmake --build wasm -j"$jobs"
-  cmake --install wasm
+  cmake --build obj -j"$jobs"
+  cmake --install obj
   cp kiss_fft.h kiss_fftr.h kiss_fftnd.h kiss_fftndr.h kissfft.hh "$deps/include/"
 }
 
@@ -290,14 +340,14 @@ recipe_hash() {
   {
     declare -f "build_$lib"
     echo "cflags=$cflags"
-    emcc --version | head -n1
+    compiler_version
     [ -d "$helpers/$lib" ] && find "$helpers/$lib" -type f | sort | xargs cat
     for dep in ${uses[$lib]:-}; do cat "$stamps/$dep" 2>/dev/null || echo "$dep unbuilt"; done
   } | sha256sum | cut -d' ' -f1
 }
 
 mkdir -p "$deps/include" "$deps/lib" "$stamps"
-for lib in "${libs[@]}"; do
+for lib in "${selected[@]}"; do
   if [[ $skip == *" $lib "* ]]; then
     echo "web-deps: warning: $lib left out (ZV_WEB_SKIP)" >&2
     continue
@@ -331,6 +381,8 @@ for lib in "${libs[@]}"; do
 done
 
 # --- 4. Each library used once from a small program under node (a few seconds) ----------------
+# Natively the program's own build and tests are that check.
+[ $target = native ] && exit 0
 bash "$helpers/check.sh" "$out" >"$workdir/check.log" 2>&1 ||
   { cat "$workdir/check.log" >&2; die "the check of the built libraries failed (scripts/web-deps/check.sh)"; }
 echo "check: $(tail -n1 "$workdir/check.log") (log: $workdir/check.log)"
