@@ -14,15 +14,31 @@ TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/n
 
 .PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
 	test-render-sse2 format format-check ci mutants fuzz fuzz-build fuzz-smoke soak clean \
-	web serve-web test-web bench-web
+	web serve-web test-web bench-web native-deps FORCE
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
 
-$(BUILD)/CMakeCache.txt: | deps
+# mpg123 and kissfft from Debian's sources without fast math, as the web build has them, so both
+# builds decode and analyse the music to the same bit. The script runs every time and rebuilds only
+# what changed; a changed stamp configures again, so a build folder made without them takes them up.
+# The sanitizer and renderer-loop builds share the folder.
+NATIVE_DEPS   = $(BUILD)/deps-native
+NATIVE_STAMPS = $(NATIVE_DEPS)/stamps/mpg123 $(NATIVE_DEPS)/stamps/kissfft
+
+$(NATIVE_STAMPS) &: FORCE | deps
+	bash scripts/web-deps.sh --native $(NATIVE_DEPS) mpg123 kissfft
+
+native-deps: $(NATIVE_STAMPS)
+
+FORCE:
+
+$(BUILD)/CMakeCache.txt: $(NATIVE_STAMPS) | deps
 	cmake -S . -B $(BUILD) $(ZV_CMAKE)
+	@# CMake leaves an unchanged cache as it was: dated like the newest stamp, it is up to date.
+	@touch -r "$$(ls -t $(NATIVE_STAMPS) | head -n1)" $@
 
 configure: deps $(BUILD)/CMakeCache.txt
 
@@ -50,14 +66,14 @@ bench-video: build
 
 # The build runs the asset builder too, so the suppressions apply to it as well as to the tests.
 test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/scripts/lsan.supp
-test-sanitize: deps
-	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON $(ZV_CMAKE)
+test-sanitize: deps native-deps
+	cmake -S . -B $(BUILD)-sanitize -DZV_SANITIZE=ON -DZV_NATIVE_DEPS=$(abspath $(NATIVE_DEPS)) $(ZV_CMAKE)
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
 
 # The renderer's plain loops and its SSE2-only path, which a machine with AVX2 never runs otherwise.
-test-render-scalar test-render-sse2: test-render-%: deps
-	cmake -S . -B $(BUILD)-$* -DZV_SIMD=$* $(ZV_CMAKE)
+test-render-scalar test-render-sse2: test-render-%: deps native-deps
+	cmake -S . -B $(BUILD)-$* -DZV_SIMD=$* -DZV_NATIVE_DEPS=$(abspath $(NATIVE_DEPS)) $(ZV_CMAKE)
 	cmake --build $(BUILD)-$* -j $(JOBS) --target zembravale-tests-render
 	$(TEST_ENV) ./$(BUILD)-$*/zembravale-tests-render
 
