@@ -45,26 +45,27 @@ die() {
 
 # --- What is built: Debian source package, pinned version, the native package it must match ---
 # The pins are the versions installed natively (dpkg-query -W), so web and native run the same code.
-libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft devil)
+# DevIL is not among them: its source package cannot be had from every mirror, and the web build
+# answers its calls with Sources/Web/PictureLibrary over libpng and libjpeg instead.
+libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft)
 # The libraries whose recipes also build natively: the ones whose results depend on float rounding.
 native_libs=(mpg123 kissfft)
 declare -A source_of=(
   [zlib]=zlib [minizip]=minizip [libpng]=libpng1.6 [libjpeg]=libjpeg-turbo
-  [devil]=devil [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft
+  [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft
 )
 declare -A version_of=(
   [zlib]=1:1.2.13.dfsg-1
   [minizip]=1.1-8+deb12u1
   [libpng]=1.6.39-2+deb12u5
   [libjpeg]=1:2.1.5-2
-  [devil]=1.7.8-10
   [tinyxml]=2.6.2-6+deb12u1
   [mpg123]=1.31.2-1+deb12u1
   [kissfft]=131.1.0-4.1~deb12u1
 )
 declare -A native_of=(
   [zlib]=zlib1g-dev [minizip]=libminizip-dev [libpng]=libpng16-16 [libjpeg]=libjpeg62-turbo
-  [devil]=libdevil-dev [tinyxml]=libtinyxml-dev [mpg123]=libmpg123-0 [kissfft]=libkissfft-float131
+  [tinyxml]=libtinyxml-dev [mpg123]=libmpg123-0 [kissfft]=libkissfft-float131
 )
 # ZV_WEB_PIN_<lib>=VERSION replaces a pin for one run, e.g. when a mirror no longer has it.
 for lib in "${libs[@]}"; do
@@ -75,7 +76,7 @@ done
 # without them: this only lets the others be built and checked meanwhile).
 skip=" ${ZV_WEB_SKIP:-} "
 # Libraries whose headers a library is compiled against: rebuilt after them.
-declare -A uses=([minizip]=zlib [libpng]=zlib [devil]="zlib libpng libjpeg")
+declare -A uses=([minizip]=zlib [libpng]=zlib)
 # The libraries this run builds: those named after the folder, or all of the target's.
 if [ $target = native ]; then
   known=("${native_libs[@]}")
@@ -323,14 +324,6 @@ build_kissfft() {
   cmake --build obj -j"$jobs"
   cmake --install obj
   cp kiss_fft.h kiss_fftr.h kiss_fftnd.h kiss_fftndr.h kissfft.hh "$deps/include/"
-}
-
-# Debian: autotools with PNG, JPEG, TIFF, MNG, LCMS and more. Wanted here: IL and ILU only, with
-# the loaders that need no outside library plus PNG and JPEG. The recipe is not written yet: the
-# source package's files could not be fetched from this machine's apt sources to write it against.
-build_devil() {
-  echo "web-deps: no recipe for DevIL yet" >&2
-  return 1
 }
 
 # The recipe's hash: its function, the shared settings, its helper files and the stamps of the

@@ -1,6 +1,6 @@
 // Sanity check of the wasm libraries: each one is used once the way the program uses it, on data
 // made here, and the program exits non-zero with a line naming the first library that misbehaves.
-// Built and run under node by check.sh; DevIL is checked only when built with -DWITH_DEVIL.
+// Built and run under node by check.sh.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -18,10 +18,6 @@
 #include <unzip.h>
 #include <zip.h>
 #include <zlib.h>
-#ifdef WITH_DEVIL
-#include <IL/il.h>
-#include <IL/ilu.h>
-#endif
 
 namespace {
 
@@ -165,33 +161,6 @@ void CheckJpeg(const std::vector<unsigned char> &bytes) {
     Check(ok && MaxError(rgb.data(), 16, 8) <= 24, "libjpeg (jpeg62 API) compress and decompress");
 }
 
-#ifdef WITH_DEVIL
-void CheckDevil(const std::vector<unsigned char> &png, const std::vector<unsigned char> &jpeg) {
-    ilInit();
-    iluInit();
-    struct Case {
-        const char *name;
-        ILenum type;
-        const std::vector<unsigned char> &bytes;
-        int tolerance;
-    } cases[] = {{"DevIL PNG loader", IL_PNG, png, 0}, {"DevIL JPEG loader", IL_JPG, jpeg, 24}};
-    for (const Case &c : cases) {
-        ILuint id = 0;
-        ilGenImages(1, &id);
-        ilBindImage(id);
-        bool ok = ilLoadL(c.type, c.bytes.data(), static_cast<ILuint>(c.bytes.size())) &&
-                  ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) && ilGetInteger(IL_IMAGE_WIDTH) == 16 &&
-                  ilGetInteger(IL_IMAGE_HEIGHT) == 8;
-        if (ok) {
-            // DevIL keeps pictures bottom-up unless told otherwise; flip to compare rows in order.
-            if (ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT) iluFlipImage();
-            ok = MaxError(ilGetData(), 16, 8) <= c.tolerance;
-        }
-        ilDeleteImages(1, &id);
-        Check(ok, c.name);
-    }
-}
-#endif
 
 void CheckTinyXml() {
     TiXmlDocument doc;
@@ -249,9 +218,6 @@ int main() {
     CheckMinizip();
     CheckPng(png);
     CheckJpeg(jpeg);
-#ifdef WITH_DEVIL
-    CheckDevil(png, jpeg);
-#endif
     CheckTinyXml();
     CheckKissFft();
     CheckMpg123();

@@ -9,16 +9,9 @@ out=$(cd "${1:-build-web}" && pwd)
 deps=$out/deps
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-devil=()
-if [ -f "$deps/lib/libIL.a" ]; then
-  devil=(-DWITH_DEVIL -lILU -lIL)
-else
-  echo "check: DevIL is not built; checking the other libraries" >&2
-fi
-
 mkdir -p "$out/check"
 # Node 20's fetch confuses this emscripten's loader: build for node only.
-em++ -O2 -std=c++17 -I"$deps/include" "${devil[@]:0:1}" "$here/check.cpp" -o "$out/check/check.js" \
-  -L"$deps/lib" "${devil[@]:1}" -lpng16 -ljpeg -lminizip -lz -ltinyxml -lmpg123 -lkissfft-float \
+em++ -O2 -std=c++17 -I"$deps/include" "$here/check.cpp" -o "$out/check/check.js" \
+  -L"$deps/lib" -lpng16 -ljpeg -lminizip -lz -ltinyxml -lmpg123 -lkissfft-float \
   -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0 -sALLOW_MEMORY_GROWTH=1
 node "$out/check/check.js"
