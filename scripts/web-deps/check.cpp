@@ -161,7 +161,6 @@ void CheckJpeg(const std::vector<unsigned char> &bytes) {
     Check(ok && MaxError(rgb.data(), 16, 8) <= 24, "libjpeg (jpeg62 API) compress and decompress");
 }
 
-
 void CheckTinyXml() {
     TiXmlDocument doc;
     doc.Parse("<intro><scene start=\"1.5\" name=\"dots\">text</scene></intro>");
