@@ -74,9 +74,11 @@ export async function launchBrowser() {
   });
 }
 
-// A page at 1280 x 1000 that keeps what its console said and every uncaught error.
-export async function openPage(browser, url) {
+// A page at 1280 x 1000 that keeps what its console said and every uncaught error; `init` runs in
+// the page before any of its scripts.
+export async function openPage(browser, url, init) {
   const page = await browser.newPage({ viewport: { width: 1280, height: 1000 } });
+  if (init) await page.addInitScript(init);
   const log = { errors: [], consoleErrors: [], messages: [] };
   page.on('pageerror', (error) => log.errors.push(String(error)));
   page.on('console', (message) => {

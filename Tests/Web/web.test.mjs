@@ -191,4 +191,19 @@ describe('bad archives', () => {
       await page.close();
     });
   }
+
+  const browsers = [
+    { name: 'WebAssembly', init: () => { delete window.WebAssembly; }, text: /cannot run WebAssembly/ },
+    { name: 'Web Audio', init: () => { delete window.AudioContext; delete window.webkitAudioContext; }, text: /no Web Audio/ },
+  ];
+  for (const b of browsers) {
+    test(`a browser without ${b.name} is told so on the page`, async () => {
+      const { page, log } = await openPage(browser, server.url, b.init);
+      assert.equal(await settled(page), 'error');
+      assert.match(await page.textContent('#status'), b.text);
+      assert.equal(await page.isVisible('#start'), false);
+      assert.deepEqual(log.errors, []);
+      await page.close();
+    });
+  }
 });
