@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages zembravale needs to build, test and benchmark.
 # Idempotent: only missing packages are installed. Works as root or through sudo.
+# With package names as arguments, installs those instead (the web build's scripts use that).
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,10 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libcli11-dev
   clang libclang-rt-14-dev
 )
+
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

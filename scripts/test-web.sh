@@ -4,13 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v chromium >/dev/null 2>&1; then
-  echo "Installing: chromium"
-  if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends chromium
-fi
+bash scripts/install-deps.sh chromium
 # The packages are pinned in package.json and package-lock.json; installed once, beside them.
 if [ ! -d Tests/Web/node_modules/playwright-core ] || [ ! -d Tests/Web/node_modules/pngjs ]; then
   (cd Tests/Web && npm ci --no-audit --no-fund --silent)

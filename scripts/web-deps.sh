@@ -96,25 +96,7 @@ if [ $target = native ]; then
 else
   tools+=(emscripten)
 fi
-missing=()
-for p in "${tools[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -eq 0 ]; then
-    sudo=()
-  elif command -v sudo >/dev/null 2>&1; then
-    sudo=(sudo)
-  else
-    die "these packages are missing and neither root nor sudo is available: ${missing[*]}"
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$repo/scripts/install-deps.sh" "${tools[@]}"
 # Debian's emscripten finds its JS optimizer's modules (acorn) only through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
