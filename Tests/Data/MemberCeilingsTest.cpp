@@ -34,6 +34,17 @@ Outcome Load(DataFile& archive, const std::string& name, CapturedBoxes& boxes) {
     return outcome;
 }
 
+// Printable bytes that deflate poorly.
+std::string PseudoRandomText(size_t count) {
+    std::string text(count, ' ');
+    uint32_t state = 1;
+    for (char& c : text) {
+        state = state * 214013u + 2531011u;
+        c = static_cast<char>('a' + (state >> 16) % 26);
+    }
+    return text;
+}
+
 class MemberCeilingsTest : public ArchiveTest {};
 
 TEST_F(MemberCeilingsTest, EachKindIsReadUpToItsCeilingAndRefusedPastItBeforeAllocating) {
@@ -115,6 +126,25 @@ TEST_F(MemberCeilingsTest, DataRunningPastTheirDeclaredLengthStopThereAndAreUnre
     }
     const Outcome good = Load(file, "texts/good.txt", boxes);
     EXPECT_TRUE(good.loaded && good.boxes.empty() && good.stderrText.empty());
+}
+
+// The spare byte past the declared length is what tells a stream that runs on from one whose end
+// code simply comes later: here a stored block fills the buffer to its declared length exactly
+// where the archive's first read of 64 KiB ends, and the empty final block comes with the next.
+TEST_F(MemberCeilingsTest, AStreamWhoseEndComesInALaterReadStillLoads) {
+    constexpr uint16_t kLength = 65536 - 5;  // the block's 5-byte header and its bytes fill one read
+    const std::string bytes = PseudoRandomText(kLength);
+    std::string stream = {'\x00', static_cast<char>(kLength & 0xFF), static_cast<char>(kLength >> 8),
+                          static_cast<char>(~kLength & 0xFF), static_cast<char>((~kLength >> 8) & 0xFF)};
+    stream += bytes;
+    stream += std::string("\x03\x00", 2);
+    ZipWriter(zipPath).AddRaw("syncroscripts/part1.xml", stream, ZipWriter::Method::kDeflated, kLength,
+                              ZipWriter::Crc(bytes));
+    ZipDataFile& file = UseArchive(zipPath);
+    MemberBuffer buffer(file.FLoadFile("syncroscripts/part1.xml"), {&file});
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(std::string_view(buffer.get(), kLength), bytes);
+    EXPECT_TRUE(boxes.Take().empty());
 }
 
 }  // namespace
