@@ -505,6 +505,13 @@ void DrawTorso(cairo_t* cr, const Figure& f, const Joints& j, const Frame& t) {
 
 // The hats, in head-local units: origin at the head centre, -y up, +x the way the figure faces;
 // `top` is the crown's height. Each fills and inks its own shapes in colour c.
+// A band of flat colour round the crown, unlined.
+void HatBand(cairo_t* cr, Rgb colour, double x, double y, double w, double h) {
+    cairo_rectangle(cr, x, y, w, h);
+    SetColour(cr, colour);
+    cairo_fill(cr);
+}
+
 void DrawFedora(cairo_t* cr, Rgb c, double H, double iw, double facing, double top) {
     const Rgb ink = Hex(kInk);
     cairo_save(cr);
@@ -518,9 +525,7 @@ void DrawFedora(cairo_t* cr, Rgb c, double H, double iw, double facing, double t
                      {0.045 * H, top - 0.05 * H},
                      {0.052 * H, top + 0.012 * H}});
     InkShape(cr, c, ink, iw);
-    cairo_rectangle(cr, -0.05 * H, top - 0.006 * H, 0.1 * H, 0.014 * H);
-    SetColour(cr, Tint(c, -0.45));
-    cairo_fill(cr);
+    HatBand(cr, Tint(c, -0.45), -0.05 * H, top - 0.006 * H, 0.1 * H, 0.014 * H);
 }
 
 void DrawCowboyHat(cairo_t* cr, Rgb c, double H, double iw, double top) {
@@ -538,9 +543,7 @@ void DrawCowboyHat(cairo_t* cr, Rgb c, double H, double iw, double top) {
                      {0.05 * H, top - 0.062 * H},
                      {0.058 * H, top + 0.01 * H}});
     InkShape(cr, c, ink, iw);
-    cairo_rectangle(cr, -0.056 * H, top - 0.008 * H, 0.112 * H, 0.012 * H);
-    SetColour(cr, Tint(c, -0.5));
-    cairo_fill(cr);
+    HatBand(cr, Tint(c, -0.5), -0.056 * H, top - 0.008 * H, 0.112 * H, 0.012 * H);
 }
 
 // A dome with a brim: the hard hat's brim juts out the way the figure faces, the helmet's is even.
@@ -578,9 +581,7 @@ void DrawTopHat(cairo_t* cr, Rgb c, double H, double iw, double top) {
     PolygonPath(
         cr, {{-0.05 * H, top}, {-0.047 * H, top - 0.13 * H}, {0.047 * H, top - 0.13 * H}, {0.05 * H, top}});
     InkShape(cr, c, Hex(kInk), iw);
-    cairo_rectangle(cr, -0.05 * H, top - 0.03 * H, 0.1 * H, 0.014 * H);
-    SetColour(cr, Tint(c, 0.25));
-    cairo_fill(cr);
+    HatBand(cr, Tint(c, 0.25), -0.05 * H, top - 0.03 * H, 0.1 * H, 0.014 * H);
 }
 
 // Seven feathers fanned over a gold band.
