@@ -1,10 +1,13 @@
 // Builds the fuzzers' seed corpora from the generated archive, so no binary seed is kept in the
 // sources: every picture and script member becomes a seed of its target, slices of the music
-// seed the mp3 target, and a few small archives built from real members seed the zip reader.
+// seed the mp3 target, and a few small archives built from real members seed the zip reader,
+// with two zip bombs beside them: a script inflating past its ceiling, honestly declared and not.
 //
 //   zembravale-fuzz-seeds <tarnos.zip> <seed folder>
 // writes <seed folder>/{archive,picture,script,mp3}/. Exit 1 with a message when the archive
 // cannot be read.
+#include "Support/DeflateBomb.h"
+
 #include <unzip.h>
 #include <zip.h>
 
@@ -69,6 +72,20 @@ bool WriteArchive(const fs::path& path, const std::vector<std::pair<std::string,
     return zipClose(zip, nullptr) == ZIP_OK && ok;
 }
 
+// A zip of one member whose data are `bomb`'s stream as it stands, its entry declaring `declared`
+// bytes with checksum `crc`.
+bool WriteBombArchive(const fs::path& path, const std::string& name, const DeflateBomb& bomb, uLong declared,
+                      uLong crc) {
+    zipFile zip = zipOpen64(path.string().c_str(), APPEND_STATUS_CREATE);
+    if (zip == nullptr) return false;
+    bool ok = zipOpenNewFileInZip2(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                   Z_DEFAULT_COMPRESSION, 1) == ZIP_OK;
+    ok = ok &&
+         zipWriteInFileInZip(zip, bomb.stream.data(), static_cast<unsigned>(bomb.stream.size())) == ZIP_OK;
+    ok = ok && zipCloseFileInZipRaw(zip, declared, crc) == ZIP_OK;
+    return zipClose(zip, nullptr) == ZIP_OK && ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,11 +145,17 @@ int main(int argc, char** argv) {
     bool ok = WriteArchive(root / "archive" / "scripts-deflated", scripts, true);
     ok = ok && WriteArchive(root / "archive" / "mixed-stored", mixed, false);
     ok = ok && WriteArchive(root / "archive" / "mixed-deflated", mixed, true);
+    // 2 MiB of zeros in about 2 KB: twice the ceiling of a script.
+    const DeflateBomb bomb = MakeDeflateBomb(2);
+    ok = ok && WriteBombArchive(root / "archive" / "bomb", "syncroscripts/intro.xml", bomb,
+                                bomb.inflatedBytes, bomb.crc);
+    ok = ok && WriteBombArchive(root / "archive" / "bomb-understated", "syncroscripts/intro.xml", bomb, 64,
+                                bomb.crc);
     if (!ok) {
         std::fprintf(stderr, "zembravale-fuzz-seeds: cannot write the seed archives in %s\n", argv[2]);
         return 1;
     }
-    std::printf("seeds: %d pictures, %zu scripts, 3 mp3 slices, 3 archives, 6 command lines\n", pictureSeeds,
+    std::printf("seeds: %d pictures, %zu scripts, 3 mp3 slices, 5 archives, 6 command lines\n", pictureSeeds,
                 scripts.size());
     return 0;
 }

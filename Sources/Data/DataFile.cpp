@@ -7,8 +7,13 @@
 // directory for every lookup made start-up grow with entries times requests (a minute of black
 // window for 65,000 entries); with the index each lookup is one hash probe. Every request still
 // raises the boxes its steps would raise if it opened the archive itself.
+//
+// A member is never allocated past the ceiling for its kind, and deflated members are inflated here
+// into their buffer and no further, so a stream that runs past its declared length is found out
+// instead of silently cut short.
 #include "Data/DataFile.h"
 
+#include "Data/MemberCeilings.h"
 #include "Utils/Platform.h"
 
 #include <fcntl.h>
@@ -17,6 +22,7 @@
 #include <unzip.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -37,6 +43,8 @@ constexpr size_t kMaxNameLength = 256;
 constexpr uLong kEncryptedFlag = 1;
 // Read in slices: a single call may deliver less than asked, and its length is an unsigned int.
 constexpr uint32_t kReadChunk = 1u << 20;
+// Deflated data are read in smaller slices: each is inflated before the next is read.
+constexpr unsigned kRawSlice = 64u << 10;
 
 // The archive file as the unzip library reads it: positioned reads through a window of the file
 // held in memory, and a known end. The library reads headers a byte at a time and seeks between
@@ -161,10 +169,12 @@ private:
     unzFile handle_;
 };
 
-// The current member opened for reading; Close reports whether the data matched its checksum.
+// The current member opened raw: its stored or deflated data as they lie in the archive.
 class UnzMember {
 public:
-    explicit UnzMember(unzFile archive) : archive_(archive), open_(unzOpenCurrentFile(archive) == UNZ_OK) {}
+    explicit UnzMember(unzFile archive) : archive_(archive) {
+        open_ = unzOpenCurrentFile2(archive, &method_, nullptr, 1) == UNZ_OK;
+    }
     ~UnzMember() {
         if (open_) unzCloseCurrentFile(archive_);
     }
@@ -172,15 +182,14 @@ public:
     UnzMember& operator=(const UnzMember&) = delete;
 
     bool IsOpen() const { return open_; }
-    // UNZ_CRCERROR when every declared byte was read but the checksum differs.
-    int Close() {
-        open_ = false;
-        return unzCloseCurrentFile(archive_);
-    }
+    int Method() const { return method_; }
+    // Up to `bytes` of the raw data; 0 at their end, negative on an error.
+    int Read(void* out, unsigned bytes) { return unzReadCurrentFile(archive_, out, bytes); }
 
 private:
     unzFile archive_;
-    bool open_;
+    int method_ = -1;
+    bool open_ = false;
 };
 
 // Deflate turns one byte of stream into at most 1032 bytes (a 258-byte match in under two bits);
@@ -214,25 +223,89 @@ struct FreeDeleter {
     void operator()(char* buffer) const { std::free(buffer); }
 };
 
-// Reads exactly `length` bytes of the open member and checks there is nothing left and that the
-// checksum holds. A short member, a checksum mismatch, a corrupt stream or an encrypted member
-// all fail here instead of handing out corrupt or uninitialised bytes.
-bool ReadWholeMember(unzFile archive, char* buffer, int32_t length) {
+// How a member's data filled its buffer of length + 1 bytes.
+enum class Fill { kWhole, kRunsPast, kBroken };
+
+// Stored data copied as they are.
+Fill CopyStored(UnzMember& member, char* buffer, int32_t length) {
+    const int64_t room = int64_t{length} + 1;
+    int64_t done = 0;
+    while (done < room) {
+        const auto slice = static_cast<unsigned>(std::min<int64_t>(room - done, kReadChunk));
+        const int got = member.Read(buffer + done, slice);
+        if (got < 0) return Fill::kBroken;
+        if (got == 0) break;
+        done += got;
+    }
+    if (done > length) return Fill::kRunsPast;
+    return done == length ? Fill::kWhole : Fill::kBroken;
+}
+
+struct InflateStream {
+    InflateStream() { ready = inflateInit2(&stream, -MAX_WBITS) == Z_OK; }
+    ~InflateStream() {
+        if (ready) inflateEnd(&stream);
+    }
+    InflateStream(const InflateStream&) = delete;
+    InflateStream& operator=(const InflateStream&) = delete;
+
+    z_stream stream{};
+    bool ready = false;
+};
+
+// Deflated data inflated here rather than by the unzip library, which stops at the declared length
+// and so cannot tell a stream that goes on: the output ends with the buffer, so however far the
+// stream would run, it stops one byte past the declared length.
+Fill Inflate(UnzMember& member, char* buffer, int32_t length) {
+    InflateStream inflater;
+    if (!inflater.ready) return Fill::kBroken;
+    z_stream& stream = inflater.stream;
+    stream.next_out = reinterpret_cast<Bytef*>(buffer);
+    stream.avail_out = static_cast<uInt>(length) + 1;
+    const auto input = std::make_unique<Bytef[]>(kRawSlice);
+    bool anyData = false;
+    for (;;) {
+        if (stream.avail_in == 0) {
+            const int got = member.Read(input.get(), kRawSlice);
+            if (got < 0) return Fill::kBroken;
+            // An empty member may have no data at all; any other stream must reach its end.
+            if (got == 0) return !anyData && length == 0 ? Fill::kWhole : Fill::kBroken;
+            anyData = true;
+            stream.next_in = input.get();
+            stream.avail_in = static_cast<uInt>(got);
+        }
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        if (status == Z_STREAM_END) {
+            if (stream.total_out > static_cast<uLong>(length)) return Fill::kRunsPast;
+            return stream.total_out == static_cast<uLong>(length) ? Fill::kWhole : Fill::kBroken;
+        }
+        if (status != Z_OK) return Fill::kBroken;
+        if (stream.avail_out == 0) return Fill::kRunsPast;
+    }
+}
+
+void ReportRunningPast(const std::string& name, int32_t length) {
+    std::fprintf(stderr,
+                 "zembravale: %s not read: its data run past the %d bytes its directory entry declares\n",
+                 name.c_str(), length);
+    std::fflush(stderr);
+}
+
+// Fills the buffer with exactly `length` bytes of the current member and checks its checksum. A
+// short member, data running past the declared length, a checksum mismatch, a corrupt stream or an
+// encrypted member all fail here instead of handing out corrupt or uninitialised bytes.
+bool ReadWholeMember(unzFile archive, const std::string& name, char* buffer, int32_t length) {
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
     if ((info.flag & kEncryptedFlag) != 0) return false;
     UnzMember member(archive);
     if (!member.IsOpen()) return false;
-    int64_t done = 0;
-    while (done < length) {
-        const auto slice = static_cast<unsigned>(std::min<int64_t>(length - done, kReadChunk));
-        const int got = unzReadCurrentFile(archive, buffer + done, slice);
-        if (got <= 0) return false;  // 0: the data ended before the declared length
-        done += got;
-    }
-    // The checksum is only compared once the declared length has been consumed.
-    if (unzeof(archive) != 1) return false;
-    return member.Close() == UNZ_OK;
+    Fill fill = Fill::kBroken;
+    if (member.Method() == 0) fill = CopyStored(member, buffer, length);
+    if (member.Method() == Z_DEFLATED) fill = Inflate(member, buffer, length);
+    if (fill == Fill::kRunsPast) ReportRunningPast(name, length);
+    if (fill != Fill::kWhole) return false;
+    return crc32(0, reinterpret_cast<const Bytef*>(buffer), static_cast<uInt>(length)) == info.crc;
 }
 
 }  // namespace
@@ -347,15 +420,34 @@ int32_t ZipDataFile::DoFileLengthInDataFileLookup(const std::string& name) {
     return static_cast<int32_t>(entry->uncompressedSize);
 }
 
-char* ReadMemberBuffer(const std::string& caption, int32_t length, const std::function<bool(char*)>& read) {
-    std::unique_ptr<char, FreeDeleter> buffer(
-        static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
+namespace {
+MemberBufferWatch* memberBufferWatch = nullptr;
+}  // namespace
+
+MemberBufferWatch* CurrentMemberBufferWatch() {
+    return memberBufferWatch;
+}
+
+void SetMemberBufferWatch(MemberBufferWatch* watch) {
+    memberBufferWatch = watch;
+}
+
+char* ReadMemberBuffer(const std::string& caption, const std::string& name, int32_t length, bool plausible,
+                       const std::function<bool(char*)>& read) {
+    static const std::string kReadFailed = "error while reading the buffer in datafile!!!";
+    if (!WithinCeiling(name, length) || !plausible) {
+        platform::ShowMessageBox(caption, kReadFailed);
+        return nullptr;
+    }
+    const size_t bytes = static_cast<size_t>(length) + 1;
+    std::unique_ptr<char, FreeDeleter> buffer(static_cast<char*>(std::malloc(bytes)));
     if (buffer == nullptr) {
         platform::ShowMessageBox(caption, "Couldn't allocate memory!!!");
         return nullptr;
     }
+    if (memberBufferWatch != nullptr) memberBufferWatch->Allocated(name, bytes);
     if (!read(buffer.get())) {
-        platform::ShowMessageBox(caption, "error while reading the buffer in datafile!!!");
+        platform::ShowMessageBox(caption, kReadFailed);
         return nullptr;
     }
     buffer.get()[length] = 0;
@@ -380,12 +472,10 @@ char* ZipDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
         return nullptr;
     }
-    if (length > 0 && !CanHold(entry->compressedSize, entry->method, static_cast<uint64_t>(length))) {
-        platform::ShowMessageBox(kCaption, "error while reading the buffer in datafile!!!");
-        return nullptr;
-    }
-    return ReadMemberBuffer(kCaption, length, [&](char* out) {
-        return archive->Select(*entry) && ReadWholeMember(archive->archive.Get(), out, length);
+    const bool plausible =
+        length == 0 || CanHold(entry->compressedSize, entry->method, static_cast<uint64_t>(length));
+    return ReadMemberBuffer(kCaption, name, length, plausible, [&](char* out) {
+        return archive->Select(*entry) && ReadWholeMember(archive->archive.Get(), name, out, length);
     });
 }
 

@@ -3,6 +3,9 @@
 // boxes whose caption names the failing operation, and the request yields null or -1.
 #pragma once
 
+#include "Utils/Platform.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,9 +27,26 @@ public:
     std::string archivePath;
 };
 
-// The last steps of every archive's member read: a buffer of length + 1 bytes, filled by `read`
-// and zero-terminated. Null after the box under `caption` for the step that failed.
-char* ReadMemberBuffer(const std::string& caption, int32_t length, const std::function<bool(char*)>& read);
+// The last steps of every archive's member read, in this order: the member's ceiling (a member
+// over it gets a line on stderr), whether its data could hold `length` bytes at all (`plausible`),
+// then a buffer of length + 1 bytes, filled by `read` and zero-terminated. `read` may fill the
+// spare byte to tell data running past `length`, and must then fail. Null after the box under
+// `caption` for the step that failed; the read failure's box for a member refused before anything
+// was allocated.
+char* ReadMemberBuffer(const std::string& caption, const std::string& name, int32_t length, bool plausible,
+                       const std::function<bool(char*)>& read);
+
+// Told the size of each member buffer as it is allocated (terminating zero included): what the
+// archive's members make the program hold. Tests and measurements install one; by default none.
+class MemberBufferWatch {
+public:
+    virtual ~MemberBufferWatch() = default;
+    virtual void Allocated(const std::string& member, size_t bytes) = 0;
+};
+MemberBufferWatch* CurrentMemberBufferWatch();
+void SetMemberBufferWatch(MemberBufferWatch* watch);  // nullptr: none
+using ScopedMemberBufferWatch =
+    platform::ScopedSeam<MemberBufferWatch, CurrentMemberBufferWatch, SetMemberBufferWatch>;
 
 // The two tries every archive makes for a member: the name as written, then with '/' for each run
 // of backslashes. `length` and `load` are the archive's inner steps (with their own boxes); a load

@@ -112,7 +112,8 @@ char* FolderDataFile::LoadFileFromDataFile(const std::string& name) {
         platform::ShowMessageBox(kCaption, "error while checking filelength in datafile!!!");
         return nullptr;
     }
-    return ReadMemberBuffer(kCaption, length, [&](char* out) { return ReadWholeFile(*path, out, length); });
+    return ReadMemberBuffer(kCaption, name, length, true,
+                            [&](char* out) { return ReadWholeFile(*path, out, length); });
 }
 
 // The same two tries as the zip archive.

@@ -57,8 +57,9 @@ public:
     };
     const Figures& LastSeek() const { return figures; }
 
-    // The first frame at or after `seconds` (within a microsecond; 0 for a negative time) and a
-    // frame's time, as the offline renderer counts them.
+    // The first frame at or after `seconds` (a time less than a millionth of a frame past a frame
+    // counts as that frame; 0 for a negative time) and a frame's time, as the offline renderer
+    // counts them.
     int64_t FrameAt(double seconds) const;
     double FrameSeconds(int64_t frame) const;
     // Brings the production to this frame (0 or later) as SeekTo does.

@@ -3,9 +3,12 @@
 // measured first by a quick, allocation-free scan that follows the parser's own reading of markup.
 #pragma once
 
+#include "Data/MemberCeilings.h"
+
 #include <cstddef>
 
-inline constexpr size_t kMaxScriptBytes = size_t{1} << 20;
+// The archive reads no script longer than this either.
+inline constexpr size_t kMaxScriptBytes = static_cast<size_t>(kScriptCeiling);
 inline constexpr size_t kMaxScriptDepth = 256;
 // The depth reported for text whose bytes the parser could read differently from the scan.
 inline constexpr size_t kUnreadableScriptDepth = static_cast<size_t>(-1);

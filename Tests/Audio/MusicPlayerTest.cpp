@@ -536,6 +536,19 @@ TEST(MusicPlayer, RefusesLoopsOutsideTheTrackOrEndingBeforeTheyStart) {
     EXPECT_FALSE(music.Looping());
 }
 
+// `zembravale --start T`: the live source plays the track, and so runs the pictures' clock, from T.
+TEST(LiveMusic, PlaysFromItsStartTime) {
+    UseDiskAudio("/dev/null", 2);
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 3.0));
+    LiveMusic music(1.75);
+    music.Open();
+    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size()), nullptr));
+    music.Play();
+    EXPECT_GE(music.Time(), 1.75f);
+    EXPECT_LT(music.Time(), 2.75f);
+    music.Stop();
+}
+
 // The preview reaches the player through the live music source: before Open everything is refused
 // without a crash; once playing, a pause holds its time and a seek moves it, with one jump.
 TEST(LiveMusic, PassesThePreviewControlsToItsPlayer) {

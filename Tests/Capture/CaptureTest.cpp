@@ -1,5 +1,6 @@
 // zembravale-capture on the generated archive: moments of the production as PNG files, the same
 // bytes on every run, and a command line that explains itself.
+#include "Capture/OfflineRenderer.h"
 #include "Data/DataFile.h"
 #include "Data/Images.h"
 #include "Production/Production.h"
@@ -166,6 +167,7 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
                                                  {"--out", "x", "--at", "soon"},
                                                  {"--out", "x", "--fps", "0", "--at", "1"},
                                                  {"--out", "x", "--fps", "0.0001", "--at", "1"},
+                                                 {"--out", "x", "--fps", "60000/1001x", "--at", "1"},
                                                  {"--out", "x", "--from", "3", "--to", "2"},
                                                  {"--bogus"}}) {
         std::vector<std::string> argv = {kCapture};
@@ -179,6 +181,28 @@ TEST_F(CaptureTest, ExplainsItselfAndRefusesBadArguments) {
                    dir.Path().string(), {}, 60);
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Couldn't load mp3"), std::string::npos);
+}
+
+// A rate is a whole fraction or a decimal and nothing more: anything after it is refused, never
+// read as the rate before it.
+TEST(FrameRate, ReadsFractionsAndDecimalsAndRefusesAnythingElse) {
+    const std::pair<const char*, FrameRate> accepted[] = {
+        {"60", {60000, 1000}},       {"29.97", {29970, 1000}}, {"60000/1001", {60000, 1001}},
+        {"1000000/1", {1000000, 1}}, {"0.001", {1, 1000}},     {"1000", {1000000, 1000}},
+    };
+    for (const auto& [text, expected] : accepted) {
+        FrameRate rate{0, 0};
+        EXPECT_TRUE(ParseFrameRate(text, &rate)) << text;
+        EXPECT_EQ(rate.numerator, expected.numerator) << text;
+        EXPECT_EQ(rate.denominator, expected.denominator) << text;
+    }
+    for (const char* text :
+         {"60000/1001x", "60000/1001 ", "60000/1001/2", "60x",    "60 ",   "/1001",     "60000/",
+          "60000x/1001", "0/1",         "1/0",          "-60/1",  "60/-1", "1000001/1", "1/1000001",
+          "0",           "-1",          "1000.5",       "0.0004", "nan",   "inf",       ""}) {
+        FrameRate rate;
+        EXPECT_FALSE(ParseFrameRate(text, &rate)) << text;
+    }
 }
 
 TEST_F(CaptureTest, LongRangesCostNoMemoryBeforeTheFirstFrame) {

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -93,20 +94,22 @@ bool CentreIsWhite(const AVFrame& frame) {
     return row[x] > 200;  // luma
 }
 
+// One sample of a decoded audio frame, as a share of full scale.
+float Sample(const AVFrame& frame, int i, int channel) {
+    if (frame.format == AV_SAMPLE_FMT_FLTP)
+        return reinterpret_cast<const float*>(frame.extended_data[channel])[i];
+    if (frame.format == AV_SAMPLE_FMT_S16) {
+        return reinterpret_cast<const int16_t*>(frame.data[0])[i * frame.ch_layout.nb_channels + channel] /
+               32768.0f;
+    }
+    return 0;
+}
+
 // The largest sample of one decoded audio frame's i-th sample frame, as a share of full scale.
 float Level(const AVFrame& frame, int i) {
     float level = 0;
-    for (int channel = 0; channel < frame.ch_layout.nb_channels; ++channel) {
-        float value = 0;
-        if (frame.format == AV_SAMPLE_FMT_FLTP)
-            value = reinterpret_cast<const float*>(frame.extended_data[channel])[i];
-        if (frame.format == AV_SAMPLE_FMT_S16) {
-            value =
-                reinterpret_cast<const int16_t*>(frame.data[0])[i * frame.ch_layout.nb_channels + channel] /
-                32768.0f;
-        }
-        level = std::max(level, std::fabs(value));
-    }
+    for (int channel = 0; channel < frame.ch_layout.nb_channels; ++channel)
+        level = std::max(level, std::fabs(Sample(frame, i, channel)));
     return level;
 }
 
@@ -118,6 +121,7 @@ struct Decoded {
     double whiteSeconds = -1;
     double loudSeconds = -1;
     float loudest = 0;
+    double channelSquares[2] = {0, 0};  // left, right: the sum of each sample squared
 };
 
 Decoded DecodeFile(const std::string& path) {
@@ -132,6 +136,10 @@ Decoded DecodeFile(const std::string& path) {
     media::Decode(path, AVMEDIA_TYPE_AUDIO, [&](const AVFrame& frame, AVRational timeBase) {
         for (int i = 0; i < frame.nb_samples; ++i) {
             const float level = Level(frame, i);
+            for (int channel = 0; channel < std::min(frame.ch_layout.nb_channels, 2); ++channel) {
+                const double value = Sample(frame, i, channel);
+                d.channelSquares[channel] += value * value;
+            }
             d.loudest = std::max(level, d.loudest);
             if (d.loudSeconds < 0 && level > 0.25f) {
                 d.loudSeconds = static_cast<double>(frame.best_effort_timestamp) * av_q2d(timeBase) +
@@ -216,6 +224,38 @@ TEST_F(VideoTest, ShortExportsHoldTheStreamsSizeRateAndLengthAsked) {
         EXPECT_EQ(decoded.frames, c.frames);
         EXPECT_GE(decoded.samples, std::llround(seconds * kRate));
         EXPECT_LE(decoded.samples, std::llround(seconds * kRate) + c.extraSamples);
+    }
+}
+
+// A tone of its own in each channel, at its own level: the left loud, the right soft.
+std::string TwoToneMusic() {
+    std::vector<int16_t> samples(2 * kRate * 2);
+    for (size_t n = 0; n < samples.size() / 2; ++n) {
+        const double phase = 2.0 * std::numbers::pi * static_cast<double>(n) / kRate;
+        samples[2 * n] = static_cast<int16_t>(std::lround(0.6 * 32767.0 * std::sin(440.0 * phase)));
+        samples[2 * n + 1] = static_cast<int16_t>(std::lround(0.15 * 32767.0 * std::sin(660.0 * phase)));
+    }
+    const std::vector<char> mp3 = testing_support::EncodeMp3(samples);
+    return std::string(mp3.begin(), mp3.end());
+}
+
+TEST_F(VideoTest, EachChannelKeepsItsOwnSound) {
+    const std::string archive = dir.File("two-tone.zip");
+    WriteSwitchArchive(archive, TwoToneMusic());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--video", "stereo.mp4", "--from", "0.5", "--to", "1.5", "--scale", "1"},
+          {"--video", "stereo.mkv", "--from", "0.5", "--to", "1.5", "--lossless"}}) {
+        SCOPED_TRACE(args[1]);
+        const ProcessResult run = Export(args, archive);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const Decoded decoded = DecodeFile(dir.File(args[1]));
+        ASSERT_GT(decoded.samples, 0);
+        // A sine's root mean square is its amplitude over the square root of two.
+        const auto rms = [&](int channel) {
+            return std::sqrt(decoded.channelSquares[channel] / decoded.samples);
+        };
+        EXPECT_NEAR(rms(0), 0.6 / std::numbers::sqrt2, 0.05) << "left";
+        EXPECT_NEAR(rms(1), 0.15 / std::numbers::sqrt2, 0.05) << "right";
     }
 }
 

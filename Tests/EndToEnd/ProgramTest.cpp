@@ -192,6 +192,13 @@ TEST(Program, EscapeEndsTheRunInARealWindow) {
 }
 
 // The number after `label` in the last line of `text` that has it; NaN when none does.
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 double NumberAfter(const std::string& text, const std::string& label) {
     const size_t at = text.rfind(label);
     return at == std::string::npos ? std::nan("") : std::strtod(text.c_str() + at + label.size(), nullptr);
@@ -256,6 +263,12 @@ TEST(Program, PreviewKeysSeekPauseReloadLoopAndEscapeInARealWindow) {
     const double back = NumberAfter(err, "loop back to ");
     EXPECT_GE(back, loopStart - 0.001) << err;
     EXPECT_LT(back, loopStart + 0.25) << err;
+
+    // One key, one seek: the two seeking keys are told once each, and the music's own jump after a
+    // seek is never taken for a wrap of a loop that is not on yet.
+    const std::string beforeLoop = err.substr(0, err.find("loop on"));
+    EXPECT_EQ(Occurrences(beforeLoop, "seek to "), 2) << err;
+    EXPECT_EQ(Occurrences(beforeLoop, "loop back"), 0) << err;
 }
 
 }  // namespace

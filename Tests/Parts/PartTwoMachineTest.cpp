@@ -74,6 +74,22 @@ TEST_F(MachineTest, WesternSetFadesInAndOut) {
     }
 }
 
+// From 450 to 470 the figures fade in over their background: their weight in the frame grows from
+// none to nearly all.
+TEST_F(MachineTest, WesternFiguresFadeInOverTheirBackground) {
+    ReplacePicture(alamoCroonerCowboyBackgroundGuid, 640, 480, [](int32_t) { return 0x00C80000u; });
+    ReplacePicture(alamoCroonerCowboyGuid, 640, 480, [](int32_t) { return 0x000000C8u; });
+    // The figures' share of the centre pixel: its blue over theirs (the background has none).
+    const std::pair<float, double> shares[] = {
+        {450, 0.0}, {455, 0.25}, {460, 0.5}, {469.9f, 0.995}, {470, 1.0}};
+    for (const auto& [t, share] : shares) {
+        RenderAt(t);
+        const uint32_t pixel = scene.At(320, 240);
+        EXPECT_NEAR((pixel & 0xFF) / 200.0, share, 0.02) << t;
+        EXPECT_NEAR(((pixel >> 16) & 0xFF) / 200.0, 1.0 - share, 0.02) << t;
+    }
+}
+
 TEST_F(MachineTest, WaveBandsDrawFiveRandomValuesOnlyOnTheBeat) {
     int sequence[6];
     platform::ResetRand();

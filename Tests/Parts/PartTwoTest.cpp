@@ -141,3 +141,66 @@ TEST_F(PartTwoTest, TinyAndEmptyPicturesAreNeverReadOutsideTheirPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+using parttwo_testing::PartTwoSceneTest;
+
+class PartTwoBandsTest : public PartTwoSceneTest {
+protected:
+    // The frame at fx with the levels given, from the same random numbers every time.
+    std::vector<uint32_t> FrameWith(float fx, float b0, float b1, float b2) {
+        SetBeats(b0, b1, b2);
+        platform::ResetRand();
+        scene.Fill(SceneFixture::kUntouched);
+        RenderAt(fx);
+        return {scene.Canvas()->pixels, scene.Canvas()->pixels + scene.Canvas()->size};
+    }
+};
+
+// Which beat band drives which effect: one band at a time is raised, to a weak level (0.2, under
+// most of the scenes' beat tests) and a strong one (0.9), the others kept at 0, and the frame is
+// compared with the frame at rest. 'm' marks a level at which the frame moves, '-' one at which
+// it stays. A band wired to the wrong effect moves a frame that should stay, or the other way.
+TEST_F(PartTwoBandsTest, EachBandMovesOnlyTheEffectsBoundToIt) {
+    struct Row {
+        float fx;
+        const char* bands[3];  // b0, b1, b2: the frame at 0.2, then at 0.9
+        const char* what;
+    };
+    const Row rows[] = {
+        {5, {"mm", "mm", "--"}, "magnifier source on b1, rings on both"},
+        {105, {"-m", "-m", "--"}, "the sweep's mask over 0.8 on b0, the magnifier's source on b1"},
+        {130, {"-m", "-m", "--"}, "random magnifier's source and dark sweep on b1, mask on b0"},
+        {175, {"mm", "-m", "--"}, "beams, waves and the casino flash on b0, rings over 0.3 on b1"},
+        {230, {"mm", "--", "--"}, "the machines pump on b0; b1 only shifts their echo, drawn on b0"},
+        {295, {"mm", "mm", "--"}, "swirl on both, the dollars shaken by b1"},
+        {355, {"--", "-m", "--"}, "countdown rows and threshold on b1; b0 gates noise of amount b1"},
+        {365, {"mm", "-m", "--"}, "row noise of amount b0 always, rows on b1"},
+        {410, {"-m", "--", "--"}, "rows over 0.5 on b0"},
+        {460, {"--", "--", "--"}, "the western figures fade in without the beat"},
+        {502, {"-m", "-m", "--"}, "the counter flashes on b0, its band runs on b1"},
+        {515.5f, {"--", "-m", "--"}, "rows on b1; b0 gates noise of amount b1"},
+        {590, {"-m", "--", "-m"}, "rows and the subtraction on b0, the threshold on b2"},
+        {602, {"-m", "mm", "--"}, "head bursts: row noise over 0.3 on b0, row shift and boom on b1"},
+    };
+    // A counter close-up brighter than any threshold the third band sets (the fixture's own colour
+    // is darker), and not so bright that the casino added over it saturates every channel.
+    ReplacePicture(theevilmachineCounterGuid, 640, 480, [](int32_t) { return 0x00B4B4B4u; });
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "fx " << row.fx << ": " << row.what);
+        FrameWith(row.fx, 0, 0, 0);  // the zoom timers of the first scenes settle on the first frame
+        const std::vector<uint32_t> rest = FrameWith(row.fx, 0, 0, 0);
+        for (int band = 0; band < 3; ++band) {
+            std::string moves;
+            for (const float level : {0.2f, 0.9f}) {
+                float levels[3] = {0, 0, 0};
+                levels[band] = level;
+                moves += FrameWith(row.fx, levels[0], levels[1], levels[2]) != rest ? 'm' : '-';
+            }
+            EXPECT_EQ(moves, row.bands[band]) << "b" << band;
+        }
+    }
+}
+
+}  // namespace

@@ -15,7 +15,8 @@ Every frame from the start is rendered (timers, random numbers and beat levels e
 live); only the frames asked for are written. Music time of frame n is n / fps; the wall clock the
 scenes read shows the same time. The same archive and options always give the same files.
 
-PNG files: --at writes DIR/tNNNNNNN.png named by the time in milliseconds (12.5 s -> t0012500.png);
+PNG files: --at T writes the first frame at or after T (a T between two frames gives the later one)
+as DIR/tNNNNNNN.png, named by T in milliseconds (12.5 s -> t0012500.png);
 --from A --to B writes every frame with A <= time <= B as DIR/frame0000000.png, frame0000001.png, ...
 
 Video: the extension picks the container: .mp4 (H.264 and AAC, index at the front) or .mkv (the
@@ -70,7 +71,8 @@ bool Parse(int argc, const char* const* argv, CaptureOptions& o, std::string* he
                    "frames per second: 60 (default), 30, 29.97 or a fraction such as 60000/1001")
         ->type_name("RATE")
         ->check(frameRate);
-    auto* at = app.add_option("--at", o.atText, "music times in seconds, one PNG each")
+    auto* at = app.add_option("--at", o.atText,
+                              "music times in seconds, one PNG each: the first frame at or after each")
                    ->type_name("T")
                    ->check(seconds)
                    ->excludes(video);

@@ -20,7 +20,8 @@ struct FrameRate {
     int64_t numerator = 60;
     int64_t denominator = 1;
     double Seconds(int64_t frame) const { return static_cast<double>(frame) * denominator / numerator; }
-    // The first frame whose time is at or after `seconds` (within a microsecond).
+    // The first frame whose time is at or after `seconds`: a time between two frames gives the
+    // later one, and a time less than a millionth of a frame past a frame still counts as that frame.
     int64_t FrameAt(double seconds) const;
 };
 

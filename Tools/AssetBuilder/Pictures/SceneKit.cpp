@@ -503,204 +503,250 @@ void DrawTorso(cairo_t* cr, const Figure& f, const Joints& j, const Frame& t) {
     (void)j;
 }
 
-void DrawHat(cairo_t* cr, const Outfit& o, double H, double iw, double facing) {
+// The hats, in head-local units: origin at the head centre, -y up, +x the way the figure faces;
+// `top` is the crown's height. Each fills and inks its own shapes in colour c.
+// A band of flat colour round the crown, unlined.
+void HatBand(cairo_t* cr, Rgb colour, double x, double y, double w, double h) {
+    cairo_rectangle(cr, x, y, w, h);
+    SetColour(cr, colour);
+    cairo_fill(cr);
+}
+
+void DrawFedora(cairo_t* cr, Rgb c, double H, double iw, double facing, double top) {
     const Rgb ink = Hex(kInk);
+    cairo_save(cr);
+    cairo_translate(cr, 0, top + 0.012 * H);
+    cairo_scale(cr, 1, 0.22);
+    cairo_arc(cr, 0.008 * H * facing, 0, 0.095 * H, 0, 2 * kPi);
+    cairo_restore(cr);
+    PolygonPath(cr, {{-0.052 * H, top + 0.012 * H},
+                     {-0.045 * H, top - 0.05 * H},
+                     {0, top - 0.04 * H},
+                     {0.045 * H, top - 0.05 * H},
+                     {0.052 * H, top + 0.012 * H}});
+    InkShape(cr, c, ink, iw);
+    HatBand(cr, Tint(c, -0.45), -0.05 * H, top - 0.006 * H, 0.1 * H, 0.014 * H);
+}
+
+void DrawCowboyHat(cairo_t* cr, Rgb c, double H, double iw, double top) {
+    const Rgb ink = Hex(kInk);
+    cairo_new_sub_path(cr);
+    cairo_move_to(cr, -0.13 * H, top - 0.02 * H);
+    cairo_curve_to(cr, -0.08 * H, top + 0.03 * H, 0.08 * H, top + 0.03 * H, 0.13 * H, top - 0.02 * H);
+    cairo_curve_to(cr, 0.08 * H, top + 0.005 * H, -0.08 * H, top + 0.005 * H, -0.13 * H, top - 0.02 * H);
+    cairo_close_path(cr);
+    PolygonPath(cr, {{-0.058 * H, top + 0.01 * H},
+                     {-0.05 * H, top - 0.062 * H},
+                     {-0.015 * H, top - 0.07 * H},
+                     {0, top - 0.055 * H},
+                     {0.015 * H, top - 0.07 * H},
+                     {0.05 * H, top - 0.062 * H},
+                     {0.058 * H, top + 0.01 * H}});
+    InkShape(cr, c, ink, iw);
+    HatBand(cr, Tint(c, -0.5), -0.056 * H, top - 0.008 * H, 0.112 * H, 0.012 * H);
+}
+
+// A dome with a brim: the hard hat's brim juts out the way the figure faces, the helmet's is even.
+void DrawDomeHat(cairo_t* cr, Rgb c, bool hardHat, double H, double iw, double facing, double top) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, top + 0.03 * H, 0.068 * H, kPi, 2 * kPi);
+    cairo_close_path(cr);
+    if (hardHat) {
+        PolygonPath(cr, {{-0.082 * H, top + 0.03 * H},
+                         {0.09 * H * facing + 0.0, top + 0.03 * H},
+                         {0.09 * H * facing, top + 0.042 * H},
+                         {-0.082 * H, top + 0.042 * H}});
+    } else {
+        PolygonPath(cr, {{-0.085 * H, top + 0.03 * H},
+                         {0.085 * H, top + 0.03 * H},
+                         {0.08 * H, top + 0.05 * H},
+                         {-0.08 * H, top + 0.05 * H}});
+    }
+    InkShape(cr, c, Hex(kInk), iw);
+}
+
+void DrawCap(cairo_t* cr, Rgb c, double H, double iw, double facing, double top) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, top + 0.025 * H, 0.062 * H, kPi, 2 * kPi);
+    cairo_close_path(cr);
+    PolygonPath(cr, {{0, top + 0.018 * H},
+                     {0.1 * H * facing, top + 0.03 * H},
+                     {0.095 * H * facing, top + 0.04 * H},
+                     {0, top + 0.035 * H}});
+    InkShape(cr, c, Hex(kInk), iw);
+}
+
+void DrawTopHat(cairo_t* cr, Rgb c, double H, double iw, double top) {
+    cairo_rectangle(cr, -0.08 * H, top - 0.005 * H, 0.16 * H, 0.018 * H);
+    PolygonPath(
+        cr, {{-0.05 * H, top}, {-0.047 * H, top - 0.13 * H}, {0.047 * H, top - 0.13 * H}, {0.05 * H, top}});
+    InkShape(cr, c, Hex(kInk), iw);
+    HatBand(cr, Tint(c, 0.25), -0.05 * H, top - 0.03 * H, 0.1 * H, 0.014 * H);
+}
+
+// Seven feathers fanned over a gold band.
+void DrawFeathers(cairo_t* cr, Rgb c, double H, double iw, double top) {
+    const Rgb ink = Hex(kInk);
+    for (int k = -3; k <= 3; ++k) {
+        cairo_save(cr);
+        cairo_translate(cr, 0, top);
+        cairo_rotate(cr, Rad(k * 17.0));
+        cairo_scale(cr, 0.35, 1.0);
+        cairo_arc(cr, 0, -0.12 * H, 0.075 * H, 0, 2 * kPi);
+        cairo_restore(cr);
+        InkShape(cr, k % 2 ? c : Tint(c, 0.35), ink, iw * 0.7);
+    }
+    cairo_rectangle(cr, -0.06 * H, top - 0.002 * H, 0.12 * H, 0.02 * H);
+    InkShape(cr, Hex(0xE8C048), ink, iw * 0.7);
+}
+
+void DrawHat(cairo_t* cr, const Outfit& o, double H, double iw, double facing) {
     const Rgb c = o.hatColour;
-    // head-local: origin at the head centre, -y up, +x the way the figure faces
     const double top = -0.06 * H;
     switch (o.hat) {
         case Hat::None:
             break;
         case Hat::Fedora:
-            cairo_save(cr);
-            cairo_translate(cr, 0, top + 0.012 * H);
-            cairo_scale(cr, 1, 0.22);
-            cairo_arc(cr, 0.008 * H * facing, 0, 0.095 * H, 0, 2 * kPi);
-            cairo_restore(cr);
-            PolygonPath(cr, {{-0.052 * H, top + 0.012 * H},
-                             {-0.045 * H, top - 0.05 * H},
-                             {0, top - 0.04 * H},
-                             {0.045 * H, top - 0.05 * H},
-                             {0.052 * H, top + 0.012 * H}});
-            InkShape(cr, c, ink, iw);
-            cairo_rectangle(cr, -0.05 * H, top - 0.006 * H, 0.1 * H, 0.014 * H);
-            SetColour(cr, Tint(c, -0.45));
-            cairo_fill(cr);
+            DrawFedora(cr, c, H, iw, facing, top);
             break;
-        case Hat::Cowboy: {
-            cairo_new_sub_path(cr);
-            cairo_move_to(cr, -0.13 * H, top - 0.02 * H);
-            cairo_curve_to(cr, -0.08 * H, top + 0.03 * H, 0.08 * H, top + 0.03 * H, 0.13 * H, top - 0.02 * H);
-            cairo_curve_to(cr, 0.08 * H, top + 0.005 * H, -0.08 * H, top + 0.005 * H, -0.13 * H,
-                           top - 0.02 * H);
-            cairo_close_path(cr);
-            PolygonPath(cr, {{-0.058 * H, top + 0.01 * H},
-                             {-0.05 * H, top - 0.062 * H},
-                             {-0.015 * H, top - 0.07 * H},
-                             {0, top - 0.055 * H},
-                             {0.015 * H, top - 0.07 * H},
-                             {0.05 * H, top - 0.062 * H},
-                             {0.058 * H, top + 0.01 * H}});
-            InkShape(cr, c, ink, iw);
-            cairo_rectangle(cr, -0.056 * H, top - 0.008 * H, 0.112 * H, 0.012 * H);
-            SetColour(cr, Tint(c, -0.5));
-            cairo_fill(cr);
+        case Hat::Cowboy:
+            DrawCowboyHat(cr, c, H, iw, top);
             break;
-        }
         case Hat::HardHat:
-        case Hat::Helmet: {
-            cairo_new_sub_path(cr);
-            cairo_arc(cr, 0, top + 0.03 * H, 0.068 * H, kPi, 2 * kPi);
-            cairo_close_path(cr);
-            if (o.hat == Hat::HardHat) {
-                PolygonPath(cr, {{-0.082 * H, top + 0.03 * H},
-                                 {0.09 * H * facing + 0.0, top + 0.03 * H},
-                                 {0.09 * H * facing, top + 0.042 * H},
-                                 {-0.082 * H, top + 0.042 * H}});
-            } else {
-                PolygonPath(cr, {{-0.085 * H, top + 0.03 * H},
-                                 {0.085 * H, top + 0.03 * H},
-                                 {0.08 * H, top + 0.05 * H},
-                                 {-0.08 * H, top + 0.05 * H}});
-            }
-            InkShape(cr, c, ink, iw);
+        case Hat::Helmet:
+            DrawDomeHat(cr, c, o.hat == Hat::HardHat, H, iw, facing, top);
             break;
-        }
         case Hat::Cap:
-            cairo_new_sub_path(cr);
-            cairo_arc(cr, 0, top + 0.025 * H, 0.062 * H, kPi, 2 * kPi);
-            cairo_close_path(cr);
-            PolygonPath(cr, {{0, top + 0.018 * H},
-                             {0.1 * H * facing, top + 0.03 * H},
-                             {0.095 * H * facing, top + 0.04 * H},
-                             {0, top + 0.035 * H}});
-            InkShape(cr, c, ink, iw);
+            DrawCap(cr, c, H, iw, facing, top);
             break;
         case Hat::TopHat:
-            cairo_rectangle(cr, -0.08 * H, top - 0.005 * H, 0.16 * H, 0.018 * H);
-            PolygonPath(cr, {{-0.05 * H, top},
-                             {-0.047 * H, top - 0.13 * H},
-                             {0.047 * H, top - 0.13 * H},
-                             {0.05 * H, top}});
-            InkShape(cr, c, ink, iw);
-            cairo_rectangle(cr, -0.05 * H, top - 0.03 * H, 0.1 * H, 0.014 * H);
-            SetColour(cr, Tint(c, 0.25));
-            cairo_fill(cr);
+            DrawTopHat(cr, c, H, iw, top);
             break;
         case Hat::Feathers:
-            for (int k = -3; k <= 3; ++k) {
-                cairo_save(cr);
-                cairo_translate(cr, 0, top);
-                cairo_rotate(cr, Rad(k * 17.0));
-                cairo_scale(cr, 0.35, 1.0);
-                cairo_arc(cr, 0, -0.12 * H, 0.075 * H, 0, 2 * kPi);
-                cairo_restore(cr);
-                InkShape(cr, k % 2 ? c : Tint(c, 0.35), ink, iw * 0.7);
-            }
-            cairo_rectangle(cr, -0.06 * H, top - 0.002 * H, 0.12 * H, 0.02 * H);
-            InkShape(cr, Hex(0xE8C048), ink, iw * 0.7);
+            DrawFeathers(cr, c, H, iw, top);
             break;
     }
 }
 
+// The heads, drawn in head-local units (see DrawHead); rx and ry are the head's half sizes.
+void DrawBackOfHead(cairo_t* cr, const Outfit& o, double H, double iw, double rx, double ry) {
+    const Rgb ink = Hex(kInk);
+    EllipsePath(cr, -rx, 0.005 * H, 0.012 * H, 0.02 * H);  // the ears
+    EllipsePath(cr, rx, 0.005 * H, 0.012 * H, 0.02 * H);
+    InkShape(cr, o.skin, ink, iw);
+    EllipsePath(cr, 0, 0, rx, ry);
+    InkShape(cr, o.hair, ink, iw);
+}
+
+// One eye (or the glasses) and the mouth, facing +x.
+void DrawProfileFace(cairo_t* cr, const Outfit& o, double H, double iw) {
+    const Rgb ink = Hex(kInk);
+    SetColour(cr, ink);
+    if (o.sunglasses) {
+        cairo_rectangle(cr, 0.018 * H, -0.016 * H, 0.042 * H, 0.016 * H);
+    } else {
+        cairo_arc(cr, 0.034 * H, -0.008 * H, 0.0075 * H, 0, 2 * kPi);
+    }
+    cairo_fill(cr);
+    cairo_set_line_width(cr, iw);
+    if (o.face == Face::Shout) {
+        EllipsePath(cr, 0.04 * H, 0.034 * H, 0.013 * H, 0.017 * H);
+        SetColour(cr, Hex(0x701018));
+        cairo_fill_preserve(cr);
+        SetColour(cr, ink);
+        cairo_stroke(cr);
+    } else {
+        cairo_move_to(cr, 0.026 * H, 0.034 * H);
+        cairo_line_to(cr, 0.05 * H, o.face == Face::Smile ? 0.03 * H : 0.034 * H);
+        cairo_stroke(cr);
+    }
+}
+
+void DrawHeadInProfile(cairo_t* cr, const Outfit& o, double H, double iw, double rx, double ry) {
+    const Rgb ink = Hex(kInk);
+    EllipsePath(cr, -0.008 * H, -0.006 * H, rx + 0.004 * H, ry + 0.003 * H);
+    InkShape(cr, o.hair, ink, iw);
+    EllipsePath(cr, 0.006 * H, 0.004 * H, rx * 0.92, ry * 0.95);
+    PolygonPath(cr, {{0.05 * H, -0.012 * H}, {0.074 * H, 0.012 * H}, {0.05 * H, 0.018 * H}});  // the nose
+    InkShape(cr, o.skin, ink, iw);
+    EllipsePath(cr, -0.01 * H, -0.045 * H, rx * 0.8, ry * 0.45);  // the hair over the crown
+    InkShape(cr, o.hair, ink, 0);
+    if (o.face != Face::None) DrawProfileFace(cr, o, H, iw);
+}
+
+// Two eyes (or the glasses), the mouth and the cheeks.
+void DrawFrontFace(cairo_t* cr, const Outfit& o, double H, double iw) {
+    const Rgb ink = Hex(kInk);
+    SetColour(cr, ink);
+    if (o.sunglasses) {
+        cairo_rectangle(cr, -0.042 * H, -0.014 * H, 0.084 * H, 0.02 * H);
+        cairo_fill(cr);
+        SetColour(cr, Hex(0x5A6A90), 0.8);
+        cairo_rectangle(cr, -0.034 * H, -0.011 * H, 0.018 * H, 0.005 * H);
+        cairo_rectangle(cr, 0.012 * H, -0.011 * H, 0.018 * H, 0.005 * H);
+        cairo_fill(cr);
+    } else {
+        cairo_arc(cr, -0.02 * H, -0.006 * H, 0.0075 * H, 0, 2 * kPi);
+        cairo_fill(cr);
+        cairo_arc(cr, 0.02 * H, -0.006 * H, 0.0075 * H, 0, 2 * kPi);
+        cairo_fill(cr);
+    }
+    SetColour(cr, ink);
+    cairo_set_line_width(cr, iw);
+    if (o.face == Face::Shout) {
+        EllipsePath(cr, 0, 0.034 * H, 0.016 * H, 0.02 * H);
+        SetColour(cr, Hex(0x701018));
+        cairo_fill_preserve(cr);
+        SetColour(cr, ink);
+        cairo_stroke(cr);
+    } else if (o.face == Face::Smile) {
+        cairo_arc(cr, 0, 0.018 * H, 0.022 * H, Rad(25), Rad(155));
+        cairo_stroke(cr);
+    } else {
+        cairo_move_to(cr, -0.014 * H, 0.034 * H);
+        cairo_line_to(cr, 0.014 * H, 0.034 * H);
+        cairo_stroke(cr);
+    }
+    SetColour(cr, Hex(0xE06060), 0.25);
+    cairo_arc(cr, -0.034 * H, 0.014 * H, 0.01 * H, 0, 2 * kPi);
+    cairo_arc(cr, 0.034 * H, 0.014 * H, 0.01 * H, 0, 2 * kPi);
+    cairo_fill(cr);
+}
+
+void DrawHeadFrontOn(cairo_t* cr, const Outfit& o, double H, double iw, double rx, double ry) {
+    const Rgb ink = Hex(kInk);
+    if (o.longHair) {
+        EllipsePath(cr, 0, 0.03 * H, rx * 1.25, ry * 1.35);
+        InkShape(cr, o.hair, ink, iw);
+    }
+    EllipsePath(cr, 0, -0.008 * H, rx * 1.04, ry);
+    InkShape(cr, o.hair, ink, iw);
+    EllipsePath(cr, 0, 0.006 * H, rx * 0.96, ry * 0.93);
+    InkShape(cr, o.skin, ink, iw, 0.15);
+    EllipsePath(cr, 0.0, -0.048 * H, rx * 0.95, ry * 0.36);  // the fringe
+    InkShape(cr, o.hair, ink, 0);
+    if (o.face != Face::None) DrawFrontFace(cr, o, H, iw);
+}
+
+// The neck, then the head turned with the pose and mirrored to the way the figure faces, its hat
+// last.
 void DrawHead(cairo_t* cr, const Figure& f, const Joints& j, const Pose& p) {
     const double H = f.height, iw = InkWidth(H);
-    const Rgb ink = Hex(kInk);
     const Outfit& o = f.outfit;
     const double facing = f.view == View::Left ? -1 : 1;
-    // neck
     CapsulePath(cr, Add(j.neck, TorsoFrame(p.lean).up, -0.02 * H), j.head, 0.05 * H, 0.05 * H);
-    InkShape(cr, Tint(o.skin, -0.12), ink, iw);
+    InkShape(cr, Tint(o.skin, -0.12), Hex(kInk), iw);
     cairo_save(cr);
     cairo_translate(cr, j.head.x, j.head.y);
     cairo_rotate(cr, Rad(p.lean + p.head));
     cairo_scale(cr, facing * 1.16, 1.16);  // features below are laid out for a head of 0.056 x 0.068
     const double rx = 0.056 * H, ry = 0.068 * H;
-    auto ellipse = [&](double cx, double cy, double ex, double ey) { EllipsePath(cr, cx, cy, ex, ey); };
     if (f.view == View::Back) {
-        ellipse(-rx, 0.005 * H, 0.012 * H, 0.02 * H);
-        ellipse(rx, 0.005 * H, 0.012 * H, 0.02 * H);
-        InkShape(cr, o.skin, ink, iw);
-        ellipse(0, 0, rx, ry);
-        InkShape(cr, o.hair, ink, iw);
+        DrawBackOfHead(cr, o, H, iw, rx, ry);
     } else if (IsSide(f.view)) {
-        ellipse(-0.008 * H, -0.006 * H, rx + 0.004 * H, ry + 0.003 * H);
-        InkShape(cr, o.hair, ink, iw);
-        ellipse(0.006 * H, 0.004 * H, rx * 0.92, ry * 0.95);
-        PolygonPath(cr, {{0.05 * H, -0.012 * H}, {0.074 * H, 0.012 * H}, {0.05 * H, 0.018 * H}});
-        InkShape(cr, o.skin, ink, iw);
-        ellipse(-0.01 * H, -0.045 * H, rx * 0.8, ry * 0.45);  // the hair over the crown
-        InkShape(cr, o.hair, ink, 0);
-        if (o.face != Face::None) {
-            SetColour(cr, ink);
-            if (o.sunglasses) {
-                cairo_rectangle(cr, 0.018 * H, -0.016 * H, 0.042 * H, 0.016 * H);
-            } else {
-                cairo_arc(cr, 0.034 * H, -0.008 * H, 0.0075 * H, 0, 2 * kPi);
-            }
-            cairo_fill(cr);
-            cairo_set_line_width(cr, iw);
-            if (o.face == Face::Shout) {
-                ellipse(0.04 * H, 0.034 * H, 0.013 * H, 0.017 * H);
-                SetColour(cr, Hex(0x701018));
-                cairo_fill_preserve(cr);
-                SetColour(cr, ink);
-                cairo_stroke(cr);
-            } else {
-                cairo_move_to(cr, 0.026 * H, 0.034 * H);
-                cairo_line_to(cr, 0.05 * H, o.face == Face::Smile ? 0.03 * H : 0.034 * H);
-                cairo_stroke(cr);
-            }
-        }
+        DrawHeadInProfile(cr, o, H, iw, rx, ry);
     } else {
-        if (o.longHair) {
-            ellipse(0, 0.03 * H, rx * 1.25, ry * 1.35);
-            InkShape(cr, o.hair, ink, iw);
-        }
-        ellipse(0, -0.008 * H, rx * 1.04, ry);
-        InkShape(cr, o.hair, ink, iw);
-        ellipse(0, 0.006 * H, rx * 0.96, ry * 0.93);
-        InkShape(cr, o.skin, ink, iw, 0.15);
-        // fringe
-        ellipse(0.0, -0.048 * H, rx * 0.95, ry * 0.36);
-        InkShape(cr, o.hair, ink, 0);
-        if (o.face != Face::None) {
-            SetColour(cr, ink);
-            if (o.sunglasses) {
-                cairo_rectangle(cr, -0.042 * H, -0.014 * H, 0.084 * H, 0.02 * H);
-                cairo_fill(cr);
-                SetColour(cr, Hex(0x5A6A90), 0.8);
-                cairo_rectangle(cr, -0.034 * H, -0.011 * H, 0.018 * H, 0.005 * H);
-                cairo_rectangle(cr, 0.012 * H, -0.011 * H, 0.018 * H, 0.005 * H);
-                cairo_fill(cr);
-            } else {
-                cairo_arc(cr, -0.02 * H, -0.006 * H, 0.0075 * H, 0, 2 * kPi);
-                cairo_fill(cr);
-                cairo_arc(cr, 0.02 * H, -0.006 * H, 0.0075 * H, 0, 2 * kPi);
-                cairo_fill(cr);
-            }
-            SetColour(cr, ink);
-            cairo_set_line_width(cr, iw);
-            if (o.face == Face::Shout) {
-                ellipse(0, 0.034 * H, 0.016 * H, 0.02 * H);
-                SetColour(cr, Hex(0x701018));
-                cairo_fill_preserve(cr);
-                SetColour(cr, ink);
-                cairo_stroke(cr);
-            } else if (o.face == Face::Smile) {
-                cairo_arc(cr, 0, 0.018 * H, 0.022 * H, Rad(25), Rad(155));
-                cairo_stroke(cr);
-            } else {
-                cairo_move_to(cr, -0.014 * H, 0.034 * H);
-                cairo_line_to(cr, 0.014 * H, 0.034 * H);
-                cairo_stroke(cr);
-            }
-            // cheeks
-            SetColour(cr, Hex(0xE06060), 0.25);
-            cairo_arc(cr, -0.034 * H, 0.014 * H, 0.01 * H, 0, 2 * kPi);
-            cairo_arc(cr, 0.034 * H, 0.014 * H, 0.01 * H, 0, 2 * kPi);
-            cairo_fill(cr);
-        }
+        DrawHeadFrontOn(cr, o, H, iw, rx, ry);
     }
     DrawHat(cr, o, H, iw, 1.0);
     cairo_restore(cr);

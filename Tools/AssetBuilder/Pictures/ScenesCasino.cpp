@@ -1150,9 +1150,11 @@ void WesternSet(Canvas& canvas) {
     PhotoFinish(canvas, 68, 7, 0.4);
 }
 
-void Crooner(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb ink = Hex(kInk);
+namespace {
+
+// The singer: front on, shouting his song, the fretting hand up and the strumming hand low, his
+// feet on the stage boards at y = 450.
+Figure CroonerFigure() {
     Figure f;
     f.view = View::Front;
     f.height = 330;
@@ -1170,11 +1172,14 @@ void Crooner(Canvas& canvas) {
     f.pose.leg[0][0] = 10, f.pose.leg[1][0] = -10;
     const Joints probe = Skeleton(f);
     f.pelvis.y = 450 - 0.033 * f.height - std::max(probe.foot[0].y, probe.foot[1].y);
-    const Joints j = DrawFigure(cr, f);
-    // the guitar across the body
+    return f;
+}
+
+// The guitar across the body, its neck up to the left, strung over the sound hole.
+void Guitar(cairo_t* cr, const Figure& f, Rgb ink) {
     cairo_save(cr);
     cairo_translate(cr, f.pelvis.x - 6, f.pelvis.y - 40);
-    cairo_rotate(cr, 0.45);  // neck up to the left
+    cairo_rotate(cr, 0.45);
     CapsulePath(cr, {-20, 0}, {-150, 0}, 14, 12);
     InkShape(cr, Hex(0x5A3018), ink, 2.5, 0.3);
     RoundedRect(cr, -166, -10, 24, 20, 4);
@@ -1193,12 +1198,17 @@ void Crooner(Canvas& canvas) {
     }
     cairo_stroke(cr);
     cairo_restore(cr);
-    // hands over the guitar again so they hold it
+}
+
+// The hands drawn again over the guitar, so they hold it.
+void HandsOnTheGuitar(cairo_t* cr, const Figure& f, const Joints& j, Rgb ink) {
     for (int i = 0; i < 2; ++i) {
         cairo_arc(cr, j.hand[i].x, j.hand[i].y, 0.034 * f.height, 0, 2 * kPi);
         InkShape(cr, f.outfit.skin, ink, InkWidth(f.height));
     }
-    // neckerchief and a sheriff's star
+}
+
+void NeckerchiefAndStar(cairo_t* cr, const Joints& j, Rgb ink) {
     PolygonPath(cr,
                 {{j.neck.x - 22, j.neck.y + 6}, {j.neck.x + 22, j.neck.y + 6}, {j.neck.x, j.neck.y + 34}});
     InkShape(cr, Hex(0xC02028), ink, 2, 0.3);
@@ -1212,7 +1222,10 @@ void Crooner(Canvas& canvas) {
     cairo_close_path(cr);
     InkShape(cr, Hex(0xF0C838), ink, 1.5, 0.3);
     cairo_restore(cr);
-    // microphone stand
+}
+
+// A stand on the stage whose boom brings the microphone to his mouth.
+void MicrophoneStand(cairo_t* cr, const Joints& j, Rgb ink) {
     cairo_move_to(cr, 420, 452);
     cairo_line_to(cr, 420, 250);
     cairo_line_to(cr, j.head.x + 44, j.head.y + 36);
@@ -1223,7 +1236,10 @@ void Crooner(Canvas& canvas) {
     InkShape(cr, Hex(0x303038), ink, 2);
     EllipsePath(cr, j.head.x + 40, j.head.y + 36, 12, 9);
     InkShape(cr, Hex(0xB8B8C8), ink, 2, 0.4);
-    // notes floating out of his song
+}
+
+// Notes floating out of his song, up to the left.
+void SongNotes(cairo_t* cr, Rgb ink) {
     const Point notes[] = {{150, 120}, {110, 70}, {190, 50}, {90, 170}};
     for (const Point& n : notes) {
         EllipsePath(cr, n.x, n.y, 10, 7.5);
@@ -1236,6 +1252,20 @@ void Crooner(Canvas& canvas) {
         cairo_set_line_width(cr, 2);
         cairo_stroke(cr);
     }
+}
+
+}  // namespace
+
+void Crooner(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb ink = Hex(kInk);
+    const Figure f = CroonerFigure();
+    const Joints j = DrawFigure(cr, f);
+    Guitar(cr, f, ink);
+    HandsOnTheGuitar(cr, f, j, ink);
+    NeckerchiefAndStar(cr, j, ink);
+    MicrophoneStand(cr, j, ink);
+    SongNotes(cr, ink);
 }
 
 namespace {

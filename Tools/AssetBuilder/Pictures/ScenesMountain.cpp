@@ -5,6 +5,7 @@
 #include "AssetBuilder/Pictures/SceneKit.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cmath>
 
 namespace assets::scene {
@@ -838,12 +839,8 @@ Figure Person(Point pelvis, double height, View view) {
     return f;
 }
 
-}  // namespace
-
-void Villains(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const Rgb black = Hex(0x26242E), suit = Hex(0x3A3446);
-    // back row first
+// The gang, back row first: the boss in the middle, hands on his hips.
+Figure GangBoss() {
     Figure boss = Person({330, 262}, 400, View::Front);
     boss.outfit.top = boss.outfit.sleeves = Hex(0x5A1A2A);
     boss.outfit.legs = Hex(0x2A1620);
@@ -852,10 +849,13 @@ void Villains(Canvas& canvas) {
     boss.outfit.coat = 0.3;
     boss.outfit.face = Face::Smile;
     boss.outfit.skin = Hex(0xD8B088);
-    boss.pose.arm[0][0] = -38, boss.pose.arm[0][1] = 42;  // hands on the hips, elbows out
+    boss.pose.arm[0][0] = -38, boss.pose.arm[0][1] = 42;  // elbows out
     boss.pose.arm[1][0] = 38, boss.pose.arm[1][1] = -42;
     boss.pose.leg[0][0] = 8, boss.pose.leg[1][0] = -8;
-    DrawFigure(cr, boss);
+    return boss;
+}
+
+Figure GangBrute(Rgb suit, Rgb black) {
     Figure brute = Person({170, 282}, 390, View::Front);
     brute.outfit.top = brute.outfit.sleeves = suit;
     brute.outfit.legs = black;
@@ -865,7 +865,10 @@ void Villains(Canvas& canvas) {
     brute.outfit.skin = Hex(0xB07A58);
     brute.pose.arm[0][0] = 20, brute.pose.arm[0][1] = 70;  // arms folded in front
     brute.pose.arm[1][0] = -20, brute.pose.arm[1][1] = -70;
-    DrawFigure(cr, brute);
+    return brute;
+}
+
+Figure GangLady() {
     Figure lady = Person({480, 290}, 370, View::Front);
     lady.outfit.top = lady.outfit.sleeves = Hex(0xB8142A);
     lady.outfit.skirt = 0.42;
@@ -877,8 +880,11 @@ void Villains(Canvas& canvas) {
     lady.pose.arm[0][0] = -28, lady.pose.arm[0][1] = 35;
     lady.pose.arm[1][0] = -150, lady.pose.arm[1][1] = -175;  // a gloved hand raised
     lady.pose.leg[0][0] = 2, lady.pose.leg[1][0] = -2;
-    DrawFigure(cr, lady);
-    // front row, shorter and closer
+    return lady;
+}
+
+// The front row, shorter and closer.
+Figure GangShorty() {
     Figure shorty = Person({70, 350}, 270, View::Front);
     shorty.outfit.top = shorty.outfit.sleeves = Hex(0x4A5A2A);
     shorty.outfit.legs = Hex(0x2A2A20);
@@ -888,7 +894,10 @@ void Villains(Canvas& canvas) {
     shorty.pose.arm[0][0] = 100, shorty.pose.arm[0][1] = 150;
     shorty.pose.arm[1][0] = -60, shorty.pose.arm[1][1] = -100;
     shorty.pose.leg[0][0] = 14, shorty.pose.leg[1][0] = -14;
-    DrawFigure(cr, shorty);
+    return shorty;
+}
+
+Figure GangGunman(Rgb black) {
     Figure gunman = Person({590, 330}, 310, View::Front);
     gunman.outfit.top = gunman.outfit.sleeves = black;
     gunman.outfit.legs = Hex(0x18161E);
@@ -900,16 +909,22 @@ void Villains(Canvas& canvas) {
     gunman.outfit.coat = 0.35;
     gunman.pose.arm[0][0] = 70, gunman.pose.arm[0][1] = 95;  // pointing at the viewer's left
     gunman.pose.arm[1][0] = -10, gunman.pose.arm[1][1] = -5;
-    const Joints j = DrawFigure(cr, gunman);
-    // the pointed pistol
+    return gunman;
+}
+
+// The pistol in the hand that points.
+void PointedPistol(cairo_t* cr, Point hand) {
     cairo_save(cr);
-    cairo_translate(cr, j.hand[0].x, j.hand[0].y);
+    cairo_translate(cr, hand.x, hand.y);
     cairo_rectangle(cr, -6, -10, 40, 11);
     cairo_rectangle(cr, -2, -2, 10, 18);
     InkShape(cr, Hex(0x505060), Hex(kInk), 2, 0.4);
     cairo_restore(cr);
-    // ground shadows keep the gang standing on something
-    for (const Figure* f : {&shorty, &brute, &boss, &lady, &gunman}) {
+}
+
+// A shadow under each figure's feet, behind everything drawn, keeps the gang standing on something.
+void GroundShadows(cairo_t* cr, std::initializer_list<const Figure*> figures) {
+    for (const Figure* f : figures) {
         const Joints s = Skeleton(*f);
         cairo_save(cr);
         cairo_translate(cr, f->pelvis.x, std::max(s.foot[0].y, s.foot[1].y) + f->height * 0.03);
@@ -921,6 +936,22 @@ void Villains(Canvas& canvas) {
         cairo_fill(cr);
         cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     }
+}
+
+}  // namespace
+
+void Villains(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const Rgb black = Hex(0x26242E), suit = Hex(0x3A3446);
+    const Figure boss = GangBoss(), brute = GangBrute(suit, black), lady = GangLady();
+    const Figure shorty = GangShorty(), gunman = GangGunman(black);
+    DrawFigure(cr, boss);
+    DrawFigure(cr, brute);
+    DrawFigure(cr, lady);
+    DrawFigure(cr, shorty);
+    const Joints j = DrawFigure(cr, gunman);
+    PointedPistol(cr, j.hand[0]);
+    GroundShadows(cr, {&shorty, &brute, &boss, &lady, &gunman});
 }
 
 void HelpInTheSky(Canvas& canvas) {

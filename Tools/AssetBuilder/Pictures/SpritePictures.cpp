@@ -457,12 +457,11 @@ void DrawHelmet(Canvas& canvas) {
 }
 
 // --- the elephant emblem -----------------------------------------------------------------------------
-// The studio's mascot: an elephant's head seen from the front, a gold crown on top and the trunk
-// hanging and curling, tall enough to rise out of the blown-off peak.
-void DrawElephant(Canvas& canvas) {
-    cairo_t* cr = canvas.cr();
-    const double cx = 60, rim = 3.0;
-    // crown: three gold points with red jewels
+namespace {
+
+// The elephant's parts, about its centre line x = cx; rim is the outline's width.
+// The crown: three gold points with red jewels.
+void ElephantCrown(cairo_t* cr, double cx, double rim) {
     cairo_move_to(cr, cx - 26, 40);
     cairo_line_to(cr, cx - 30, 6);
     cairo_line_to(cr, cx - 13, 22);
@@ -477,7 +476,10 @@ void DrawElephant(Canvas& canvas) {
         EllipsePath(cr, x, y, 4, 4);
     SetHex(cr, 0xE01830);
     FillAndOutline(cr, kInk, 1.5);
-    // ears: big fans behind the head, pink inside
+}
+
+// The ears: big fans behind the head, pink inside.
+void ElephantEars(cairo_t* cr, double cx, double rim) {
     for (double side : {-1.0, 1.0}) {
         cairo_move_to(cr, cx + side * 20, 46);
         cairo_curve_to(cr, cx + side * 58, 30, cx + side * 64, 70, cx + side * 56, 102);
@@ -492,23 +494,23 @@ void DrawElephant(Canvas& canvas) {
         SetHex(cr, 0xE4A0A8);
         cairo_fill(cr);
     }
-    // head and trunk in one shape: a dome, and a trunk hanging from it and curling up at the tip
+}
+
+// Head and trunk in one shape: a dome, and a trunk hanging from it and curling up at the tip,
+// with wrinkles across the trunk kept inside it.
+void ElephantHeadAndTrunk(cairo_t* cr, double cx, double rim) {
     const double trunk[4][2] = {{cx, 92}, {cx + 2, 160}, {cx - 14, 214}, {cx + 22, 222}};
     const double curl[4][2] = {{cx + 20, 222}, {cx + 40, 226}, {cx + 48, 200}, {cx + 32, 196}};
-    const auto headAndTrunk = [&] {
-        cairo_new_sub_path(cr);
-        cairo_move_to(cr, cx - 31, 72);
-        cairo_curve_to(cr, cx - 33, 34, cx + 33, 34, cx + 31, 72);
-        cairo_curve_to(cr, cx + 30, 96, cx + 16, 108, cx, 108);
-        cairo_curve_to(cr, cx - 16, 108, cx - 30, 96, cx - 31, 72);
-        cairo_close_path(cr);
-        TaperedPath(cr, trunk, 30, 15);
-        TaperedPath(cr, curl, 15, 10);
-    };
-    headAndTrunk();
+    cairo_new_sub_path(cr);
+    cairo_move_to(cr, cx - 31, 72);
+    cairo_curve_to(cr, cx - 33, 34, cx + 33, 34, cx + 31, 72);
+    cairo_curve_to(cr, cx + 30, 96, cx + 16, 108, cx, 108);
+    cairo_curve_to(cr, cx - 16, 108, cx - 30, 96, cx - 31, 72);
+    cairo_close_path(cr);
+    TaperedPath(cr, trunk, 30, 15);
+    TaperedPath(cr, curl, 15, 10);
     SetLinear(cr, cx - 30, 0, cx + 30, 0, {0xC8D2E0, 0x8E9AAE, 0x5E687C});
     OutlineThenFill(cr, kInk, rim / 2 + 0.5);
-    // wrinkles across the trunk, kept inside it
     cairo_save(cr);
     cairo_new_path(cr);
     TaperedPath(cr, trunk, 30, 15);
@@ -521,7 +523,9 @@ void DrawElephant(Canvas& canvas) {
     }
     cairo_stroke(cr);
     cairo_restore(cr);
-    // tusks
+}
+
+void ElephantTusks(cairo_t* cr, double cx) {
     for (double side : {-1.0, 1.0}) {
         cairo_move_to(cr, cx + side * 14, 98);
         cairo_curve_to(cr, cx + side * 20, 118, cx + side * 30, 128, cx + side * 40, 128);
@@ -530,7 +534,10 @@ void DrawElephant(Canvas& canvas) {
         SetLinear(cr, 0, 96, 0, 128, {0xFFFFF4, 0xD8CCA8});
         FillAndOutline(cr, kInk, 2.0);
     }
-    // eyes with a glint
+}
+
+// Eyes with a glint.
+void ElephantEyes(cairo_t* cr, double cx) {
     for (double side : {-1.0, 1.0}) {
         EllipsePath(cr, cx + side * 14, 70, 5, 6);
         SetHex(cr, 0xFFFFFF);
@@ -539,6 +546,20 @@ void DrawElephant(Canvas& canvas) {
         SetHex(cr, kInk);
         cairo_fill(cr);
     }
+}
+
+}  // namespace
+
+// The studio's mascot: an elephant's head seen from the front, a gold crown on top and the trunk
+// hanging and curling, tall enough to rise out of the blown-off peak.
+void DrawElephant(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    const double cx = 60, rim = 3.0;
+    ElephantCrown(cr, cx, rim);
+    ElephantEars(cr, cx, rim);
+    ElephantHeadAndTrunk(cr, cx, rim);
+    ElephantTusks(cr, cx);
+    ElephantEyes(cr, cx);
 }
 
 namespace {
