@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -126,10 +127,8 @@ bool ReadPng(PngJob* job) {
         bitDepth = 8;
         png_set_packing(png);
     }
-    const uint16_t probe = 1;
-    uint8_t firstByte = 0;
-    std::memcpy(&firstByte, &probe, 1);
-    if (bitDepth == 16 && firstByte == 1) png_set_swap(png);  // 16-bit samples in our byte order
+    // 16-bit samples in this machine's byte order.
+    if (bitDepth == 16 && std::endian::native == std::endian::little) png_set_swap(png);
     png_read_update_info(png, info);
     colourType = png_get_color_type(png, info);
 
