@@ -32,7 +32,7 @@ struct Stage {
             PaintBenchPicture(*GetBitmap(guid), static_cast<uint32_t>(guid) * 29,
                               catalogue[guid].kind == kKeyed);
         }
-        part = std::make_unique<PartTwo>();
+        part = std::make_unique<PartTwo>(scene.Title());
         scene.Prepare(*part, 900.0f, 3);
     }
 };

@@ -125,6 +125,8 @@ public:
     }
 
     Bitmap* Canvas() { return &production.Canvas(); }
+    // The title composition the parts are made over, composed from the solid pictures.
+    const Bitmap* Title() const { return production.Title(); }
     void Fill(uint32_t value) { std::fill(Canvas()->pixels, Canvas()->pixels + Canvas()->size, value); }
     uint32_t At(int x, int y) { return Canvas()->pixels[y * kScreenWidth + x]; }
     int Count(uint32_t value) {

@@ -27,7 +27,7 @@ struct OverlayBand {
 // nothing; each line appears only when its part is set. The texts are views: whatever they point at
 // must outlive the DrawOverlay call. Numbers that are not finite are shown as "--".
 struct OverlayInfo {
-    static constexpr int kMaxParts = 3;
+    static constexpr int kMaxParts = 8;
     static constexpr int kMaxBands = 8;
 
     bool showMusic = false;  // the music line: time, "paused", the loop

@@ -5,12 +5,13 @@
 #include "Main/Overlay.h"
 #include "Main/PreviewControls.h"
 #include "Main/Video.h"
-#include "Production/Preview.h"
+#include "Production/ProductionReports.h"
 #include "Production/Production.h"
 #include "Production/StatePass.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -192,8 +193,8 @@ private:
         overlay.loopEnd = controls.LoopEnd() >= 0 ? static_cast<float>(controls.LoopEnd()) : NAN;
         overlay.showFrame = true;
         overlay.frameSeconds = frameSeconds;
-        overlay.partCount = kStatusParts;
-        for (int i = 0; i < kStatusParts; ++i) {
+        overlay.partCount = std::min(status.partCount, OverlayInfo::kMaxParts);
+        for (int i = 0; i < overlay.partCount; ++i) {
             overlay.parts[i] = {status.parts[i].name, WindowStateName(status.parts[i].state),
                                 status.parts[i].effectTime};
         }

@@ -13,17 +13,8 @@ const int32_t zoomJumpTable[20] = {
     192, 210, 169, 270, 327, 272, 146, 353, 308, 355,  // Zoom4 corners
 };
 
-PartOne::PartOne() {
+PartOne::PartOne(const Bitmap* titlePicture) : title(titlePicture) {
     SpawnBombs(20, 40, 1.0f, 2.0f);
-    offscreen = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
-    ComposeTitle();
-}
-
-void PartOne::ComposeTitle() {
-    blitter.target = offscreen.get();
-    blitter.Clear(0);  // the mountain's sky is transparent: keep what shows through it black
-    blitter.CopyKeyed(GetBitmap(zembramountDarkGuid));
-    blitter.Draw(GetBitmap(thezembramountpicturesGuid), 85, 208);
 }
 
 void PartOne::Render(Bitmap* canvas, float musicTime) {
@@ -122,7 +113,7 @@ void PartOne::JumpZoom(JumpTimer& timer, const Bitmap* picture) {
         timer.count += 1;
     }
     if (timer.count % 2 != 0) {
-        pattern.Zoom4(offscreen.get(), zoomJumpTable[10 + timer.index], zoomJumpTable[11 + timer.index]);
+        pattern.Zoom4(title, zoomJumpTable[10 + timer.index], zoomJumpTable[11 + timer.index]);
     } else {
         pattern.Zoom8(picture, zoomJumpTable[timer.index], zoomJumpTable[timer.index + 1]);
     }

@@ -11,7 +11,6 @@
 #include "Sync/DemoPart.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 struct BombParticle {
@@ -21,35 +20,39 @@ struct BombParticle {
     float vy = 0.0f;
 };
 
-class PartOne final : public DemoPart {
-public:
-    // Spawns the bombs (draws from the shared random sequence) and composes the title picture.
-    PartOne();
+// The jump timers: zero at start, kept for the whole run, advanced only while their act runs.
+struct PartOneMoving {
+    JumpTimer actTwo;
+    JumpTimer actThree;
+};
 
-    // Composes the title picture the zoom jumps show from the registered pictures (again after
-    // they are reloaded).
-    void ComposeTitle();
+class PartOne final : public MovingPart<PartOneMoving> {
+public:
+    // Spawns the bombs (draws from the shared random sequence). The zoom jumps show `title` (not
+    // owned: it must outlive the part).
+    explicit PartOne(const Bitmap* title);
 
     void Render(Bitmap* canvas, float musicTime) override;
     bool DrawsAt(float fx) const override { return fx >= 0 && fx < 300; }
 
+    // Jumps the magnifier when due, then zooms either the title composition (odd counts) or the picture.
+    void JumpZoom(JumpTimer& timer, const Bitmap* picture);
+
+    const std::vector<BombParticle>& BigBombs() const { return bigBombs; }
+    const std::vector<BombParticle>& SmallBombs() const { return smallBombs; }
+
+private:
     void SpawnBombs(int bigCount, int smallCount, float base, float spread);
     void DrawBombs(const std::vector<BombParticle>& bombs, const Bitmap* picture, double t);
     void DrawBombers(double t);
     void DrawParachutes(double t);
-    // Jumps the magnifier when due, then zooms either the title composition (odd counts) or the picture.
-    void JumpZoom(JumpTimer& timer, const Bitmap* picture);
     void DrawActOne(float fx);
     void DrawActTwo(float fx);
     void DrawActThree(float fx);
 
+    const Bitmap* title;
     std::vector<BombParticle> bigBombs;
     std::vector<BombParticle> smallBombs;
-    JumpTimer actTwoTimer;
-    JumpTimer actThreeTimer;
-    std::unique_ptr<Bitmap> offscreen;  // the title composition, zoomed by the jumps
-
-private:
     Blitter blitter;
     NoiseFx noise;
     PatternFx pattern;

@@ -74,7 +74,7 @@ void PartOne::DrawActTwo(float fx) {
     const Bitmap* agent = GetBitmap(agentZembrabackGuid);
     const Bitmap* villains = GetBitmap(rerevidgersGuid);
 
-    JumpZoom(actTwoTimer, agent);  // 1
+    JumpZoom(moving.actTwo, agent);  // 1
     if (During(fx, 100, 110))
         blitter.Draw(GetBitmap(zembrahelpGuid), Trunc(Lerp(100, 110, 890, 157, fx)), -90);  // 2
     if (During(fx, 110, 120))
@@ -132,7 +132,7 @@ void PartOne::DrawActThree(float fx) {
     const int32_t phase = Trunc(w * 100.0);
     const uint32_t lateColour = b1 > 0.5 ? 0x000000 : 0xFFFFFF;
 
-    JumpZoom(actThreeTimer, GetBitmap(agentZembrabackGuid));  // 1
+    JumpZoom(moving.actThree, GetBitmap(agentZembrabackGuid));  // 1
     if (During(fx, 200, 220))
         blitter.Draw(GetBitmap(zembramountLightGuid), 0, Trunc(Lerp(200, 220, 0, 480, fx)));  // 2
     if (During(fx, 200, 250)) {                                                               // 3

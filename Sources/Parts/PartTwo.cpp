@@ -17,16 +17,13 @@ float RandomUnit() {
 }
 }  // namespace
 
-PartTwo::PartTwo() {
-    offscreen = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
-    ComposeTitle();
-
+PartTwo::PartTwo(const Bitmap* titlePicture) : title(titlePicture) {
     // Four draws per dollar, in this order: x, y, u, v.
     for (int i = 0; i < kPartTwoTableSize; ++i) {
-        spritePos[0][i] = platform::Rand() % 840 - 100;
-        spritePos[1][i] = platform::Rand() % 680 - 100;
-        spriteJitter[0][i] = RandomUnit();
-        spriteJitter[1][i] = RandomUnit();
+        tables.spritePos[0][i] = platform::Rand() % 840 - 100;
+        tables.spritePos[1][i] = platform::Rand() % 680 - 100;
+        tables.spriteJitter[0][i] = RandomUnit();
+        tables.spriteJitter[1][i] = RandomUnit();
     }
     // Three draws per head, in this order: dx, dy, the picture. A vector 0.0001 long or shorter
     // is kept as drawn rather than divided by almost nothing.
@@ -39,36 +36,29 @@ PartTwo::PartTwo() {
             dx = static_cast<float>(dx * inverse);
             dy = static_cast<float>(dy * inverse);
         }
-        burstDir[0][i] = dx;
-        burstDir[1][i] = dy;
-        burstHead[i] = platform::Rand() % 3;
+        tables.burstDir[0][i] = dx;
+        tables.burstDir[1][i] = dy;
+        tables.burstHead[i] = platform::Rand() % 3;
     }
-}
-
-void PartTwo::ComposeTitle() {
-    blitter.target = offscreen.get();
-    blitter.Clear(0);  // the mountain's sky is transparent: keep what shows through it black
-    blitter.CopyKeyed(GetBitmap(zembramountDarkGuid));
-    blitter.Draw(GetBitmap(thezembramountpicturesGuid), 85, 208);
 }
 
 void PartTwo::Render(Bitmap* canvas, float musicTime) {
     if (!InWindow(musicTime)) return;
     const float t = FxTime(musicTime);
-    blitter.target = noise.target = pattern.target = filter.target = canvas;
     DebugTimeLine(t);
     DrawScenes(canvas, t);
 }
 
-void PartTwo::DrawScenes(Bitmap* /*canvas*/, float t) {
+void PartTwo::DrawScenes(Bitmap* canvas, float t) {
+    blitter.target = noise.target = pattern.target = filter.target = canvas;
     s = platform::WallSeconds();
     b0 = BandValue(0);
     b1 = BandValue(1);
     b2 = BandValue(2);
-    DrawOpening(t);
-    DrawCasino(t);
-    DrawMachine(t);
-    DrawFinale(t);
+    DrawOpening(canvas, t);
+    DrawCasino(canvas, t);
+    DrawMachine(canvas, t);
+    DrawFinale(canvas, t);
 }
 
 // a >= 10 takes the left digit; a smaller a leaves (71, 85) alone. Values outside 0..99 are

@@ -12,7 +12,6 @@
 #include "Sync/DemoPart.h"
 
 #include <cstdint>
-#include <memory>
 
 inline constexpr int kPartTwoTableSize = 256;
 
@@ -24,54 +23,58 @@ struct RandomJumpTimer {
     int32_t y = 0;
 };
 
-class PartTwo final : public DemoPart {
-public:
-    // Composes the title picture, then fills the sprite and burst tables from the shared random
-    // sequence (after part one's draws).
-    PartTwo();
+// The zoom timers: zero at start, kept for the whole run, advanced only while their block runs.
+struct PartTwoMoving {
+    JumpTimer firstJump;         // block 1
+    RandomJumpTimer secondJump;  // block 14
+};
 
-    // Composes the title picture the opening's magnifier shows from the registered pictures
-    // (again after they are reloaded).
-    void ComposeTitle();
+// The dollar and head tables, drawn from the random sequence when the part is made.
+struct PartTwoTables {
+    int32_t spritePos[2][kPartTwoTableSize] = {};   // dollar start positions: x[i], then y[i]
+    float spriteJitter[2][kPartTwoTableSize] = {};  // dollar beat directions u[i], v[i], in [-1, 1]
+    float burstDir[2][kPartTwoTableSize] = {};      // head flight directions dx[i], dy[i]
+    int32_t burstHead[kPartTwoTableSize] = {};      // which of three head pictures: 0, 1 or 2
+};
+
+class PartTwo final : public MovingPart<PartTwoMoving> {
+public:
+    // Fills the sprite and burst tables from the shared random sequence (after part one's draws).
+    // The opening's magnifier shows `title` (not owned: it must outlive the part).
+    explicit PartTwo(const Bitmap* title);
 
     void Render(Bitmap* canvas, float musicTime) override;
     bool DrawsAt(float fx) const override { return fx >= 0 && fx < 810; }
 
-    // Reads s, b0, b1, b2 once, then runs the four block lists in order.
-    void DrawScenes(Bitmap* canvas, float t);
     // The machine's counter a:b along its slanting line; each argument is clamped into 0..99.
     void DrawCounter(int32_t a, int32_t b);
     // One burst of forty flying heads when t0 <= t < t1; sprite indices base + 40 to base + 79.
     void HeadBurst(float t0, float t1, int32_t base, float t);
 
-    // The four block lists, in the order DrawScenes runs them.
-    void DrawOpening(float t);  // 0-150: magnifier, rings, the figure and its captions, sweeps
-    void DrawCasino(float t);   // 150-300: lighthouse, flashes, slot machines, swirl, dollar rain
-    void DrawMachine(float t);  // 300-520: the machine, the counter, the wire, the western set
-    void DrawFinale(float t);   // 520-810: stills, final countdown, head bursts, closing pictures
+    const PartTwoTables& Tables() const { return tables; }
 
 private:
+    // Reads s, b0, b1, b2 once, then runs the four block lists in order, into `canvas`.
+    void DrawScenes(Bitmap* canvas, float t);
+    // The four block lists, in the order DrawScenes runs them.
+    void DrawOpening(Bitmap* frame, float t);  // 0-150: magnifier, rings, the figure and its captions, sweeps
+    void DrawCasino(Bitmap* frame,
+                    float t);  // 150-300: lighthouse, flashes, slot machines, swirl, dollar rain
+    void DrawMachine(Bitmap* frame, float t);  // 300-520: the machine, the counter, the wire, the western set
+    void DrawFinale(Bitmap* frame,
+                    float t);  // 520-810: stills, final countdown, head bursts, closing pictures
     // The casino's last block, 250-300: the dollar rain over the swirl.
     void DrawDollarRain(float t);
 
-    // Declared before the offscreen picture, so the picture is released first.
     Blitter blitter;
     NoiseFx noise;
     PatternFx pattern;
     FilterFx filter;
 
-public:
-    std::unique_ptr<Bitmap> offscreen;              // the title composition, a zoom source of the opening
-    int32_t spritePos[2][kPartTwoTableSize] = {};   // dollar start positions: x[i], then y[i]
-    float spriteJitter[2][kPartTwoTableSize] = {};  // dollar beat directions u[i], v[i], in [-1, 1]
-    float burstDir[2][kPartTwoTableSize] = {};      // head flight directions dx[i], dy[i]
-    int32_t burstHead[kPartTwoTableSize] = {};      // which of three head pictures: 0, 1 or 2
+    const Bitmap* title;  // a zoom source of the opening
+    PartTwoTables tables;
 
-    // The zoom timers: zero at start, kept for the whole run, advanced only while their block runs.
-    JumpTimer firstJump;         // block 1
-    RandomJumpTimer secondJump;  // block 14
-
-    // The frame's values, read once by DrawScenes before any block.
+    // The frame's values, read once by DrawScenes before any block reads them.
     float s = 0.0f;   // wall seconds
     float b0 = 0.0f;  // beat levels of the part's first three bands
     float b1 = 0.0f;

@@ -25,8 +25,7 @@ constexpr int32_t kBeamHeight = 88;
 }  // namespace
 
 // s, b0, b1 are the frame's wall seconds and levels, read once by DrawScenes.
-void PartTwo::DrawCasino(float t) {
-    Bitmap* const frame = filter.target;
+void PartTwo::DrawCasino(Bitmap* frame, float t) {
     const double ft = t;
 
     if (During(t, 150, 200)) {  // 16: two beams breathing between 1 and 465 wide, centred on x = 141 and 436
@@ -147,8 +146,8 @@ void PartTwo::DrawDollarRain(float t) {
     const double scaleOf[8] = {0.5 * a1 + 0.3, 0.7 * a2 + 0.2, 0.5 * a3 + 0.3, a1 + 0.5,
                                b1 + 0.5,       a2 + 0.5,       a2 + 0.5,       a2 + 0.5};
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t x = Trunc(spritePos[0][i] + 120.0 * b1 * spriteJitter[0][i]);
-        const int32_t y = Trunc(spritePos[1][i] + 120.0 * b1 * spriteJitter[1][i]);
+        const int32_t x = Trunc(tables.spritePos[0][i] + 120.0 * b1 * tables.spriteJitter[0][i]);
+        const int32_t y = Trunc(tables.spritePos[1][i] + 120.0 * b1 * tables.spriteJitter[1][i]);
         const Bitmap* dollar = dollars[pictureOf[i % 8]];
         if (dollar == nullptr) continue;
         const double k = scaleOf[i % 8];

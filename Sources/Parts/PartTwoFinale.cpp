@@ -25,7 +25,7 @@ constexpr HeadGroup kHeadGroups[] = {
 
 }  // namespace
 
-void PartTwo::DrawFinale(float t) {
+void PartTwo::DrawFinale(Bitmap* /*frame*/, float t) {
     if (During(t, 520, 580)) {  // 44: six movie stills, ten units each
         if (During(t, 520, 530)) blitter.CopyScreen(GetBitmap(movie1Guid));
         if (During(t, 530, 540)) blitter.CopyScreen(GetBitmap(movie2Guid));
@@ -98,11 +98,13 @@ void PartTwo::HeadBurst(float t0, float t1, int32_t base, float t) {
             const int64_t index = static_cast<int64_t>(base) + group.first + n;
             if (index < 0 || index >= kPartTwoTableSize) continue;
             const auto i = static_cast<int32_t>(index);
-            const int32_t variant = burstHead[i];
+            const int32_t variant = tables.burstHead[i];
             if (variant < 0 || variant > 2) continue;
             const int32_t guid = i % 2 != 0 ? headAGuids[variant] : headBGuids[variant];
-            const int32_t x = Trunc(static_cast<double>(g) * burstDir[0][i] * group.spreadX + group.centreX);
-            const int32_t y = Trunc(static_cast<double>(g) * burstDir[1][i] * group.spreadY + group.centreY);
+            const int32_t x =
+                Trunc(static_cast<double>(g) * tables.burstDir[0][i] * group.spreadX + group.centreX);
+            const int32_t y =
+                Trunc(static_cast<double>(g) * tables.burstDir[1][i] * group.spreadY + group.centreY);
             blitter.Draw(GetBitmap(guid), x, y);
         }
     }

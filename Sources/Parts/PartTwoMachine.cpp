@@ -36,7 +36,7 @@ void BurnOut(Bitmap* canvas, const Bitmap* mask, int32_t level) {
 
 }  // namespace
 
-void PartTwo::DrawMachine(float t) {
+void PartTwo::DrawMachine(Bitmap* frame, float t) {
     if (!During(t, 300, 520)) return;  // every step below lies inside; no picture is looked up outside
     const Bitmap* casino = GetBitmap(casinoviewGuid);
     const Bitmap* machine = GetBitmap(theevilmachineGuid);
@@ -199,7 +199,7 @@ void PartTwo::DrawMachine(float t) {
         if (t >= kBurnStart) {
             const int32_t level =
                 Trunc((static_cast<double>(t) - kBurnStart) * static_cast<double>(kBurnRate));
-            BurnOut(blitter.target, GetBitmap(cervinglow2Guid), level);
+            BurnOut(frame, GetBitmap(cervinglow2Guid), level);
         }
     }
 }

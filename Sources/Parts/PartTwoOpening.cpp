@@ -19,19 +19,18 @@ constexpr double kFigureHeight = 389;
 }  // namespace
 
 // s, b0, b1 are the frame's wall seconds and levels, read once by DrawScenes.
-void PartTwo::DrawOpening(float t) {
-    Bitmap* const frame = filter.target;
+void PartTwo::DrawOpening(Bitmap* frame, float t) {
     const double ft = t;
 
     if (During(t, 0, 110)) {  // 1: the magnifier jumps at most once a frame, four times a wall second
-        if (static_cast<double>(s) - firstJump.lastJump > 0.25) {
-            firstJump.lastJump = s;
-            firstJump.index = (firstJump.index + 2) % 10;
-            firstJump.count += 1;
+        if (static_cast<double>(s) - moving.firstJump.lastJump > 0.25) {
+            moving.firstJump.lastJump = s;
+            moving.firstJump.index = (moving.firstJump.index + 2) % 10;
+            moving.firstJump.count += 1;
         }
-        const int32_t i = firstJump.index;
-        if (firstJump.count % 2 != 0) {
-            const Bitmap* source = b1 > 0.3 ? offscreen.get() : GetBitmap(tajPhareFullscreenCasinoGuid);
+        const int32_t i = moving.firstJump.index;
+        if (moving.firstJump.count % 2 != 0) {
+            const Bitmap* source = b1 > 0.3 ? title : GetBitmap(tajPhareFullscreenCasinoGuid);
             pattern.Zoom4(source, zoomJumpTable[10 + i], zoomJumpTable[11 + i]);
         } else {
             pattern.Zoom8(GetBitmap(tajPhareFullscreenCasinoGuid), zoomJumpTable[i], zoomJumpTable[i + 1]);
@@ -93,15 +92,15 @@ void PartTwo::DrawOpening(float t) {
         if (b0 > 0.8) filter.Combine(frame, GetBitmap(tajPhareFullscreenCasinoGuid), CombineAnd);
     }
     if (During(t, 110, 150)) {  // 14: the magnifier jumps to random corners; the corner is drawn x first
-        if (static_cast<double>(s) - secondJump.lastJump > 0.25) {
-            secondJump.lastJump = s;
-            secondJump.count += 1;
-            secondJump.x = platform::Rand() % 470;
-            secondJump.y = platform::Rand() % 350;
+        if (static_cast<double>(s) - moving.secondJump.lastJump > 0.25) {
+            moving.secondJump.lastJump = s;
+            moving.secondJump.count += 1;
+            moving.secondJump.x = platform::Rand() % 470;
+            moving.secondJump.y = platform::Rand() % 350;
         }
-        if (secondJump.count % 2 != 0) {
+        if (moving.secondJump.count % 2 != 0) {
             const int32_t photo = b1 > 0.35 ? tajPhareFullscreenCasinoGuid : casinoviewGuid;
-            pattern.Zoom4(GetBitmap(photo), secondJump.x, secondJump.y);
+            pattern.Zoom4(GetBitmap(photo), moving.secondJump.x, moving.secondJump.y);
         } else {
             blitter.CopyScreen(GetBitmap(casinoviewGuid));
         }

@@ -2,7 +2,7 @@
 // the sink installed before, or held back) and the sync reader's last line.
 #pragma once
 
-#include "Production/Preview.h"
+#include "Production/ProductionReports.h"
 #include "Utils/LoadLog.h"
 #include "Utils/Platform.h"
 

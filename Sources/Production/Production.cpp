@@ -5,19 +5,14 @@
 #include "Audio/SpectrumAnalyser.h"
 #include "Data/Catalogue.h"
 #include "Data/Images.h"
-#include "Parts/IntroPart.h"
-#include "Parts/PartOne.h"
-#include "Parts/PartTwo.h"
+#include "Parts/TitlePicture.h"
 #include "Production/MessageRecorder.h"
+#include "Production/PartTable.h"
 #include "Render/Bitmap.h"
 #include "Utils/Platform.h"
 #include "Utils/Utils.h"
 
 #include <algorithm>
-
-PartOne* partOne = nullptr;
-PartTwo* partTwo = nullptr;
-IntroPart* intro = nullptr;
 
 namespace {
 constexpr int kSpectrumBins = 1024;
@@ -66,6 +61,10 @@ void Production::OpenResources() {
     canvasOwner = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
     std::fill(canvasOwner->pixels, canvasOwner->pixels + canvasOwner->size, 0u);
     canvas = canvasOwner.get();
+    if (setup.pictures) {
+        title = std::make_unique<Bitmap>(kScreenWidth, kScreenHeight);
+        ComposeTitle(title.get());
+    }
 }
 
 void Production::OpenAnalyser() {
@@ -109,15 +108,11 @@ void Production::CreateParts() {
     MessageRecorder recorder(nullptr, true);
     platform::ScopedMessageSink sinkGuard(&recorder);
     ScopedLoadLogCapture logGuard(&recorder);
-    partOneOwner = std::make_unique<PartOne>();
-    partOne = partOneOwner.get();
-    partOne->LoadXML("syncroscripts/part1.xml");
-    partTwoOwner = std::make_unique<PartTwo>();
-    partTwo = partTwoOwner.get();
-    partTwo->LoadXML("syncroscripts/part2.xml");
-    introOwner = std::make_unique<IntroPart>();
-    intro = introOwner.get();
-    intro->LoadXML("syncroscripts/intro.xml");
+    for (const PartKind& kind : ProductionParts()) {
+        partOwners.push_back(kind.create(title.get()));
+        parts.push_back(partOwners.back().get());
+        parts.back()->LoadXML(kind.script);
+    }
     lastMessage = recorder.Last();
 }
 
@@ -146,18 +141,17 @@ void Production::Draw(float musicTime) {
 }
 
 void Production::DrawInto(Bitmap* target, float musicTime) {
-    if (partOneOwner != nullptr) partOneOwner->Render(target, musicTime);
-    if (partTwoOwner != nullptr) partTwoOwner->Render(target, musicTime);
-    if (introOwner != nullptr) introOwner->Render(target, musicTime);
+    for (DemoPart* part : parts) part->Render(target, musicTime);
 }
 
 void Production::ReleaseParts() {
-    partOneOwner.reset();
-    partOne = nullptr;
-    partTwoOwner.reset();
-    partTwo = nullptr;
-    introOwner.reset();
-    intro = nullptr;
+    const std::span<const PartKind> kinds = ProductionParts();
+    for (size_t i = 0; i < partOwners.size(); ++i) {
+        partOwners[i].reset();
+        kinds[i].forget();
+    }
+    partOwners.clear();
+    parts.clear();
 }
 
 void Production::ReleaseAudio() {
@@ -179,6 +173,7 @@ void Production::ReleaseResources() {
         ReleaseImages();
         ResetImageRegistry();
     }
+    title.reset();
     canvasOwner.reset();
     canvas = nullptr;
 }

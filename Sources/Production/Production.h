@@ -1,8 +1,8 @@
-// The production as one object: it owns the archive, the image registry, the canvas, the analyser,
-// the music and the three parts, builds them in the production's start-up order, draws one frame
-// at a time, and takes everything down in reverse order when it goes. The live program, the
-// offline renderer, the asset builder's script check and the scene tests each make one, with
-// their own seams in the ProductionSetup; none of them repeats the start-up sequence.
+// The production as one object: it owns the archive, the image registry, the canvas, the title
+// composition, the analyser, the music and the parts (Production/PartTable.cpp), builds them in the
+// production's start-up order, draws one frame at a time, and takes everything down in reverse order when it
+// goes. The live program, the offline renderer, the asset builder's script check and the scene tests each
+// make one, with their own seams in the ProductionSetup; none of them repeats the start-up sequence.
 //
 // The scene code finds the shared objects through the globals it has always named (`dataFile`,
 // `canvas`, `analyser`, `player`, `partOne`, `partTwo`, `intro`): the production points them at
@@ -12,14 +12,17 @@
 
 #include "Data/DataFile.h"
 #include "Production/MusicSource.h"
-#include "Production/Preview.h"
+#include "Production/ProductionReports.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 struct Bitmap;
+class DemoPart;
 class SpectrumAnalyser;
 class PartOne;
 class PartTwo;
@@ -41,7 +44,8 @@ struct ProductionSetup {
     std::string archivePath = kArchivePath;
     DataFile* archive = nullptr;
 
-    // false: no pictures are registered (the script check needs none). The canvas is made anyway.
+    // false: no pictures are registered (the script check needs none). The canvas is made anyway,
+    // the title composition only with pictures.
     bool pictures = true;
     // When set, called in place of decoding the catalogue from the archive; the image library is
     // then not started. The scene tests register solid pictures of known sizes with it.
@@ -62,15 +66,15 @@ struct ProductionSetup {
 
 class Production {
 public:
-    // Start-up, in this order: the image library; the archive, every picture, the canvas; the
-    // analyser with its two start-up bands, the music output and the music read from the archive;
-    // part one, part two and the intro, each loading its sync script. The random sequence starts
-    // afresh, before anything draws from it. A failure of the image library or the music shows
-    // its box and stops start-up there (Ready() is false); a missing picture or a bad script only
-    // shows boxes and disables what depends on it.
+    // Start-up, in this order: the image library; the archive, every picture, the canvas and the
+    // title composition; the analyser with its two start-up bands, the music output and the music
+    // read from the archive; the parts in drawing order, each loading its sync script. The random sequence
+    // starts afresh, before anything draws from it. A failure of the image library or the music shows its box
+    // and stops start-up there (Ready() is false); a missing picture or a bad script only shows boxes and
+    // disables what depends on it.
     explicit Production(ProductionSetup setup);
-    // Shutdown: the music stops; the parts go (part one, part two, the intro); the music source,
-    // the analyser and the music bytes; the archive, the pictures and the canvas.
+    // Shutdown: the music stops; the parts go, in drawing order; the music source, the analyser and
+    // the music bytes; the archive, the pictures, the title and the canvas.
     ~Production();
     Production(const Production&) = delete;
     Production& operator=(const Production&) = delete;
@@ -83,8 +87,8 @@ public:
     void Start();
 
     // One frame at the music's current position: the music fetches its spectrum, the analyser
-    // takes it and moves every beat band on, then part one, part two and the intro draw into the
-    // canvas, in that order, at the music time read after the analysis. Returns that time. The
+    // takes it and moves every beat band on, then the parts draw into the canvas, in drawing
+    // order, at the music time read after the analysis. Returns that time. The
     // canvas is never cleared here: a frame in which no part draws keeps the previous picture.
     float RenderFrame();
 
@@ -101,11 +105,11 @@ public:
     const char* MusicData() const { return musicBytes.get(); }
     int32_t MusicLength() const { return musicBytes != nullptr ? musicLength : 0; }
 
-    // Reads the three sync scripts and every picture again, from a freshly opened zip archive or
+    // Reads the parts' sync scripts and every picture again, from a freshly opened zip archive or
     // from the folder (which reads files afresh); the music stays. The scripts are read into new
     // parts first and taken only when none raised a box; otherwise the scripts in use stay. A
     // picture that cannot be read or decoded keeps the one in use; a readable one of any size
-    // replaces it, and the title pictures composed from them are composed again. No box is shown:
+    // replaces it, and the title is composed again. No box is shown:
     // they all come back in the report, and nothing here ends the program. The parts' moving
     // state is not touched: bring it to a moment with a StatePass afterwards.
     ReloadReport Reload();
@@ -116,6 +120,10 @@ public:
     Bitmap& Canvas() { return *canvasOwner; }
     const Bitmap& Canvas() const { return *canvasOwner; }
     SpectrumAnalyser& Analyser() { return *activeAnalyser; }
+    // The title composition the parts' magnifiers show (null without pictures).
+    const Bitmap* Title() const { return title.get(); }
+    // The parts in drawing order (none before they are made or when the setup asks for none).
+    std::span<DemoPart* const> Parts() const { return parts; }
 
 private:
     bool StartImageLibrary();
@@ -138,6 +146,7 @@ private:
     std::unique_ptr<DataFile> reloadedArchive;  // the zip opened again by the last reload that took something
     bool picturesRegistered = false;
     std::unique_ptr<Bitmap> canvasOwner;
+    std::unique_ptr<Bitmap> title;
     std::unique_ptr<SpectrumAnalyser> analyserOwner;
     SpectrumAnalyser* activeAnalyser = nullptr;
     std::unique_ptr<MusicSource> music;
@@ -148,7 +157,6 @@ private:
     std::string lastMessage;  // the last box text or sync reader line at start-up or reload
     uint32_t startRandState = 1;
     std::optional<platform::ScopedMusicClock> musicClock;
-    std::unique_ptr<PartOne> partOneOwner;
-    std::unique_ptr<PartTwo> partTwoOwner;
-    std::unique_ptr<IntroPart> introOwner;
+    std::vector<std::unique_ptr<DemoPart>> partOwners;  // as ProductionParts() lists them
+    std::vector<DemoPart*> parts;
 };

@@ -3,10 +3,9 @@
 #include "Audio/SpectrumAnalyser.h"
 #include "Data/Catalogue.h"
 #include "Data/Images.h"
-#include "Parts/IntroPart.h"
-#include "Parts/PartOne.h"
-#include "Parts/PartTwo.h"
+#include "Parts/TitlePicture.h"
 #include "Production/MessageRecorder.h"
+#include "Production/PartTable.h"
 #include "Production/Production.h"
 
 #include <algorithm>
@@ -58,9 +57,9 @@ ReloadReport Production::Reload() {
     return report;
 }
 
-// The three scripts in start-up order, so their bands take the ids they would take at start-up.
+// The scripts in start-up order, so their bands take the ids they would take at start-up.
 void Production::ReloadScripts(ReloadReport& report) {
-    if (activeAnalyser == nullptr || partOneOwner == nullptr) return;
+    if (activeAnalyser == nullptr || parts.empty()) return;
     const size_t boxesBefore = report.messages.size();
     std::vector<BeatBand> bandsInUse = activeAnalyser->Bands();
     const int32_t nextIdInUse = SpectrumAnalyser::NextBandId();
@@ -68,18 +67,15 @@ void Production::ReloadScripts(ReloadReport& report) {
     activeAnalyser->ReplaceBands(std::vector<BeatBand>(bandsInUse.begin(), bandsInUse.begin() + kept));
     SpectrumAnalyser::ResetBandIds(startupNextBandId);
 
-    Script one, two, opening;
-    one.LoadXML("syncroscripts/part1.xml");
-    two.LoadXML("syncroscripts/part2.xml");
-    opening.LoadXML("syncroscripts/intro.xml");
+    const std::span<const PartKind> kinds = ProductionParts();
+    std::vector<Script> scripts(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) scripts[i].LoadXML(kinds[i].script);
     if (report.messages.size() != boxesBefore) {
         activeAnalyser->ReplaceBands(std::move(bandsInUse));
         SpectrumAnalyser::ResetBandIds(nextIdInUse);
         return;
     }
-    Adopt(*partOneOwner, one);
-    Adopt(*partTwoOwner, two);
-    Adopt(*introOwner, opening);
+    for (size_t i = 0; i < parts.size(); ++i) Adopt(*parts[i], scripts[i]);
     report.scriptsReplaced = true;
 }
 
@@ -98,20 +94,19 @@ void Production::ReloadPictures(ReloadReport& report) {
     }
     RecountPictureBudget();
     if (report.picturesReplaced == 0) return;
-    if (partOneOwner != nullptr) partOneOwner->ComposeTitle();
-    if (partTwoOwner != nullptr) partTwoOwner->ComposeTitle();
+    if (title != nullptr) ComposeTitle(title.get());
 }
 
 void Production::FillStatus(float musicTime, ProductionStatus* status) const {
-    const DemoPart* parts[kStatusParts] = {partOneOwner.get(), partTwoOwner.get(), introOwner.get()};
-    static constexpr const char* kNames[kStatusParts] = {"part one", "part two", "intro"};
+    const std::span<const PartKind> kinds = ProductionParts();
+    status->partCount = static_cast<int>(parts.size());
     status->visiblePart = -1;
     float latestEnd = 0.0f;
-    for (int i = 0; i < kStatusParts; ++i) {
+    for (int i = 0; i < status->partCount; ++i) {
         PartStatus& out = status->parts[i];
-        out.name = kNames[i];
+        out.name = kinds[i].name;
         const DemoPart* part = parts[i];
-        if (part == nullptr || !(part->windowStart < part->windowEnd)) {
+        if (!(part->windowStart < part->windowEnd)) {
             out.state = WindowState::kDisabled;
             out.effectTime = 0.0f;
             continue;
@@ -125,11 +120,11 @@ void Production::FillStatus(float musicTime, ProductionStatus* status) const {
     }
     // The picture shown is the last part in drawing order inside its window, or else the part
     // whose window ended last (its last picture stays).
-    for (int i = 0; i < kStatusParts; ++i) {
+    for (int i = 0; i < status->partCount; ++i) {
         if (status->parts[i].state == WindowState::kInside) status->visiblePart = i;
     }
     if (status->visiblePart < 0) {
-        for (int i = 0; i < kStatusParts; ++i) {
+        for (int i = 0; i < status->partCount; ++i) {
             if (status->parts[i].state == WindowState::kAfter && parts[i]->windowEnd >= latestEnd) {
                 latestEnd = parts[i]->windowEnd;
                 status->visiblePart = i;

@@ -4,33 +4,19 @@
 #include "Audio/Mp3Decoder.h"
 #include "Audio/Spectrum.h"
 #include "Audio/SpectrumAnalyser.h"
-#include "Parts/IntroPart.h"
-#include "Parts/PartOne.h"
 #include "Production/Production.h"
+#include "Sync/DemoPart.h"
 #include "Utils/Platform.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <iterator>
+#include <span>
 
-// Each frame's time on the wall clock and the music clock; the Space key is never held.
-class StatePass::Clock final : public platform::WallClock,
-                               public platform::MusicClock,
-                               public platform::Keyboard {
-public:
-    uint32_t Ticks() override { return static_cast<uint32_t>(std::llround(seconds * 1000.0)); }
-    float Time() override { return static_cast<float>(seconds); }
-    bool SpaceHeld() override { return false; }
-
-    double seconds = 0.0;
-};
-
-StatePass::StatePass(Production& owner, int64_t rateNumerator, int64_t rateDenominator)
+StatePass::StatePass(Production& owner, FrameRate frameRate)
     : production(owner),
-      numerator(std::max<int64_t>(rateNumerator, 1)),
-      denominator(std::max<int64_t>(rateDenominator, 1)),
-      clock(std::make_unique<Clock>()) {
+      rate{std::max<int64_t>(frameRate.numerator, 1), std::max<int64_t>(frameRate.denominator, 1)},
+      clock(std::make_unique<FrameClock>()) {
     // Rows and columns for the drawing calls that count by them, no pixels to change.
     if (!owner.Ready()) return;
     standIn.width = standIn.pitch = owner.Canvas().width;
@@ -39,15 +25,6 @@ StatePass::StatePass(Production& owner, int64_t rateNumerator, int64_t rateDenom
 
 StatePass::~StatePass() {
     if (preparing.joinable()) preparing.join();
-}
-
-int64_t StatePass::FrameAt(double seconds) const {
-    const double exact = seconds * static_cast<double>(numerator) / static_cast<double>(denominator);
-    return std::max<int64_t>(0, static_cast<int64_t>(std::ceil(exact - 1e-6)));
-}
-
-double StatePass::FrameSeconds(int64_t frame) const {
-    return static_cast<double>(frame) * static_cast<double>(denominator) / static_cast<double>(numerator);
 }
 
 void StatePass::StartPreparing() {
@@ -127,43 +104,27 @@ const float* StatePass::SmoothSpectrum(int64_t frame) {
 
 bool StatePass::AnyPartDraws(int64_t frame) const {
     const float t = static_cast<float>(FrameSeconds(frame));
-    const DemoPart* const parts[] = {partOne, partTwo, intro};
-    return std::any_of(std::begin(parts), std::end(parts), [t](const DemoPart* part) {
-        return part != nullptr && part->InWindow(t) && part->DrawsAt(part->FxTime(t));
+    const std::span<DemoPart* const> parts = production.Parts();
+    return std::any_of(parts.begin(), parts.end(), [t](const DemoPart* part) {
+        return part->InWindow(t) && part->DrawsAt(part->FxTime(t));
     });
 }
 
-// The state right after start-up: the generator where the parts left it, the timers at zero,
-// every band at level 0 and never updated.
+// The state right after start-up: the generator where the parts left it, the parts' moving state
+// as it starts, every band at level 0 and never updated.
 void StatePass::RestoreStart() {
     platform::ResetRand(production.StartRandState());
-    if (partOne != nullptr) {
-        partOne->actTwoTimer = {};
-        partOne->actThreeTimer = {};
-    }
-    if (partTwo != nullptr) {
-        partTwo->firstJump = {};
-        partTwo->secondJump = {};
-        partTwo->s = partTwo->b0 = partTwo->b1 = partTwo->b2 = 0.0f;
-    }
+    for (DemoPart* part : production.Parts()) part->ResetMoving();
     SpectrumAnalyser& bands = production.Analyser();
     for (size_t i = 0; i < bands.Bands().size(); ++i) bands.SetBandState(i, 0.0f, 0.0f);
 }
 
 void StatePass::Save(int slot) {
-    Moment& m = ring[slot];
-    m.rand = platform::RandState();
-    if (partOne != nullptr) {
-        m.oneActTwo = partOne->actTwoTimer;
-        m.oneActThree = partOne->actThreeTimer;
-    }
-    if (partTwo != nullptr) {
-        m.twoFirst = partTwo->firstJump;
-        m.twoSecond = partTwo->secondJump;
-        m.s = partTwo->s;
-        m.b0 = partTwo->b0;
-        m.b1 = partTwo->b1;
-        m.b2 = partTwo->b2;
+    ringRand[slot] = platform::RandState();
+    unsigned char* moving = ringParts.data() + static_cast<size_t>(slot) * partBytes;
+    for (const DemoPart* part : production.Parts()) {
+        part->SaveMoving(moving);
+        moving += part->MovingSize();
     }
     const std::vector<BeatBand>& bands = production.Analyser().Bands();
     float* out = ringBands.data() + static_cast<size_t>(slot) * bandCount * 2;
@@ -174,19 +135,11 @@ void StatePass::Save(int slot) {
 }
 
 void StatePass::Restore(int slot) {
-    const Moment& m = ring[slot];
-    platform::ResetRand(m.rand);
-    if (partOne != nullptr) {
-        partOne->actTwoTimer = m.oneActTwo;
-        partOne->actThreeTimer = m.oneActThree;
-    }
-    if (partTwo != nullptr) {
-        partTwo->firstJump = m.twoFirst;
-        partTwo->secondJump = m.twoSecond;
-        partTwo->s = m.s;
-        partTwo->b0 = m.b0;
-        partTwo->b1 = m.b1;
-        partTwo->b2 = m.b2;
+    platform::ResetRand(ringRand[slot]);
+    const unsigned char* moving = ringParts.data() + static_cast<size_t>(slot) * partBytes;
+    for (DemoPart* part : production.Parts()) {
+        part->RestoreMoving(moving);
+        moving += part->MovingSize();
     }
     SpectrumAnalyser& bands = production.Analyser();
     const float* in = ringBands.data() + static_cast<size_t>(slot) * bandCount * 2;
@@ -232,6 +185,9 @@ void StatePass::SeekToFrame(int64_t frame) {
     Prepare();
     bandCount = production.Analyser().Bands().size();
     ringBands.resize(static_cast<size_t>(kSearchFrames) * bandCount * 2);
+    partBytes = 0;
+    for (const DemoPart* part : production.Parts()) partBytes += part->MovingSize();
+    ringParts.resize(static_cast<size_t>(kSearchFrames) * partBytes);
 
     platform::ScopedWallClock wallGuard(clock.get());
     platform::ScopedMusicClock musicGuard(clock.get());

@@ -20,8 +20,7 @@
 // 60 MB for the whole track). It must go before the production it was made for.
 #pragma once
 
-#include "Parts/PartTwo.h"
-#include "Parts/ZoomJump.h"
+#include "Production/FrameClock.h"
 #include "Render/Bitmap.h"
 
 #include <cstdint>
@@ -33,8 +32,8 @@ class Production;
 
 class StatePass {
 public:
-    // Frames at numerator / denominator per second (60 unless told otherwise).
-    explicit StatePass(Production& production, int64_t numerator = 60, int64_t denominator = 1);
+    // Frames at `rate` (60 a second unless told otherwise).
+    explicit StatePass(Production& production, FrameRate rate = {});
     ~StatePass();
     StatePass(const StatePass&) = delete;
     StatePass& operator=(const StatePass&) = delete;
@@ -57,11 +56,9 @@ public:
     };
     const Figures& LastSeek() const { return figures; }
 
-    // The first frame at or after `seconds` (a time less than a millionth of a frame past a frame
-    // counts as that frame; 0 for a negative time) and a frame's time, as the offline renderer
-    // counts them.
-    int64_t FrameAt(double seconds) const;
-    double FrameSeconds(int64_t frame) const;
+    // The first frame at or after `seconds`, and a frame's time, at the pass's rate.
+    int64_t FrameAt(double seconds) const { return rate.FrameAt(seconds); }
+    double FrameSeconds(int64_t frame) const { return rate.Seconds(frame); }
     // Brings the production to this frame (0 or later) as SeekTo does.
     void SeekToFrame(int64_t frame);
 
@@ -69,17 +66,6 @@ public:
     static constexpr int kSearchFrames = 64;
 
 private:
-    // The moving state of the scenes and the generator before one frame (the bands are kept apart).
-    struct Moment {
-        uint32_t rand = 1;
-        JumpTimer oneActTwo;
-        JumpTimer oneActThree;
-        JumpTimer twoFirst;
-        RandomJumpTimer twoSecond;
-        float s = 0, b0 = 0, b1 = 0, b2 = 0;
-    };
-    class Clock;
-
     void Prepare();
     void ComputeSpectra();
     const float* SmoothSpectrum(int64_t frame);
@@ -96,9 +82,8 @@ private:
     bool StandsAlone(int64_t frame, int slot);
 
     Production& production;
-    int64_t numerator;
-    int64_t denominator;
-    std::unique_ptr<Clock> clock;
+    FrameRate rate;
+    std::unique_ptr<FrameClock> clock;
     Bitmap standIn;  // rows and columns of the canvas, no pixels
     std::thread preparing;
     bool prepared = false;
@@ -108,8 +93,12 @@ private:
     int64_t spectrumFrames = 0;
     std::vector<float> silence;  // the smoothed spectrum once the track is over
 
-    Moment ring[kSearchFrames];
-    std::vector<float> ringBands;  // level and last update time of every band, per slot
+    // The moment before each of the frames searched: the generator, every part's moving state as
+    // its bytes, and the level and last update time of every band.
+    uint32_t ringRand[kSearchFrames] = {};
+    std::vector<unsigned char> ringParts;
+    size_t partBytes = 0;
+    std::vector<float> ringBands;
     size_t bandCount = 0;
     std::vector<uint32_t> patternA, patternB, drawn;
     Figures figures;

@@ -5,8 +5,11 @@
 
 #include "Render/Bitmap.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 struct TimingKey {
@@ -38,6 +41,15 @@ public:
     // Sends the debug time line while Space is held.
     void DebugTimeLine(float fx) const;
 
+    // What the scene carries from one frame to the next (jump timers, counters), as plain bytes, so
+    // a caller can keep a moment and come back to it without knowing the scene. A scene whose
+    // frames stand on the music time and the pictures alone carries nothing.
+    virtual size_t MovingSize() const { return 0; }
+    virtual void SaveMoving(void* /*out*/) const {}
+    virtual void RestoreMoving(const void* /*in*/) {}
+    // Back to what it carries at start-up.
+    virtual void ResetMoving() {}
+
     std::vector<int32_t> bandIds;
     std::vector<TimingKey> timingKeys;
     float windowStart = 0.0f;
@@ -47,3 +59,19 @@ public:
 // Unclamped linear interpolation: ya + (yb - ya) / (tb - ta) * (t - ta), or ya when tb == ta.
 // Worked in double precision, held as a float.
 float Lerp(float ta, float tb, float ya, float yb, float t);
+
+// A scene whose moving state is one trivially copyable struct: declaring a new timer in it is all
+// it takes for the state to be kept, put back and reset with the rest.
+template <typename Moving>
+class MovingPart : public DemoPart {
+    static_assert(std::is_trivially_copyable_v<Moving>, "a scene's moving state is copied as bytes");
+
+public:
+    size_t MovingSize() const final { return sizeof(Moving); }
+    void SaveMoving(void* out) const final { std::memcpy(out, &moving, sizeof(Moving)); }
+    void RestoreMoving(const void* in) final { std::memcpy(&moving, in, sizeof(Moving)); }
+    void ResetMoving() final { moving = Moving{}; }
+
+protected:
+    Moving moving{};
+};

@@ -22,7 +22,7 @@ protected:
     void RenderAt(float fx) { part.Render(scene.Canvas(), fx); }
 
     SceneFixture scene;  // must exist before the part: the part composes pictures when made
-    PartOne part;
+    PartOne part{scene.Title()};
 };
 
 TEST_F(PartOneTest, ActsTakeOverExactlyAtTheirFirstEffectTime) {
@@ -187,8 +187,11 @@ TEST_F(PartOneTest, ZoomJumpsVisitEveryCornerFourTimesASecondAtMost) {
     };
     Bitmap agent(640, 480);
     gradient(agent);
-    gradient(*part.offscreen);
-    RenderAt(150.0f);  // binds the drawing objects to the canvas
+    Bitmap title(640, 480);
+    gradient(title);
+    PartOne jumper(&title);
+    scene.Prepare(jumper, 300.0f, 2);
+    jumper.Render(scene.Canvas(), 150.0f);  // binds the drawing objects to the canvas
     // From the first jump: the title composition 4x at Zoom4 corner 2, the agent 8x at Zoom8
     // corner 4, and so on through both halves of the table; corner 0 comes last.
     const int corners[10][2] = {{169, 270}, {42, 351},  {146, 353}, {232, 372}, {192, 210},
@@ -197,7 +200,7 @@ TEST_F(PartOneTest, ZoomJumpsVisitEveryCornerFourTimesASecondAtMost) {
     for (int jump = 0; jump < 10; ++jump) {
         SCOPED_TRACE(jump);
         scene.clock.ticks = 1000 * (jump + 1);
-        part.JumpZoom(timer, &agent);
+        jumper.JumpZoom(timer, &agent);
         const int factor = jump % 2 == 0 ? 4 : 8;
         const auto [x, y] = corners[jump];
         EXPECT_EQ(scene.At(0, 0), static_cast<uint32_t>(x << 10 | y));
@@ -205,34 +208,37 @@ TEST_F(PartOneTest, ZoomJumpsVisitEveryCornerFourTimesASecondAtMost) {
     }
     // Exactly a quarter second after the last jump is not yet due; a millisecond later is.
     scene.clock.ticks = 10250;
-    part.JumpZoom(timer, &agent);
+    jumper.JumpZoom(timer, &agent);
     EXPECT_EQ(timer.count, 10);
     scene.clock.ticks = 10251;
-    part.JumpZoom(timer, &agent);
+    jumper.JumpZoom(timer, &agent);
     EXPECT_EQ(timer.count, 11);
     // Act two and act three keep timers of their own.
-    RenderAt(150.0f);
-    RenderAt(210.0f);
-    EXPECT_EQ(part.actTwoTimer.count, 2);
-    EXPECT_EQ(part.actThreeTimer.count, 1);
-    EXPECT_EQ(part.actThreeTimer.index, 2);
+    jumper.Render(scene.Canvas(), 150.0f);
+    jumper.Render(scene.Canvas(), 210.0f);
+    PartOneMoving moving;
+    ASSERT_EQ(jumper.MovingSize(), sizeof moving);
+    jumper.SaveMoving(&moving);
+    EXPECT_EQ(moving.actTwo.count, 2);
+    EXPECT_EQ(moving.actThree.count, 1);
+    EXPECT_EQ(moving.actThree.index, 2);
 }
 
 // The bombs come from the shared random sequence started at 1, four draws each, big ones first.
 TEST_F(PartOneTest, BombsComeFromTheSharedSequence) {
-    ASSERT_EQ(part.bigBombs.size(), 20u);
-    ASSERT_EQ(part.smallBombs.size(), 40u);
+    ASSERT_EQ(part.BigBombs().size(), 20u);
+    ASSERT_EQ(part.SmallBombs().size(), 40u);
     struct Expected {
         const BombParticle& bomb;
         int32_t x0, y0;
         float vx, vy;
     };
-    for (const Expected& e : {Expected{part.bigBombs[0], 223, -121, -661.65167f, 451.12613f},
-                              Expected{part.bigBombs[1], 675, 258, -1432.2123f, 976.50842f},
-                              Expected{part.bigBombs[19], 576, -16, -1264.5082f, 862.16467f},
-                              Expected{part.smallBombs[0], 801, 243, -1160.5945f, 791.31445f},
-                              Expected{part.smallBombs[2], 427, -217, -976.96191f, 666.11041f},
-                              Expected{part.smallBombs[39], 448, -82, -1187.7623f, 809.83795f}}) {
+    for (const Expected& e : {Expected{part.BigBombs()[0], 223, -121, -661.65167f, 451.12613f},
+                              Expected{part.BigBombs()[1], 675, 258, -1432.2123f, 976.50842f},
+                              Expected{part.BigBombs()[19], 576, -16, -1264.5082f, 862.16467f},
+                              Expected{part.SmallBombs()[0], 801, 243, -1160.5945f, 791.31445f},
+                              Expected{part.SmallBombs()[2], 427, -217, -976.96191f, 666.11041f},
+                              Expected{part.SmallBombs()[39], 448, -82, -1187.7623f, 809.83795f}}) {
         EXPECT_EQ(e.bomb.x0, e.x0);
         EXPECT_EQ(e.bomb.y0, e.y0);
         EXPECT_FLOAT_EQ(e.bomb.vx, e.vx);

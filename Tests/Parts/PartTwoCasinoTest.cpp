@@ -133,8 +133,9 @@ TEST_F(PartTwoCasinoTest, DollarRainSwellsToTwoHundredAtTwoNinetyAndEbbs) {
         RenderAt(c.t);
         std::vector<std::pair<int32_t, int32_t>> corners;
         for (int i = 0; i < kPartTwoTableSize; ++i) {
-            corners.emplace_back(Trunc(part->spritePos[0][i] + 120.0 * c.b1 * part->spriteJitter[0][i]),
-                                 Trunc(part->spritePos[1][i] + 120.0 * c.b1 * part->spriteJitter[1][i]));
+            corners.emplace_back(
+                Trunc(part->Tables().spritePos[0][i] + 120.0 * c.b1 * part->Tables().spriteJitter[0][i]),
+                Trunc(part->Tables().spritePos[1][i] + 120.0 * c.b1 * part->Tables().spriteJitter[1][i]));
         }
         int drawnCorners = 0, clearCorners = 0;
         for (int i = 0; i < kPartTwoTableSize; ++i) {

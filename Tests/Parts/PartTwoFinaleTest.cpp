@@ -88,9 +88,11 @@ protected:
         std::map<std::pair<int, int>, uint32_t> heads;
         for (int i = 5 * j + 40; i < 5 * j + 80; ++i) {
             const double* c = group[(i - 5 * j - 40) / 10];
-            const int x = static_cast<int>(static_cast<double>(g) * part.burstDir[0][i] * c[2] + c[0]);
-            const int y = static_cast<int>(static_cast<double>(g) * part.burstDir[1][i] * c[3] + c[1]);
-            const int32_t guid = (i % 2 == 1 ? headAGuids : headBGuids)[part.burstHead[i]];
+            const int x =
+                static_cast<int>(static_cast<double>(g) * part.Tables().burstDir[0][i] * c[2] + c[0]);
+            const int y =
+                static_cast<int>(static_cast<double>(g) * part.Tables().burstDir[1][i] * c[3] + c[1]);
+            const int32_t guid = (i % 2 == 1 ? headAGuids : headBGuids)[part.Tables().burstHead[i]];
             if (x >= 0 && x < 640 && y >= 0 && y < 480) heads[{x, y}] = Colour(guid);
         }
         return heads;
@@ -101,7 +103,7 @@ TEST_F(HeadBurstTest, ExactlyOneBurstFliesAtATimeFromTheFourCentres) {
     const auto start = HeadsAt(600);
     EXPECT_EQ(start, Expected(0, 0));
     EXPECT_EQ(start.size(), 4u);  // all forty heads on the four centres
-    EXPECT_EQ(start.at({180, 200}), Colour(headAGuids[part.burstHead[49]]));
+    EXPECT_EQ(start.at({180, 200}), Colour(headAGuids[part.Tables().burstHead[49]]));
     EXPECT_GT(HeadsAt(627.5f).size(), 10u);
     EXPECT_EQ(HeadsAt(627.5f), Expected(5, 0.5f));
     for (int j = 0; j < 20; ++j) {

@@ -37,8 +37,8 @@ TEST_F(PartTwoOpeningTest, MagnifierJumpsThroughItsCornersFourTimesAWallSecondAt
     // The first frame jumps at once: corner pair 2, count 1, the photograph 4x from (169, 270).
     SetWallMilliseconds(1000);
     RenderAt(5.0f);
-    EXPECT_EQ(part->firstJump.index, 2);
-    EXPECT_EQ(part->firstJump.count, 1);
+    EXPECT_EQ(Moving().firstJump.index, 2);
+    EXPECT_EQ(Moving().firstJump.count, 1);
     ZoomCheck zoom = CheckZoom(169, 270, 4);
     EXPECT_GT(zoom.shown, 100000);  // the rest is rings and the rising figure
     EXPECT_EQ(zoom.wrong, 0);
@@ -56,7 +56,7 @@ TEST_F(PartTwoOpeningTest, MagnifierJumpsThroughItsCornersFourTimesAWallSecondAt
         SetWallMilliseconds(c.ms);
         SetBeats(0.0f, c.b1);
         RenderAt(5.0f);
-        EXPECT_EQ(part->firstJump.count, 1);
+        EXPECT_EQ(Moving().firstJump.count, 1);
         zoom = CheckZoom(169, 270, 4);
         EXPECT_EQ(zoom.wrong, 0);
         EXPECT_EQ(zoom.shown == 0, c.title);
@@ -76,8 +76,8 @@ TEST_F(PartTwoOpeningTest, MagnifierJumpsThroughItsCornersFourTimesAWallSecondAt
         SCOPED_TRACE(n);
         SetWallMilliseconds(1251 + 251 * n);
         RenderAt(5.0f);
-        EXPECT_EQ(part->firstJump.index, jumps[n].index);
-        EXPECT_EQ(part->firstJump.count, n + 2);
+        EXPECT_EQ(Moving().firstJump.index, jumps[n].index);
+        EXPECT_EQ(Moving().firstJump.count, n + 2);
         zoom = CheckZoom(jumps[n].x, jumps[n].y, jumps[n].factor);
         EXPECT_GT(zoom.shown, 100000);
         EXPECT_EQ(zoom.wrong, 0);
@@ -94,15 +94,15 @@ TEST_F(PartTwoOpeningTest, RandomMagnifierDrawsItsCornersOnlyOnceReached) {
     platform::ResetRand(7);
     RenderAt(109.9f);
     EXPECT_EQ(platform::Rand(), next);
-    EXPECT_EQ(part->secondJump.count, 0);
+    EXPECT_EQ(Moving().secondJump.count, 0);
 
     // The first frame of the scene jumps: x then y from the next two values (41 and 18467 of a
     // fresh sequence), and the casino interior 4x from there.
     platform::ResetRand();
     RenderAt(115.0f);
-    EXPECT_EQ(part->secondJump.count, 1);
-    EXPECT_EQ(part->secondJump.x, 41 % 470);
-    EXPECT_EQ(part->secondJump.y, 18467 % 350);
+    EXPECT_EQ(Moving().secondJump.count, 1);
+    EXPECT_EQ(Moving().secondJump.x, 41 % 470);
+    EXPECT_EQ(Moving().secondJump.y, 18467 % 350);
     const uint32_t first = Code(41, 18467 % 350);
     EXPECT_EQ(scene.At(0, 0), first);
     EXPECT_EQ(scene.At(3, 3), first);
@@ -112,15 +112,15 @@ TEST_F(PartTwoOpeningTest, RandomMagnifierDrawsItsCornersOnlyOnceReached) {
     SetWallMilliseconds(1200);
     SetBeats(0.0f, 0.36f);
     RenderAt(115.0f);
-    EXPECT_EQ(part->secondJump.count, 1);
+    EXPECT_EQ(Moving().secondJump.count, 1);
     EXPECT_EQ(scene.Count(ColourOf(tajPhareFullscreenCasinoGuid)), 640 * 480);
 
     // The next jump shows the whole interior and already holds the following corner.
     SetWallMilliseconds(1300);
     RenderAt(115.0f);
-    EXPECT_EQ(part->secondJump.count, 2);
-    EXPECT_EQ(part->secondJump.x, 6334 % 470);
-    EXPECT_EQ(part->secondJump.y, 26500 % 350);
+    EXPECT_EQ(Moving().secondJump.count, 2);
+    EXPECT_EQ(Moving().secondJump.x, 6334 % 470);
+    EXPECT_EQ(Moving().secondJump.y, 26500 % 350);
     EXPECT_EQ(scene.At(0, 0), Code(0, 0));
     EXPECT_EQ(scene.At(639, 479), Code(639, 479));
 }

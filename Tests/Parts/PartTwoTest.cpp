@@ -1,6 +1,7 @@
 // Part two's scene object: the counter display, the random tables it fills when made, its window,
 // the debug time line, and pictures of any size.
 #include "Parts/PartTwoTesting.h"
+#include "Parts/TitlePicture.h"
 #include "Support/CapturingSinks.h"
 
 #include <cmath>
@@ -39,20 +40,20 @@ TEST_F(PartTwoTest, TablesFollowTheRuntimeSequenceFromItsFirstValue) {
     // The fixture starts the generator afresh, so the part's draws are the sequence's first:
     // 41, 18467, 6334, 26500 for the first dollar, and values 1024 to 1026 (17124, 23941, 32745)
     // for the first head.
-    EXPECT_EQ(part->spritePos[0][0], 41 % 840 - 100);
-    EXPECT_EQ(part->spritePos[1][0], 18467 % 680 - 100);
-    EXPECT_FLOAT_EQ(part->spriteJitter[0][0], -0.6133915185928345f);
-    EXPECT_FLOAT_EQ(part->spriteJitter[1][0], 0.617480993270874f);
-    EXPECT_FLOAT_EQ(part->burstDir[0][0], 0.09751515835523605f);
-    EXPECT_FLOAT_EQ(part->burstDir[1][0], 0.9952340126037598f);
-    EXPECT_EQ(part->burstHead[0], 32745 % 3);
+    EXPECT_EQ(part->Tables().spritePos[0][0], 41 % 840 - 100);
+    EXPECT_EQ(part->Tables().spritePos[1][0], 18467 % 680 - 100);
+    EXPECT_FLOAT_EQ(part->Tables().spriteJitter[0][0], -0.6133915185928345f);
+    EXPECT_FLOAT_EQ(part->Tables().spriteJitter[1][0], 0.617480993270874f);
+    EXPECT_FLOAT_EQ(part->Tables().burstDir[0][0], 0.09751515835523605f);
+    EXPECT_FLOAT_EQ(part->Tables().burstDir[1][0], 0.9952340126037598f);
+    EXPECT_EQ(part->Tables().burstHead[0], 32745 % 3);
     // Every head direction is of unit length, and all three heads are used.
     int heads[3] = {};
     for (int i = 0; i < kPartTwoTableSize; ++i) {
-        EXPECT_NEAR(std::hypot(part->burstDir[0][i], part->burstDir[1][i]), 1.0, 1e-6) << i;
-        ASSERT_GE(part->burstHead[i], 0);
-        ASSERT_LE(part->burstHead[i], 2);
-        ++heads[part->burstHead[i]];
+        EXPECT_NEAR(std::hypot(part->Tables().burstDir[0][i], part->Tables().burstDir[1][i]), 1.0, 1e-6) << i;
+        ASSERT_GE(part->Tables().burstHead[i], 0);
+        ASSERT_LE(part->Tables().burstHead[i], 2);
+        ++heads[part->Tables().burstHead[i]];
     }
     EXPECT_GT(heads[0] * heads[1] * heads[2], 0);
 }
@@ -125,7 +126,9 @@ TEST_F(PartTwoTest, TinyAndEmptyPicturesAreNeverReadOutsideTheirPixels) {
             entry.bitmap = std::make_unique<Bitmap>(side, side);
             if (side == 1) entry.bitmap->pixels[0] = 0x00405060;
         }
-        PartTwo tiny;  // composes its title picture from the tiny pictures
+        Bitmap title(kScreenWidth, kScreenHeight);
+        ComposeTitle(&title);
+        PartTwo tiny(&title);
         scene.Prepare(tiny, 900.0f, 3);
         uint32_t ms = 1000;
         for (const float level : {0.0f, 0.5f, 1.0f}) {

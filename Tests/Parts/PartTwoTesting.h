@@ -64,9 +64,15 @@ protected:
         scene.SetBeat(*part, 2, b2);
     }
     void SetWallMilliseconds(uint32_t ms) { scene.clock.ticks = ms; }
+    // The part's jump timers as the state pass keeps them.
+    PartTwoMoving Moving() const {
+        PartTwoMoving moving;
+        part->SaveMoving(&moving);
+        return moving;
+    }
 
     SceneFixture scene;  // must exist before the part: the part composes pictures when made
-    std::unique_ptr<PartTwo> part = std::make_unique<PartTwo>();
+    std::unique_ptr<PartTwo> part = std::make_unique<PartTwo>(scene.Title());
 };
 
 }  // namespace parttwo_testing
@@ -96,5 +102,5 @@ protected:
     static uint32_t Colour(int32_t guid) { return SceneFixture::Colour(guid); }
 
     SceneFixture scene;  // before the part: the part composes its title picture when made
-    PartTwo part;
+    PartTwo part{scene.Title()};
 };

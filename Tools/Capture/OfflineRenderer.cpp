@@ -6,20 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 
-// The frame's time for the wall clock; the Space key is never held.
-class OfflineRenderer::Clock final : public platform::WallClock, public platform::Keyboard {
-public:
-    uint32_t Ticks() override { return static_cast<uint32_t>(std::llround(seconds * 1000.0)); }
-    bool SpaceHeld() override { return false; }
-
-    double seconds = 0.0;
-};
-
-int64_t FrameRate::FrameAt(double seconds) const {
-    const double exact = seconds * static_cast<double>(numerator) / static_cast<double>(denominator);
-    return static_cast<int64_t>(std::ceil(exact - 1e-6));
-}
-
 bool ParseFrameRate(const std::string& text, FrameRate* rate) {
     const size_t slash = text.find('/');
     char* end = nullptr;
@@ -42,7 +28,7 @@ bool ParseFrameRate(const std::string& text, FrameRate* rate) {
     return true;
 }
 
-OfflineRenderer::OfflineRenderer() : clock(std::make_unique<Clock>()) {}
+OfflineRenderer::OfflineRenderer() : clock(std::make_unique<FrameClock>()) {}
 
 // The production goes before the seams it was made under, and the pass before the production.
 OfflineRenderer::~OfflineRenderer() {
@@ -84,7 +70,7 @@ void OfflineRenderer::RenderAt(double seconds) {
 }
 
 void OfflineRenderer::SeekTo(int64_t target) {
-    if (pass == nullptr) pass = std::make_unique<StatePass>(*production, rate.numerator, rate.denominator);
+    if (pass == nullptr) pass = std::make_unique<StatePass>(*production, rate);
     pass->SeekToFrame(target);
     frame = std::max<int64_t>(target, 0);
     clock->seconds = rate.Seconds(frame);

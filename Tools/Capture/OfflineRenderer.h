@@ -5,6 +5,7 @@
 // gives the same frames on every run.
 #pragma once
 
+#include "Production/FrameClock.h"
 #include "Production/Production.h"
 #include "Production/StatePass.h"
 #include "Render/Bitmap.h"
@@ -14,16 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A frame rate as a fraction, so 60000/1001 is exact.
-struct FrameRate {
-    int64_t numerator = 60;
-    int64_t denominator = 1;
-    double Seconds(int64_t frame) const { return static_cast<double>(frame) * denominator / numerator; }
-    // The first frame whose time is at or after `seconds`: a time between two frames gives the
-    // later one, and a time less than a millionth of a frame past a frame still counts as that frame.
-    int64_t FrameAt(double seconds) const;
-};
 
 // Parses "60", "29.97" or "60000/1001"; false when it is not a positive rate (a decimal rate
 // that rounds to 0 thousandths included).
@@ -58,8 +49,7 @@ public:
     const std::vector<int16_t>& Track() const;
 
 private:
-    class Clock;
-    std::unique_ptr<Clock> clock;
+    std::unique_ptr<FrameClock> clock;  // the wall clock; the music clock is the decoded music's
     std::unique_ptr<platform::ScopedWallClock> wallClockGuard;
     std::unique_ptr<platform::ScopedKeyboard> keyboardGuard;
     std::unique_ptr<Production> production;

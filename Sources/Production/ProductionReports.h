@@ -11,10 +11,10 @@ struct ProductionMessage {
     std::string text;
 };
 
-// What a reload did. The three scripts are taken together or not at all; each picture on its own.
+// What a reload did. The parts' scripts are taken together or not at all; each picture on its own.
 struct ReloadReport {
-    bool scriptsReplaced =
-        false;  // all three read without a message: the new windows, keys and bands are in use
+    // All read without a message: the new windows, keys and bands are in use.
+    bool scriptsReplaced = false;
     int picturesReplaced = 0;
     int picturesKept = 0;  // pictures that could not be read or decoded: the one in use stays
     // Every box the reload raised, in order, and a line for each picture kept; none were shown.
@@ -43,7 +43,7 @@ inline const char* WindowStateName(WindowState state) {
     return "disabled";
 }
 
-inline constexpr int kStatusParts = 3;
+inline constexpr int kStatusParts = 8;  // room for more parts than the production has
 inline constexpr int kStatusBands = 8;
 
 struct PartStatus {
@@ -61,9 +61,10 @@ struct BandStatus {
 // Filled by Production::FillStatus without allocating: fixed arrays and a pointer into text the
 // production keeps until its next reload.
 struct ProductionStatus {
-    PartStatus parts[kStatusParts];  // in the order they draw: part one, part two, the intro
-    int visiblePart = -1;            // index into parts of the part whose picture shows, -1 for none
-    int bandCount = 0;               // the visible part's beat bands, at most kStatusBands
+    int partCount = 0;  // parts[0 .. partCount) are the production's, in drawing order
+    PartStatus parts[kStatusParts];
+    int visiblePart = -1;  // index into parts of the part whose picture shows, -1 for none
+    int bandCount = 0;     // the visible part's beat bands, at most kStatusBands
     BandStatus bands[kStatusBands];
     const char* lastMessage = "";  // the last box text, or the sync reader's last line, at load or reload
 };

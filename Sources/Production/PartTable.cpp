@@ -1,0 +1,46 @@
+// The three parts of the production, and the globals the scene code knows them by.
+#include "Production/PartTable.h"
+
+#include "Parts/IntroPart.h"
+#include "Parts/PartOne.h"
+#include "Parts/PartTwo.h"
+#include "Production/Production.h"
+
+#include <type_traits>
+
+PartOne* partOne = nullptr;
+PartTwo* partTwo = nullptr;
+IntroPart* intro = nullptr;
+
+namespace {
+
+template <auto& global>
+std::unique_ptr<DemoPart> Create(const Bitmap* title) {
+    using Part = std::remove_pointer_t<std::remove_reference_t<decltype(global)>>;
+    std::unique_ptr<Part> part;
+    if constexpr (std::is_constructible_v<Part, const Bitmap*>) {
+        part = std::make_unique<Part>(title);
+    } else {
+        part = std::make_unique<Part>();
+    }
+    global = part.get();
+    return part;
+}
+
+template <auto& global>
+void Forget() {
+    global = nullptr;
+}
+
+constexpr PartKind kParts[] = {
+    {"part one", "syncroscripts/part1.xml", Create<partOne>, Forget<partOne>},
+    {"part two", "syncroscripts/part2.xml", Create<partTwo>, Forget<partTwo>},
+    {"intro", "syncroscripts/intro.xml", Create<intro>, Forget<intro>},
+};
+static_assert(std::size(kParts) <= kStatusParts, "the overlay's status has a line for every part");
+
+}  // namespace
+
+std::span<const PartKind> ProductionParts() {
+    return kParts;
+}
