@@ -3,6 +3,7 @@
 // keying and the registry all run as at start-up.
 #include "FuzzSupport.h"
 
+#include "Data/MemoryDataFile.h"
 #include "Data/Images.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PictureHeader header = ReadPictureHeader(data + 1, size - 1);
     (void)AcceptablePicture(header);
 
-    fuzz::MemoryArchive archive;
+    MemoryDataFile archive;
     archive.members["picture.png"] = bytes;
     fuzz::ScopedDataFile scoped(&archive);
     ResetImageRegistry();

@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "Audio/SpectrumAnalyser.h"
+#include "Data/MemoryDataFile.h"
 #include "Sync/DemoPart.h"
 #include "Sync/ScriptLimits.h"
 
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ScriptNestingDepth(text, size);
     (void)ScriptWithinLimits(text, size);
 
-    fuzz::MemoryArchive archive;
+    MemoryDataFile archive;
     archive.members["syncroscripts/part.xml"] = std::string(text, size);
     fuzz::ScopedDataFile scoped(&archive);
     auto bands = std::make_unique<SpectrumAnalyser>(1024);

@@ -8,7 +8,7 @@
 #include "Data/Images.h"
 #include "Render/Bitmap.h"
 #include "Production/Production.h"
-#include "Support/MemoryDataFile.h"
+#include "Data/MemoryDataFile.h"
 #include "Sync/DemoPart.h"
 #include "Utils/Platform.h"
 

@@ -10,7 +10,7 @@
 #include "Parts/PartOne.h"
 #include "Parts/PartTwo.h"
 #include "Support/CapturingSinks.h"
-#include "Support/MemoryDataFile.h"
+#include "Data/MemoryDataFile.h"
 #include "Support/Mp3Fixture.h"
 #include "Support/SceneFixture.h"
 #include "Support/TempDir.h"

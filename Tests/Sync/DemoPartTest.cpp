@@ -5,7 +5,7 @@
 #include "Audio/SpectrumAnalyser.h"
 #include "Production/Production.h"
 #include "Support/CapturingSinks.h"
-#include "Support/MemoryDataFile.h"
+#include "Data/MemoryDataFile.h"
 #include "Sync/DemoPart.h"
 #include "Sync/ScriptLimits.h"
 #include "Utils/LoadLog.h"

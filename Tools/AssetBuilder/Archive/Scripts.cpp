@@ -3,7 +3,7 @@
 #include "AssetBuilder/Archive/Scripts.h"
 
 #include "Audio/SpectrumAnalyser.h"
-#include "Data/DataFile.h"
+#include "Data/MemoryDataFile.h"
 #include "Production/Production.h"
 #include "Sync/DemoPart.h"
 #include "Utils/Platform.h"
@@ -25,35 +25,6 @@ std::string Number(double value) {
     if (!s.empty() && s.back() == '.') s.pop_back();
     return s == "-0" ? "0" : s;
 }
-
-// The archive, served from members in memory.
-class MemberArchive final : public DataFile {
-public:
-    explicit MemberArchive(const std::vector<ArchiveMember>& members)
-        : DataFile("memory"), members_(members) {}
-    char* FLoadFile(const std::string& name) override {
-        const ArchiveMember* member = Find(name);
-        if (member == nullptr) return nullptr;
-        char* buffer = static_cast<char*>(std::malloc(member->bytes.size() + 1));
-        if (buffer == nullptr) return nullptr;
-        if (!member->bytes.empty()) std::memcpy(buffer, member->bytes.data(), member->bytes.size());
-        buffer[member->bytes.size()] = 0;
-        return buffer;
-    }
-    int32_t FileLength(const std::string& name) override {
-        const ArchiveMember* member = Find(name);
-        return member != nullptr ? int32_t(member->bytes.size()) : -1;
-    }
-
-private:
-    const ArchiveMember* Find(const std::string& name) const {
-        for (const ArchiveMember& member : members_) {
-            if (member.name == name) return &member;
-        }
-        return nullptr;
-    }
-    const std::vector<ArchiveMember>& members_;
-};
 
 // A scene that only reads its script.
 class ScriptOnlyPart final : public DemoPart {
@@ -78,7 +49,11 @@ float LoadedScript::FxTime(float t) const {
 }
 
 std::vector<LoadedScript> LoadScripts(const std::vector<ArchiveMember>& members, SpectrumAnalyser* beats) {
-    MemberArchive archive(members);
+    MemoryDataFile archive;
+    // A name given twice is read as its first member, as the zip reader does.
+    for (const ArchiveMember& member : members) {
+        archive.members.emplace(member.name, std::string(member.bytes.begin(), member.bytes.end()));
+    }
     // A production with nothing but the archive and the analyser, which the scripts' bands go to.
     ProductionSetup setup;
     setup.archive = &archive;
