@@ -14,16 +14,22 @@ IntroPart* intro = nullptr;
 
 namespace {
 
+// A part no scene names: nothing to point at it.
+template <typename Part>
+std::unique_ptr<DemoPart> Create(const Bitmap* title) {
+    if constexpr (std::is_constructible_v<Part, const Bitmap*>) {
+        return std::make_unique<Part>(title);
+    } else {
+        return std::make_unique<Part>();
+    }
+}
+
+// A part the scenes know by a global: the global points at it while it lives.
 template <auto& global>
 std::unique_ptr<DemoPart> Create(const Bitmap* title) {
     using Part = std::remove_pointer_t<std::remove_reference_t<decltype(global)>>;
-    std::unique_ptr<Part> part;
-    if constexpr (std::is_constructible_v<Part, const Bitmap*>) {
-        part = std::make_unique<Part>(title);
-    } else {
-        part = std::make_unique<Part>();
-    }
-    global = part.get();
+    std::unique_ptr<DemoPart> part = Create<Part>(title);
+    global = static_cast<Part*>(part.get());
     return part;
 }
 

@@ -12,9 +12,9 @@
 struct PartKind {
     const char* name;    // as the overlay words it
     const char* script;  // the part's sync script in the archive
-    // Makes the part over the title composition and points the part's global at it.
+    // Makes the part over the title composition and points the part's global, if any, at it.
     std::unique_ptr<DemoPart> (*create)(const Bitmap* title);
-    // Sets the part's global back to null.
+    // Sets the part's global back to null; null for a part without one.
     void (*forget)();
 };
 

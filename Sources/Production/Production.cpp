@@ -148,7 +148,7 @@ void Production::ReleaseParts() {
     const std::span<const PartKind> kinds = ProductionParts();
     for (size_t i = 0; i < partOwners.size(); ++i) {
         partOwners[i].reset();
-        kinds[i].forget();
+        if (kinds[i].forget != nullptr) kinds[i].forget();
     }
     partOwners.clear();
     parts.clear();
