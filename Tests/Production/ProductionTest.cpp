@@ -107,6 +107,25 @@ TEST(Production, SetsTheSharedObjectsInStartUpOrderAndClearsThemAll) {
     EXPECT_EQ(archive.outstanding, 0) << "the music bytes went back to the archive";
 }
 
+TEST(Production, PartsDrawInTheirOrderSoTheIntroCoversTheOthersWhereTheyOverlap) {
+    MemoryDataFile archive;
+    FillArchive(archive);
+    const std::string band = R"(<b startfreq="1" endfreq="11" thresold="0.1" gravity="10"/>)";
+    const std::string keys = R"(<k mp3time="0" fxtime="0"/><k mp3time="10" fxtime="100"/>)";
+    for (const char* member :
+         {"syncroscripts/part1.xml", "syncroscripts/part2.xml", "syncroscripts/intro.xml"}) {
+        archive.members[member] = Script(band.c_str(), keys.c_str());
+    }
+    Production production(OnMemory(archive));
+    ASSERT_TRUE(production.Ready()) << production.Failure();
+    production.Draw(5.0f);
+    // The intro clears the frame before its card, so alone it draws the whole frame.
+    Bitmap alone(640, 480);
+    intro->Render(&alone, 5.0f);
+    const Bitmap& frame = production.Canvas();
+    EXPECT_TRUE(std::equal(frame.pixels, frame.pixels + frame.size, alone.pixels));
+}
+
 // Records each box with whether the audio objects were already gone when it showed.
 class AudioAtBoxes final : public platform::MessageSink {
 public:
