@@ -13,7 +13,7 @@ FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null SDL_DISKAUDIODELAY=0
 
 .PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
-	test-render-sse2 format format-check ci mutants fuzz fuzz-build fuzz-smoke soak clean \
+	test-render-sse2 format format-check check-layers ci mutants fuzz fuzz-build fuzz-smoke soak clean \
 	web serve-web test-web bench-web native-deps FORCE
 
 all: build
@@ -82,6 +82,12 @@ format:
 
 format-check:
 	clang-format --dry-run --Werror $(FORMAT_FILES)
+
+# Every include in Sources against the module layers of Sources/Layers.txt, the table CMake links
+# the modules by: fails on an include that points up, climbs out with ../ or reaches SDL outside
+# Main and the audio output. Needs no build.
+check-layers:
+	python3 scripts/check-layers.py
 
 # Everything CI checks, in its order.
 ci:

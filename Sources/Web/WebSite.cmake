@@ -1,9 +1,9 @@
 # The browser build's program and its site: zembravale.js and zembravale.wasm beside the page, in
 # site/, which any static web server serves as it is.
 set(ZV_SITE "${CMAKE_BINARY_DIR}/site")
+# Its line of Sources/Layers.txt gives it the modules it links and the capture tool's headers.
 add_executable(zembravale-web Sources/Web/WebMain.cpp Tools/Capture/OfflineRenderer.cpp)
-target_include_directories(zembravale-web PRIVATE Tools)
-target_link_libraries(zembravale-web PRIVATE zv_production)
+zv_layer(zembravale-web Web)
 set_target_properties(zembravale-web PROPERTIES OUTPUT_NAME zembravale SUFFIX ".js"
   RUNTIME_OUTPUT_DIRECTORY "${ZV_SITE}")
 target_link_options(zembravale-web PRIVATE
