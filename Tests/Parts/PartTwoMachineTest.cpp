@@ -25,7 +25,7 @@ TEST_F(MachineTest, CounterAndCaptionsFollowTheTimeline) {
         for (int s = 0; s < 4; ++s) {
             const int d = r.digits[s];
             EXPECT_EQ(scene.At(slots[s][0], slots[s][1]),
-                      Colour(d < 0 ? theevilmachineCounterGuid : digitSmallGuids[d]))
+                      ColourOf(d < 0 ? theevilmachineCounterGuid : digitSmallGuids[d]))
                 << r.t << " slot " << s;
         }
     }
@@ -46,12 +46,12 @@ TEST_F(MachineTest, CounterAndCaptionsFollowTheTimeline) {
           Caption{0x1.908d96p+8f, theredGuid, 151, 195, true},
           Caption{0x1.908d96p+8f, thegreenGuid, 88, 163, false}}) {
         RenderAt(c.t);
-        EXPECT_EQ(scene.At(c.x, c.y) == Colour(c.guid), c.shown) << c.t << " picture " << c.guid;
+        EXPECT_EQ(scene.At(c.x, c.y) == ColourOf(c.guid), c.shown) << c.t << " picture " << c.guid;
     }
     // From 390 the machine is added over the worker from row 120 down.
     RenderAt(390);
-    EXPECT_EQ(scene.At(639, 119), Colour(zembravaleWorkerGuid));
-    EXPECT_GT(scene.At(639, 120), Colour(zembravaleWorkerGuid));
+    EXPECT_EQ(scene.At(639, 119), ColourOf(zembravaleWorkerGuid));
+    EXPECT_GT(scene.At(639, 120), ColourOf(zembravaleWorkerGuid));
 }
 
 TEST_F(MachineTest, NoSwissIsDrawnAgainOverTheEffectsOnlyAbove362) {
@@ -59,10 +59,10 @@ TEST_F(MachineTest, NoSwissIsDrawnAgainOverTheEffectsOnlyAbove362) {
     // columns from 70 + w - 120 show it only once it is drawn again over the turned rows.
     const int clear = 70 + PictureSize(noswissGuid).first - 120;
     RenderAt(362, 0, 0.4f);
-    EXPECT_EQ(scene.At(590, 330), Colour(noswissGuid));
-    EXPECT_NE(scene.At(clear, 330), Colour(noswissGuid));
+    EXPECT_EQ(scene.At(590, 330), ColourOf(noswissGuid));
+    EXPECT_NE(scene.At(clear, 330), ColourOf(noswissGuid));
     RenderAt(362.01f, 0, 0.4f);
-    EXPECT_EQ(scene.At(clear, 330), Colour(noswissGuid));
+    EXPECT_EQ(scene.At(clear, 330), ColourOf(noswissGuid));
 }
 
 TEST_F(MachineTest, WesternSetFadesInAndOut) {
@@ -149,12 +149,12 @@ TEST_F(MachineTest, PicturesOfAnySizeKeepEveryFrameInBounds) {
             for (float t : moments) RenderAt(t, 0.9f, 0.9f, 0.9f);
         }
         const auto [w, h] = PictureSize(guid);
-        ReplacePicture(guid, w, h, [guid](int32_t) { return Colour(guid); });
+        ReplacePicture(guid, w, h, [guid](int32_t) { return ColourOf(guid); });
     }
     ReplacePicture(theevilmachineCounterGuid, 0, 0, [](int32_t) { return 0u; });
     scene.Fill(SceneFixture::kUntouched);
     RenderAt(355);
-    EXPECT_EQ(scene.At(258, 178), Colour(digitSmallGuids[2]));
+    EXPECT_EQ(scene.At(258, 178), ColourOf(digitSmallGuids[2]));
     EXPECT_EQ(scene.At(0, 0), SceneFixture::kUntouched);
 }
 

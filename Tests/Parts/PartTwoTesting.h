@@ -30,10 +30,6 @@ inline void PaintCoordinates(int32_t guid) {
     }
 }
 
-inline uint32_t ColourOf(int32_t guid) {
-    return SceneFixture::Colour(guid);
-}
-
 // d + s and d - s per channel, saturating: the keyed and screen blends on two solid colours.
 inline uint32_t AddSaturated(uint32_t d, uint32_t s) {
     uint32_t out = 0;
@@ -99,7 +95,6 @@ protected:
     std::vector<uint32_t> Frame() {
         return {scene.Canvas()->pixels, scene.Canvas()->pixels + scene.Canvas()->size};
     }
-    static uint32_t Colour(int32_t guid) { return SceneFixture::Colour(guid); }
 
     SceneFixture scene;  // before the part: the part composes its title picture when made
     PartTwo part{scene.Title()};
