@@ -35,13 +35,17 @@ TEST_F(MachineTest, CounterAndCaptionsFollowTheTimeline) {
         int x, y;
         bool shown;
     };
-    // 0x1.908d94p+8 and the next float lie either side of a zero of sin(4t): negative, then positive.
+    // The first defuse caption is probed at its far corner, which the second one (from 126, 164)
+    // does not cover. 0x1.908d94p+8 and the next float lie either side of a zero of sin(4t):
+    // negative, then positive.
+    const int defuseX = 240 + PictureSize(defuse1Guid).first - 1,
+              defuseY = 210 + PictureSize(defuse1Guid).second - 1;
     for (const Caption& c :
          {Caption{361.99f, noswissGuid, 70, 330, false}, Caption{362, noswissGuid, 70, 330, true},
-          Caption{379.99f, defuse1Guid, 240, 210, true}, Caption{380, defuse1Guid, 240, 210, false},
-          Caption{380, defuse2Guid, 126, 164, true}, Caption{389.99f, defuse2Guid, 126, 164, true},
-          Caption{390, defuse2Guid, 126, 164, false}, Caption{390, fuckingwireGuid, 229, 101, true},
-          Caption{0x1.908d94p+8f, thegreenGuid, 88, 163, true},
+          Caption{379.99f, defuse1Guid, defuseX, defuseY, true},
+          Caption{380, defuse1Guid, defuseX, defuseY, false}, Caption{380, defuse2Guid, 126, 164, true},
+          Caption{389.99f, defuse2Guid, 126, 164, true}, Caption{390, defuse2Guid, 126, 164, false},
+          Caption{390, fuckingwireGuid, 229, 101, true}, Caption{0x1.908d94p+8f, thegreenGuid, 88, 163, true},
           Caption{0x1.908d94p+8f, theredGuid, 151, 195, false},
           Caption{0x1.908d96p+8f, theredGuid, 151, 195, true},
           Caption{0x1.908d96p+8f, thegreenGuid, 88, 163, false}}) {
