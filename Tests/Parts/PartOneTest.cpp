@@ -96,6 +96,7 @@ TEST_F(PartOneTest, SceneFactsAtTheEndsOfTheirRanges) {
     const int32_t topless = zembramountToplessGuid, agent = agentZembrabackGuid, villains = rerevidgersGuid;
     const int32_t villain = vuvizarodazGuid, cow = sacredCowGuid, parachute = parachuteGuid,
                   bomber = b29BigGuid;
+    const auto [bombW, bombH] = PictureSize(bombeGuid);
     const SceneFact facts[] = {
         // Act one: captions, the studio title, the rising logo (under the mountain) and the big bombs.
         {29.99f, 0, 0, -1, 67, 157, matterhorn, true},
@@ -108,7 +109,8 @@ TEST_F(PartOneTest, SceneFactsAtTheEndsOfTheirRanges) {
         {75.0f, 0, 0, topless, 260, 34, logo, true},  // y = 124 - 18 * 5
         {75.0f, 0, 0, topless, 260, 33, logo, false},
         {72.0f, 0, 0, -1, 90, 0, bombeGuid, true},  // the first big bomb at t = 0.2: (90, -30)
-        {72.0f, 0, 0, -1, 169, 9, bombeGuid, true},
+        {72.0f, 0, 0, -1, 90 + bombW - 1, -30 + bombH - 1, bombeGuid, true},
+        {72.0f, 0, 0, -1, 90 + bombW, -30 + bombH - 1, bombeGuid, false},
         // Act two: the cry for help and the mobile fly in, the agent and the villains come and go.
         {105.0f, 0, 0, topless, 523, 0, zembrahelpGuid, true},
         {105.0f, 0, 0, topless, 522, 0, zembrahelpGuid, false},
