@@ -1,8 +1,9 @@
 // A program state for scene tests: every catalogue picture registered as a solid, distinctly
-// coloured bitmap of the size its scenes expect, an analyser whose band levels the test sets,
-// and a wall clock the test steps.
+// coloured bitmap of the size it has in the generated archive, an analyser whose band levels the
+// test sets, and a wall clock the test steps.
 #pragma once
 
+#include "AssetBuilder/Pictures/Manifest.h"
 #include "Audio/SpectrumAnalyser.h"
 #include "Data/Catalogue.h"
 #include "Data/Images.h"
@@ -13,9 +14,9 @@
 #include "Utils/Platform.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <utility>
 
 class SteppedWallClock : public platform::WallClock {
@@ -32,69 +33,20 @@ inline uint32_t PictureColour(int guid) {
            static_cast<uint32_t>(20 + (guid * 71) % 180);
 }
 
-inline std::pair<int, int> PictureSize(int guid) {
-    switch (guid) {
-        case 3:
-        case 4:
-            return {1024, 608};
-        case 13:
-            return {120, 240};
-        case 15:
-            return {210, 455};
-        case 16:
-            return {500, 300};
-        case 17:
-            return {400, 150};
-        case 18:
-            return {300, 80};
-        case 19:
-            return {470, 64};
-        case 20:
-            return {300, 150};
-        case 21:
-            return {590, 40};
-        case 22:
-            return {416, 131};  // texts/vostel1.png
-        case 23:
-            return {311, 129};  // texts/vostel2.png
-        case 25:
-            return {80, 40};
-        case 26:
-            return {40, 20};
-        case 29:
-            return {326, 250};
-        case 30:
-            return {250, 205};
-        case 31:
-            return {110, 240};
-        case 32:
-            return {160, 360};
-        case 33:
-            return {240, 80};
-        case 34:
-            return {464, 88};  // sorvanik/phare.png
-        case 35:
-            return {120, 100};
-        case 36:
-            return {120, 120};
-        case 37:
-            return {210, 90};
-        case 39:
-            return {364, 389};  // pelmarov/vostel_alone.png
-        case 46:
-            return {213, 320};  // pelmarov/casino_machine_a_sou.png
-        case 98:
-            return {640, 152};
-        case 99:
-            return {290, 68};
-        default:
-            break;
+// The size each picture has in the generated archive, read from the asset builder's manifest
+// while compiling: the drawing functions its rows name are never called here, so nothing of the
+// builder is linked.
+consteval std::array<std::pair<int, int>, kCatalogueSize> ManifestSizes() {
+    std::array<std::pair<int, int>, kCatalogueSize> sizes{};
+    for (int guid = 0; guid < kCatalogueSize; ++guid) {
+        sizes[guid] = {assets::kManifest[guid].size.width, assets::kManifest[guid].size.height};
     }
-    static const std::set<int> fullFrame = {0,  1,  2,  6,  7,  8,  9,  10, 11, 12, 14, 27,
-                                            28, 38, 45, 47, 48, 49, 50, 51, 52, 53, 74, 75,
-                                            76, 77, 78, 79, 80, 87, 88, 89, 90, 91, 92, 93};
-    if (fullFrame.count(guid) != 0) return {640, 480};
-    return {64, 64};
+    return sizes;
+}
+inline constexpr std::array<std::pair<int, int>, kCatalogueSize> kPictureSizes = ManifestSizes();
+
+inline std::pair<int, int> PictureSize(int guid) {
+    return kPictureSizes.at(static_cast<size_t>(guid));
 }
 
 class SceneFixture {
@@ -104,9 +56,10 @@ public:
 
     // The light maps: blue only, so adding one brightens by a known amount; the explosions add nothing.
     static uint32_t Colour(int guid) {
-        if (guid == 6) return 10;  // sorvanik/cervinglow.jpg
-        if (guid == 7) return 20;  // sorvanik/cervinglow2.jpg
-        if (guid == 27 || guid == 28) return 0;
+        const int32_t* name = catalogue[guid].guid;
+        if (name == &cervinglowGuid) return 10;
+        if (name == &cervinglow2Guid) return 20;
+        if (name == &cervinexplosionGuid || name == &cervinexplosion2Guid) return 0;
         return PictureColour(guid);
     }
 
@@ -162,3 +115,8 @@ private:
     MemoryDataFile archive;
     Production production;
 };
+
+// The colour the fixture gave a picture.
+inline uint32_t ColourOf(int guid) {
+    return SceneFixture::Colour(guid);
+}

@@ -43,10 +43,12 @@ bool WaitFor(const std::function<bool()>& done) {
 
 }  // namespace
 
-// What must be refused and what must be harmless, in the order start-up and shutdown meet them.
-TEST(MusicPlayer, RefusesOutOfOrderCallsAndUnplayableData) {
+// What must be refused and what must be harmless, in the order start-up and shutdown meet them:
+// calls out of order, data that does not play, and seeks and loops the player cannot honour,
+// which change nothing.
+TEST(MusicPlayer, RefusesOutOfOrderCallsUnplayableDataAndSeeksOrLoopsItCannotHonour) {
     UseDiskAudio();
-    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 0.5));
+    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 0.5));  // 22050 frames
     const auto size = static_cast<int32_t>(mp3.size());
     const std::string garbage(5000, 'g');
     MusicPlayer music;
@@ -55,6 +57,8 @@ TEST(MusicPlayer, RefusesOutOfOrderCallsAndUnplayableData) {
     EXPECT_FALSE(music.SetVolume(100));
     music.Init();
     ASSERT_TRUE(music.ready);
+    EXPECT_FALSE(music.Seek(1.0));  // before Load
+    EXPECT_FALSE(music.SetLoop(0.0, 0.25));
     for (const auto& [data, length] : {std::pair{static_cast<const char*>(nullptr), 1000},
                                        {mp3.data(), 0},
                                        {mp3.data(), -5},
@@ -68,6 +72,27 @@ TEST(MusicPlayer, RefusesOutOfOrderCallsAndUnplayableData) {
     EXPECT_FALSE(music.SetVolume(-1));
     EXPECT_TRUE(music.SetVolume(0));
     EXPECT_EQ(music.Time(), 0.0f);  // loaded, not playing yet
+    EXPECT_FALSE(music.Resume());   // resuming needs a playing track
+    for (const double seconds : {-0.001, -5.0, std::nan(""), HUGE_VAL, 1e9}) {
+        EXPECT_FALSE(music.Seek(seconds)) << seconds;
+    }
+    for (const auto& [start, end] : {std::pair{0.2, 0.2},
+                                     {0.3, 0.2},
+                                     {-0.1, 0.2},
+                                     {std::nan(""), 0.2},
+                                     {0.0, std::nan("")},
+                                     {0.0, HUGE_VAL},
+                                     {0.0, 22051.0 / 44100},
+                                     {0.0, 99.0}}) {
+        EXPECT_FALSE(music.SetLoop(start, end)) << start << " " << end;
+        EXPECT_FALSE(music.Looping());
+    }
+    EXPECT_TRUE(music.SetLoop(0.0, 0.5));  // up to the track's very end
+    EXPECT_TRUE(music.Looping());
+    music.ClearLoop();
+    EXPECT_FALSE(music.Looping());
+    ASSERT_TRUE(music.Play());
+    EXPECT_LT(music.Time(), 0.5f);  // the track still starts at its beginning
     music.Free();
     music.Free();
     EXPECT_FALSE(music.ready);
@@ -247,21 +272,6 @@ TEST(MusicPlayer, StartsPlayingAtTheSoughtSample) {
         EXPECT_TRUE(std::all_of(written.begin(), written.begin() + at, [](int16_t v) { return v == 0; }))
             << seconds;
     }
-}
-
-// Seeks that cannot be honoured change nothing: the track still starts at its beginning.
-TEST(MusicPlayer, RefusesSeeksToNoTime) {
-    UseDiskAudio();
-    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 0.5));
-    MusicPlayer music;
-    music.Init();
-    EXPECT_FALSE(music.Seek(1.0));  // before Load
-    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
-    for (const double seconds : {-0.001, -5.0, std::nan(""), HUGE_VAL, 1e9}) {
-        EXPECT_FALSE(music.Seek(seconds)) << seconds;
-    }
-    ASSERT_TRUE(music.Play());
-    EXPECT_LT(music.Time(), 0.5f);
 }
 
 // A seek while playing: the device gets the track from the sought sample on at its next buffer,
@@ -508,32 +518,6 @@ TEST(MusicPlayer, LoopWrapsMusicAndClockAtTheSample) {
         EXPECT_EQ(TrackFrameBefore(written, seams[k], track), end) << k;
         EXPECT_EQ(FadeMismatches(written, seams[k], track, end, start), 0) << k;
     }
-}
-
-// Loops the player cannot honour change nothing; pausing needs a playing track.
-TEST(MusicPlayer, RefusesLoopsOutsideTheTrackOrEndingBeforeTheyStart) {
-    UseDiskAudio();
-    const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 0.5));  // 22050 frames
-    MusicPlayer music;
-    music.Init();
-    EXPECT_FALSE(music.SetLoop(0.0, 0.25));  // before Load
-    ASSERT_TRUE(music.Load(mp3.data(), static_cast<int32_t>(mp3.size())));
-    EXPECT_FALSE(music.Resume());
-    for (const auto& [start, end] : {std::pair{0.2, 0.2},
-                                     {0.3, 0.2},
-                                     {-0.1, 0.2},
-                                     {std::nan(""), 0.2},
-                                     {0.0, std::nan("")},
-                                     {0.0, HUGE_VAL},
-                                     {0.0, 22051.0 / 44100},
-                                     {0.0, 99.0}}) {
-        EXPECT_FALSE(music.SetLoop(start, end)) << start << " " << end;
-        EXPECT_FALSE(music.Looping());
-    }
-    EXPECT_TRUE(music.SetLoop(0.0, 0.5));  // up to the track's very end
-    EXPECT_TRUE(music.Looping());
-    music.ClearLoop();
-    EXPECT_FALSE(music.Looping());
 }
 
 // `zembravale --start T`: the live source plays the track, and so runs the pictures' clock, from T.

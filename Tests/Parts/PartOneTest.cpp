@@ -12,10 +12,6 @@
 
 namespace {
 
-uint32_t ColourOf(int32_t guid) {
-    return SceneFixture::Colour(guid);
-}
-
 class PartOneTest : public ::testing::Test {
 protected:
     PartOneTest() { scene.Prepare(part, 300.0f, 2); }
@@ -34,21 +30,14 @@ TEST_F(PartOneTest, ActsTakeOverExactlyAtTheirFirstEffectTime) {
     RenderAt(100.0f);
     EXPECT_EQ(scene.At(0, 240), ColourOf(zembramountToplessGuid));
     EXPECT_EQ(scene.Count(ColourOf(zembravaleGuid)), 0);
-    // From 300 on, and before 0, part one draws nothing.
-    scene.Fill(SceneFixture::kUntouched);
-    part.timingKeys = {{0.0f, -10.0f}, {10.0f, 0.0f}, {20.0f, 300.0f}, {30.0f, 400.0f}};
-    part.windowEnd = 30.0f;
-    for (float t : {5.0f, 20.0f, 25.0f}) {
-        RenderAt(t);
-        EXPECT_TRUE(scene.Untouched()) << t;
-    }
 }
 
-TEST_F(PartOneTest, DrawsNothingOutsideItsWindow) {
-    part.timingKeys = {{10.0f, 0.0f}, {20.0f, 100.0f}};
-    part.windowStart = 10.0f;
-    part.windowEnd = 20.0f;
-    for (float t : {9.99f, 20.0f}) {
+TEST_F(PartOneTest, DrawsNothingBeforeZeroFromThreeHundredOrOutsideItsWindow) {
+    // Music 5 maps to fx -5, 20 and 25 to fx 300 and 400; 30 (fx 100) is the window's end.
+    scene.Fill(SceneFixture::kUntouched);
+    part.timingKeys = {{0.0f, -10.0f}, {10.0f, 0.0f}, {20.0f, 300.0f}, {25.0f, 400.0f}, {30.0f, 100.0f}};
+    part.windowEnd = 30.0f;
+    for (float t : {5.0f, 20.0f, 25.0f, 30.0f}) {
         RenderAt(t);
         EXPECT_TRUE(scene.Untouched()) << t;
     }
@@ -107,6 +96,7 @@ TEST_F(PartOneTest, SceneFactsAtTheEndsOfTheirRanges) {
     const int32_t topless = zembramountToplessGuid, agent = agentZembrabackGuid, villains = rerevidgersGuid;
     const int32_t villain = vuvizarodazGuid, cow = sacredCowGuid, parachute = parachuteGuid,
                   bomber = b29BigGuid;
+    const auto [bombW, bombH] = PictureSize(bombeGuid);
     const SceneFact facts[] = {
         // Act one: captions, the studio title, the rising logo (under the mountain) and the big bombs.
         {29.99f, 0, 0, -1, 67, 157, matterhorn, true},
@@ -119,7 +109,8 @@ TEST_F(PartOneTest, SceneFactsAtTheEndsOfTheirRanges) {
         {75.0f, 0, 0, topless, 260, 34, logo, true},  // y = 124 - 18 * 5
         {75.0f, 0, 0, topless, 260, 33, logo, false},
         {72.0f, 0, 0, -1, 90, 0, bombeGuid, true},  // the first big bomb at t = 0.2: (90, -30)
-        {72.0f, 0, 0, -1, 169, 9, bombeGuid, true},
+        {72.0f, 0, 0, -1, 90 + bombW - 1, -30 + bombH - 1, bombeGuid, true},
+        {72.0f, 0, 0, -1, 90 + bombW, -30 + bombH - 1, bombeGuid, false},
         // Act two: the cry for help and the mobile fly in, the agent and the villains come and go.
         {105.0f, 0, 0, topless, 523, 0, zembrahelpGuid, true},
         {105.0f, 0, 0, topless, 522, 0, zembrahelpGuid, false},
@@ -258,21 +249,17 @@ TEST_F(PartOneTest, EvilPlanCaptionShrinksFromTwelveTimesItsSize) {
     EXPECT_NE(scene.At(615, 409), caption);
 }
 
-TEST_F(PartOneTest, SendsTheDebugLineWhileSpaceIsHeld) {
+TEST_F(PartOneTest, SendsOneDebugLineWithItsEffectTimePerFrameInsideItsWindow) {
     struct HeldSpace : platform::Keyboard {
-        bool SpaceHeld() override { return held; }
-        bool held = false;
+        bool SpaceHeld() override { return true; }
     } keyboard;
     platform::ScopedKeyboard keys(&keyboard);
     CapturedDebugLines lines;
-    RenderAt(50.0f);
-    EXPECT_TRUE(lines.lines.empty());
-    keyboard.held = true;
-    RenderAt(50.0f);
-    part.windowEnd = 40.0f;
-    RenderAt(50.0f);  // outside the window: no line
+    part.timingKeys = {{0.0f, 0.0f}, {300.0f, 150.0f}};
+    RenderAt(100.0f);
+    part.windowEnd = 90.0f;
+    RenderAt(100.0f);  // outside the window: no line
     ASSERT_EQ(lines.lines.size(), 1u);
-    EXPECT_EQ(lines.lines[0].rfind("Mp3 Time : ", 0), 0u);
     EXPECT_NE(lines.lines[0].find("FxTime : 50.000000\n"), std::string::npos);
 }
 

@@ -26,8 +26,8 @@ TEST_F(PartTwoCasinoTest, BeamsBreatheFromOnePixelAndTheSecondComesAt160) {
         float b0, b1;
         uint32_t lit;
     };
-    for (const Case& c : {Case{0.26f, 0.0f, AddSaturated(photo, beam)},
-                          Case{0.26f, 0.26f, AddSaturated(AddSaturated(photo, beam), beam)},
+    for (const Case& c : {Case{0.26f, 0.0f, SaturatedSum(photo, beam)},
+                          Case{0.26f, 0.26f, SaturatedSum(SaturatedSum(photo, beam), beam)},
                           Case{0.0f, 0.26f, photo}, Case{0.25f, 0.0f, photo}}) {
         SCOPED_TRACE(::testing::Message() << c.b0 << ", " << c.b1);
         SetBeats(c.b0, c.b1);
@@ -67,12 +67,12 @@ TEST_F(PartTwoCasinoTest, CasinoThenLadyFlashWithTheBeat) {
     };
     for (const Case& c :
          {Case{165, 0.2f, casino, casino},
-          Case{170, 0.2f, AddSaturated(photo, casino), AddSaturated(photo, casino)},
-          Case{170, 0.09f, SubtractSaturated(photo, casino), SubtractSaturated(photo, casino)},
-          Case{180, 0.2f, AddSaturated(photo, casino), ladyColour},
-          Case{180, 0.05f, SubtractSaturated(photo, casino), ladyColour}, Case{185, 0.05f, photo, ladyColour},
-          Case{199.99f, 0.15f, photo, ladyColour},
-          Case{199.99f, 0.05f, photo, SubtractSaturated(photo, ladyColour)},
+          Case{170, 0.2f, SaturatedSum(photo, casino), SaturatedSum(photo, casino)},
+          Case{170, 0.09f, SaturatedDifference(photo, casino), SaturatedDifference(photo, casino)},
+          Case{180, 0.2f, SaturatedSum(photo, casino), ladyColour},
+          Case{180, 0.05f, SaturatedDifference(photo, casino), ladyColour},
+          Case{185, 0.05f, photo, ladyColour}, Case{199.99f, 0.15f, photo, ladyColour},
+          Case{199.99f, 0.05f, photo, SaturatedDifference(photo, ladyColour)},
           Case{200, 0.05f, interior, interior}}) {
         SCOPED_TRACE(::testing::Message() << "t " << c.t << ", b0 " << c.b0);
         SetBeats(c.b0, 0.0f);
@@ -85,7 +85,7 @@ TEST_F(PartTwoCasinoTest, CasinoThenLadyFlashWithTheBeat) {
 
 TEST_F(PartTwoCasinoTest, SlotMachinesRiseThenPumpEachOverItsOwnDraw) {
     const uint32_t machine = ColourOf(casinoMachineASouGuid), interior = ColourOf(casinoviewGuid);
-    const uint32_t doubled = AddSaturated(machine, machine);
+    const uint32_t doubled = SaturatedSum(machine, machine);
     struct Case {
         float t, b0, b1;
         int32_t x, y;
@@ -102,7 +102,7 @@ TEST_F(PartTwoCasinoTest, SlotMachinesRiseThenPumpEachOverItsOwnDraw) {
           Case{230, 0.2f, 0, 0, 179, interior}, Case{230, 0.27f, 0.5f, 24, 187, machine},
           Case{230, 0.27f, 0.5f, 25, 187, doubled}, Case{230, 0.27f, 0.5f, 220, 187, machine},
           Case{230, 0.27f, 0.5f, 238, 187, doubled}, Case{230, 0.27f, 0.5f, 638, 300, doubled},
-          Case{230, 0.27f, 0.5f, 639, 300, AddSaturated(interior, machine)},
+          Case{230, 0.27f, 0.5f, 639, 300, SaturatedSum(interior, machine)},
           Case{230, 0.27f, 0.5f, 25, 186, interior}, Case{230, 0.27f, 0.5f, 25, 479, doubled}}) {
         SCOPED_TRACE(::testing::Message() << "t " << c.t << " at " << c.x << "," << c.y);
         SetBeats(c.b0, c.b1);

@@ -25,7 +25,7 @@ TEST_F(MachineTest, CounterAndCaptionsFollowTheTimeline) {
         for (int s = 0; s < 4; ++s) {
             const int d = r.digits[s];
             EXPECT_EQ(scene.At(slots[s][0], slots[s][1]),
-                      Colour(d < 0 ? theevilmachineCounterGuid : digitSmallGuids[d]))
+                      ColourOf(d < 0 ? theevilmachineCounterGuid : digitSmallGuids[d]))
                 << r.t << " slot " << s;
         }
     }
@@ -35,32 +35,38 @@ TEST_F(MachineTest, CounterAndCaptionsFollowTheTimeline) {
         int x, y;
         bool shown;
     };
-    // 0x1.908d94p+8 and the next float lie either side of a zero of sin(4t): negative, then positive.
+    // The first defuse caption is probed at its far corner, which the second one (from 126, 164)
+    // does not cover. 0x1.908d94p+8 and the next float lie either side of a zero of sin(4t):
+    // negative, then positive.
+    const int defuseX = 240 + PictureSize(defuse1Guid).first - 1,
+              defuseY = 210 + PictureSize(defuse1Guid).second - 1;
     for (const Caption& c :
          {Caption{361.99f, noswissGuid, 70, 330, false}, Caption{362, noswissGuid, 70, 330, true},
-          Caption{379.99f, defuse1Guid, 240, 210, true}, Caption{380, defuse1Guid, 240, 210, false},
-          Caption{380, defuse2Guid, 126, 164, true}, Caption{389.99f, defuse2Guid, 126, 164, true},
-          Caption{390, defuse2Guid, 126, 164, false}, Caption{390, fuckingwireGuid, 229, 101, true},
-          Caption{0x1.908d94p+8f, thegreenGuid, 88, 163, true},
+          Caption{379.99f, defuse1Guid, defuseX, defuseY, true},
+          Caption{380, defuse1Guid, defuseX, defuseY, false}, Caption{380, defuse2Guid, 126, 164, true},
+          Caption{389.99f, defuse2Guid, 126, 164, true}, Caption{390, defuse2Guid, 126, 164, false},
+          Caption{390, fuckingwireGuid, 229, 101, true}, Caption{0x1.908d94p+8f, thegreenGuid, 88, 163, true},
           Caption{0x1.908d94p+8f, theredGuid, 151, 195, false},
           Caption{0x1.908d96p+8f, theredGuid, 151, 195, true},
           Caption{0x1.908d96p+8f, thegreenGuid, 88, 163, false}}) {
         RenderAt(c.t);
-        EXPECT_EQ(scene.At(c.x, c.y) == Colour(c.guid), c.shown) << c.t << " picture " << c.guid;
+        EXPECT_EQ(scene.At(c.x, c.y) == ColourOf(c.guid), c.shown) << c.t << " picture " << c.guid;
     }
     // From 390 the machine is added over the worker from row 120 down.
     RenderAt(390);
-    EXPECT_EQ(scene.At(639, 119), Colour(zembravaleWorkerGuid));
-    EXPECT_GT(scene.At(639, 120), Colour(zembravaleWorkerGuid));
+    EXPECT_EQ(scene.At(639, 119), ColourOf(zembravaleWorkerGuid));
+    EXPECT_GT(scene.At(639, 120), ColourOf(zembravaleWorkerGuid));
 }
 
 TEST_F(MachineTest, NoSwissIsDrawnAgainOverTheEffectsOnlyAbove362) {
-    // b1 = 0.4 turns the rows 120 pixels left: the first caption moves to 590, a second stands at 70.
+    // b1 = 0.4 turns the rows 120 pixels left: the caption drawn at 70 wraps round to 590, and the
+    // columns from 70 + w - 120 show it only once it is drawn again over the turned rows.
+    const int clear = 70 + PictureSize(noswissGuid).first - 120;
     RenderAt(362, 0, 0.4f);
-    EXPECT_EQ(scene.At(590, 330), Colour(noswissGuid));
-    EXPECT_NE(scene.At(70, 330), Colour(noswissGuid));
+    EXPECT_EQ(scene.At(590, 330), ColourOf(noswissGuid));
+    EXPECT_NE(scene.At(clear, 330), ColourOf(noswissGuid));
     RenderAt(362.01f, 0, 0.4f);
-    EXPECT_EQ(scene.At(70, 330), Colour(noswissGuid));
+    EXPECT_EQ(scene.At(clear, 330), ColourOf(noswissGuid));
 }
 
 TEST_F(MachineTest, WesternSetFadesInAndOut) {
@@ -147,12 +153,12 @@ TEST_F(MachineTest, PicturesOfAnySizeKeepEveryFrameInBounds) {
             for (float t : moments) RenderAt(t, 0.9f, 0.9f, 0.9f);
         }
         const auto [w, h] = PictureSize(guid);
-        ReplacePicture(guid, w, h, [guid](int32_t) { return Colour(guid); });
+        ReplacePicture(guid, w, h, [guid](int32_t) { return ColourOf(guid); });
     }
     ReplacePicture(theevilmachineCounterGuid, 0, 0, [](int32_t) { return 0u; });
     scene.Fill(SceneFixture::kUntouched);
     RenderAt(355);
-    EXPECT_EQ(scene.At(258, 178), Colour(digitSmallGuids[2]));
+    EXPECT_EQ(scene.At(258, 178), ColourOf(digitSmallGuids[2]));
     EXPECT_EQ(scene.At(0, 0), SceneFixture::kUntouched);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Parts/PartTwo.h"
+#include "Support/RenderReference.h"
 #include "Support/SceneFixture.h"
 
 #include <gtest/gtest.h>
@@ -30,28 +31,9 @@ inline void PaintCoordinates(int32_t guid) {
     }
 }
 
-inline uint32_t ColourOf(int32_t guid) {
-    return SceneFixture::Colour(guid);
-}
-
 // d + s and d - s per channel, saturating: the keyed and screen blends on two solid colours.
-inline uint32_t AddSaturated(uint32_t d, uint32_t s) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t sum = ((d >> shift) & 0xFF) + ((s >> shift) & 0xFF);
-        out |= (sum > 255 ? 255 : sum) << shift;
-    }
-    return out;
-}
-inline uint32_t SubtractSaturated(uint32_t d, uint32_t s) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int32_t difference =
-            static_cast<int32_t>((d >> shift) & 0xFF) - static_cast<int32_t>((s >> shift) & 0xFF);
-        out |= static_cast<uint32_t>(difference < 0 ? 0 : difference) << shift;
-    }
-    return out;
-}
+using reference::SaturatedDifference;
+using reference::SaturatedSum;
 
 class PartTwoSceneTest : public ::testing::Test {
 protected:
@@ -99,7 +81,6 @@ protected:
     std::vector<uint32_t> Frame() {
         return {scene.Canvas()->pixels, scene.Canvas()->pixels + scene.Canvas()->size};
     }
-    static uint32_t Colour(int32_t guid) { return SceneFixture::Colour(guid); }
 
     SceneFixture scene;  // before the part: the part composes its title picture when made
     PartTwo part{scene.Title()};

@@ -1,9 +1,11 @@
 // One drawing function per picture of the archive: each fills a canvas already made at its
 // picture's size (from the manifest) and leaves the encoding to the manifest's row. Grouped by the
-// file that draws them.
+// file that draws them. Declared on the canvas alone, so the manifest can be read without cairo.
 #pragma once
 
-#include "AssetBuilder/Pictures/PictureKit.h"
+namespace assets {
+class Canvas;  // PictureKit.h
+}  // namespace assets
 
 namespace assets::scene {
 

@@ -2,6 +2,7 @@
 #include "AssetBuilder/Pictures/Manifest.h"
 
 #include "AssetBuilder/Archive/Archive.h"
+#include "AssetBuilder/Pictures/PictureKit.h"
 
 #include <string>
 

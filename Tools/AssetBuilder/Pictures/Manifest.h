@@ -5,7 +5,6 @@
 #pragma once
 
 #include "AssetBuilder/Pictures/Drawings.h"
-#include "AssetBuilder/Pictures/PictureKit.h"
 #include "Data/Catalogue.h"
 
 #include <array>
