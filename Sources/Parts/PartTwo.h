@@ -56,13 +56,15 @@ public:
 private:
     // Reads s, b0, b1, b2 once, then runs the four block lists in order, into `canvas`.
     void DrawScenes(Bitmap* canvas, float t);
-    // The four block lists, in the order DrawScenes runs them.
-    void DrawOpening(Bitmap* frame, float t);  // 0-150: magnifier, rings, the figure and its captions, sweeps
-    void DrawCasino(Bitmap* frame,
-                    float t);  // 150-300: lighthouse, flashes, slot machines, swirl, dollar rain
-    void DrawMachine(Bitmap* frame, float t);  // 300-520: the machine, the counter, the wire, the western set
-    void DrawFinale(Bitmap* frame,
-                    float t);  // 520-810: stills, final countdown, head bursts, closing pictures
+    // The four block lists, in the order DrawScenes runs them, each into the frame it is handed:
+    // 0-150, the magnifier, rings, the figure and its captions, sweeps;
+    // 150-300, the lighthouse, flashes, slot machines, swirl, dollar rain;
+    // 300-520, the machine, the counter, the wire, the western set;
+    // 520-810, stills, the final countdown, head bursts, the closing pictures.
+    void DrawOpening(Bitmap* frame, float t);
+    void DrawCasino(Bitmap* frame, float t);
+    void DrawMachine(Bitmap* frame, float t);
+    void DrawFinale(Bitmap* frame, float t);
     // The casino's last block, 250-300: the dollar rain over the swirl.
     void DrawDollarRain(float t);
 
