@@ -104,15 +104,18 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # Natively position-independent code too, so the archives also link into shared objects.
 cflags="-O2"
 [ $target = native ] && cflags="-O2 -fPIC"
+# The first line a command prints, read whole: emcc is a Python program, and a `| head -n1` that
+# closes the pipe early kills it with a BrokenPipeError, which pipefail turns into a failed build.
+first_line() { local out; out=$("$@"); printf '%s\n' "${out%%$'\n'*}"; }
 # How the recipes that build for both targets run the tool chain: through emscripten's wrappers
 # for wasm, as they are natively (gcc, configure guessing the host).
 if [ $target = native ]; then
   configure_with=() make_with=() cmake_with=() host=()
-  compiler_version() { gcc --version | head -n1; }
+  compiler_version() { first_line gcc --version; }
 else
   configure_with=(emconfigure) make_with=(emmake) cmake_with=(emcmake)
   host=(--host=wasm32-unknown-emscripten)
-  compiler_version() { emcc --version | head -n1; }
+  compiler_version() { first_line emcc --version; }
 fi
 
 # Versions of the native packages, checked against the pins: a mismatch is worth knowing about,
