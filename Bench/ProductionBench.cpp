@@ -9,7 +9,7 @@
 #include "Audio/Mp3Decoder.h"
 #include "Audio/SpectrumAnalyser.h"
 #include "Audio/Spectrum.h"
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Data/DataFile.h"
 #include "Sync/DemoPart.h"
 

@@ -37,8 +37,8 @@ def read_table(problems):
         module, public, private = words[0], *(set() if w == "-" else set(w.split(",")) for w in words[1:])
         for dep in sorted(public | private):
             if dep.startswith("Tools/"):
-                if not (ROOT / dep).is_dir():
-                    problems.append(f"{TABLE}:{number}: {module} lists {dep}, which is no folder")
+                problems.append(f"{TABLE}:{number}: {module} may not list {dep}: the tools build on Sources, "
+                                f"never the other way round")
             elif dep not in layers:
                 problems.append(f"{TABLE}:{number}: {module} may not list {dep}: only modules on lines above")
         for dep in sorted(public & private):
@@ -76,7 +76,8 @@ def check_includes(layers, problems):
                 if first in layers:
                     dep = first
                 elif first in tools:
-                    dep = "Tools/" + first
+                    problems.append(f"{where} may not include {included}: Sources never includes the tools")
+                    continue
                 else:
                     continue  # a system header or one beside the file
                 if dep == module:

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 // A frame rate as a fraction, so 60000/1001 is exact.
 struct FrameRate {
@@ -19,6 +20,10 @@ struct FrameRate {
     // and a time before 0 gives frame 0.
     int64_t FrameAt(double seconds) const;
 };
+
+// Parses "60", "29.97" or "60000/1001"; false when it is not a positive rate (a decimal rate
+// that rounds to 0 thousandths included).
+bool ParseFrameRate(const std::string& text, FrameRate* rate);
 
 // The wall clock and the music clock both show one frame's time; the Space key is never held.
 class FrameClock final : public platform::WallClock, public platform::MusicClock, public platform::Keyboard {

@@ -6,7 +6,7 @@
 // Everything runs on the page's one thread: no locks, no threads. The wall clock the scenes read is
 // the music time, as in the capture tool and the preview, so a frame at a moment equals the frame
 // zembravale-capture --at renders there, and a seek brings the timers along with the music.
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Production/Production.h"
 #include "Render/Bitmap.h"
 #include "Utils/Platform.h"

@@ -1,8 +1,8 @@
 # The browser build's program and its site: zembravale.js and zembravale.wasm beside the page, in
 # site/, which any static web server serves as it is.
 set(ZV_SITE "${CMAKE_BINARY_DIR}/site")
-# Its line of Sources/Layers.txt gives it the modules it links and the capture tool's headers.
-add_executable(zembravale-web Sources/Web/WebMain.cpp Tools/Capture/OfflineRenderer.cpp)
+# Its line of Sources/Layers.txt gives it the modules it links (the offline renderer lives in Production).
+add_executable(zembravale-web Sources/Web/WebMain.cpp)
 zv_layer(zembravale-web Web)
 set_target_properties(zembravale-web PROPERTIES OUTPUT_NAME zembravale SUFFIX ".js"
   RUNTIME_OUTPUT_DIRECTORY "${ZV_SITE}")

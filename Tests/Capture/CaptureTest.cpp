@@ -1,6 +1,6 @@
 // zembravale-capture on the generated archive: moments of the production as PNG files, the same
 // bytes on every run, and a command line that explains itself.
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Data/DataFile.h"
 #include "Data/Images.h"
 #include "Production/Production.h"

@@ -1,7 +1,7 @@
 // The state pass against the offline renderer on the generated archive: a seek to any moment
 // leaves in the canvas exactly the frame a render from the start gives there, whichever seek came
 // before it.
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Production/Production.h"
 #include "Production/StatePass.h"
 #include "Support/Process.h"

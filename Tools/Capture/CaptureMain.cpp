@@ -1,7 +1,7 @@
 // zembravale-capture: renders the production offline, as PNG files of chosen moments or as a
 // video file with its music, without a window or a sound card.
 #include "Capture/CaptureOptions.h"
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Capture/PngWriter.h"
 #include "Capture/Progress.h"
 #include "Capture/VideoEncoder.h"

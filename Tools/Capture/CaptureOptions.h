@@ -2,7 +2,7 @@
 // process, so that the tool decides what to show and the parser can be driven from anywhere.
 #pragma once
 
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Production/Production.h"
 
 #include <optional>

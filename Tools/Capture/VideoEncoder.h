@@ -11,7 +11,7 @@
 // the file.
 #pragma once
 
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 #include "Render/Bitmap.h"
 
 #include <cstdint>

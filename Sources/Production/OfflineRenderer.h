@@ -16,10 +16,6 @@
 #include <string>
 #include <vector>
 
-// Parses "60", "29.97" or "60000/1001"; false when it is not a positive rate (a decimal rate
-// that rounds to 0 thousandths included).
-bool ParseFrameRate(const std::string& text, FrameRate* rate);
-
 class OfflineRenderer {
 public:
     OfflineRenderer();

@@ -1,32 +1,8 @@
 // The offline session: a production on the decoded track, without video or audio output, then one
 // frame at a time on a clock that shows the frame's time.
-#include "Capture/OfflineRenderer.h"
+#include "Production/OfflineRenderer.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
-
-bool ParseFrameRate(const std::string& text, FrameRate* rate) {
-    const size_t slash = text.find('/');
-    char* end = nullptr;
-    if (slash != std::string::npos) {
-        const long long num = std::strtoll(text.c_str(), &end, 10);
-        if (end != text.c_str() + slash) return false;
-        const char* denText = text.c_str() + slash + 1;
-        const long long den = std::strtoll(denText, &end, 10);
-        if (end == denText || *end != '\0' || num <= 0 || den <= 0 || num > 1000000 || den > 1000000)
-            return false;
-        *rate = {num, den};
-        return true;
-    }
-    const double fps = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !(fps > 0) || fps > 1000) return false;
-    // Decimal rates as exact fractions of a thousandth: 29.97 -> 29970/1000.
-    const long long thousandths = std::llround(fps * 1000);
-    if (thousandths <= 0) return false;
-    *rate = {thousandths, 1000};
-    return true;
-}
 
 OfflineRenderer::OfflineRenderer() : clock(std::make_unique<FrameClock>()) {}
 
