@@ -154,35 +154,59 @@ size_t Mp3Decoder::Read(int16_t* out, size_t frames) {
     return written;
 }
 
-bool DecodeMp3(const char* data, size_t length, std::vector<int16_t>& interleavedStereo, std::string* error,
-               int64_t maxFrames) {
-    interleavedStereo.clear();
-    Mp3Decoder decoder;
+bool Mp3TrackDecoder::Open(const char* data, size_t length, std::vector<int16_t>& out, std::string* error,
+                           int64_t frameLimit) {
+    samples = &out;
+    total = 0;
+    out.clear();
     if (!decoder.Open(data, length, error)) return false;
     // The scanned length is exact for our encoder; a little room covers files whose padding the
     // tag does not describe, and the vector grows if that was still too little.
     constexpr int64_t kSlackFrames = 4 * 1152;
-    maxFrames = std::clamp<int64_t>(maxFrames, 0, kMaxTrackFrames);
+    maxFrames = std::clamp<int64_t>(frameLimit, 0, kMaxTrackFrames);
     const int64_t expected = std::min(decoder.LengthFrames() + kSlackFrames, maxFrames);
-    interleavedStereo.resize(static_cast<size_t>(expected) * kChannels);
-    size_t total = 0;
+    out.resize(static_cast<size_t>(expected) * kChannels);
+    return true;
+}
+
+bool Mp3TrackDecoder::Done() const {
+    return samples == nullptr || decoder.AtEnd() || static_cast<int64_t>(total) >= maxFrames;
+}
+
+bool Mp3TrackDecoder::Step(int64_t frames) {
     constexpr size_t kChunkFrames = 16384;
-    while (!decoder.AtEnd() && static_cast<int64_t>(total) < maxFrames) {
-        const size_t room = interleavedStereo.size() / kChannels - total;
+    const size_t goal = total + static_cast<size_t>(std::max<int64_t>(frames, 1));
+    while (!Done() && total < goal) {
+        std::vector<int16_t>& out = *samples;
+        const size_t room = out.size() / kChannels - total;
         if (room == 0) {
             const size_t grown = std::min<size_t>(total * 2, static_cast<size_t>(maxFrames));
-            interleavedStereo.resize(grown * kChannels);
+            out.resize(grown * kChannels);
             continue;
         }
-        total += decoder.Read(interleavedStereo.data() + total * kChannels, std::min(room, kChunkFrames));
+        total += decoder.Read(out.data() + total * kChannels, std::min(room, kChunkFrames));
     }
-    interleavedStereo.resize(total * kChannels);
-    interleavedStereo.shrink_to_fit();
+    return Done();
+}
+
+bool Mp3TrackDecoder::Finish(std::string* error) {
+    if (samples == nullptr) return false;
+    samples->resize(total * kChannels);
+    samples->shrink_to_fit();
     if (total == 0) {
         SetError(error, "no mp3 frame could be decoded");
         return false;
     }
     return true;
+}
+
+bool DecodeMp3(const char* data, size_t length, std::vector<int16_t>& interleavedStereo, std::string* error,
+               int64_t maxFrames) {
+    Mp3TrackDecoder decoder;
+    if (!decoder.Open(data, length, interleavedStereo, error, maxFrames)) return false;
+    while (!decoder.Step(kMaxTrackFrames)) {
+    }
+    return decoder.Finish(error);
 }
 
 }  // namespace audio

@@ -63,6 +63,33 @@ private:
     bool ended = true;
 };
 
+// A whole track decoded a piece at a time into the caller's vector, for a caller that yields
+// between the pieces (the browser's page shows the progress). Open, Step until it says done, then
+// Finish; the samples are those DecodeMp3 gives. The vector is sized for the scanned length up
+// front, so its data stays put while the steps fill it, unless the track turns out longer.
+class Mp3TrackDecoder {
+public:
+    // False, with the reason in `error`, when the decoder refuses the data. At most `maxFrames`
+    // frames are kept (the rest is dropped). `out` must outlive the decoder.
+    bool Open(const char* data, size_t length, std::vector<int16_t>& out, std::string* error = nullptr,
+              int64_t maxFrames = kMaxTrackFrames);
+    // Decodes about `frames` more frames (at least one read); true when the whole track is in.
+    bool Step(int64_t frames);
+    bool Done() const;
+    // Frames decoded so far; every sample before DecodedFrames() is final.
+    int64_t DecodedFrames() const { return static_cast<int64_t>(total); }
+    // The length the header scan found: the goal, for a progress figure.
+    int64_t ExpectedFrames() const { return decoder.LengthFrames(); }
+    // Trims `out` to what was decoded. False, with the reason, when no frame decoded.
+    bool Finish(std::string* error = nullptr);
+
+private:
+    Mp3Decoder decoder;
+    std::vector<int16_t>* samples = nullptr;
+    size_t total = 0;
+    int64_t maxFrames = 0;
+};
+
 // Decodes a whole track into `interleavedStereo` (2 values per frame), at most `maxFrames` frames
 // (the rest is dropped). False, with the reason in `error`, when the decoder refuses the data or
 // no frame decodes.

@@ -4,8 +4,12 @@
 #include "Audio/Mp3Decoder.h"
 #include "Audio/MusicPlayer.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kVolume = 100;
+// What DecodedMusic decodes at a time when it decodes in steps: about 0.4 s of music.
+constexpr int64_t kFirstPieceFrames = 16384;
 const float kSilence[audio::kSpectrumBins] = {};
 }  // namespace
 
@@ -82,8 +86,18 @@ DecodedMusic::DecodedMusic() : spectrum(audio::kSpectrumBins) {}
 
 bool DecodedMusic::Load(const char* data, int32_t length, std::string* why) {
     std::string reason;
-    if (data != nullptr && length > 0 &&
-        audio::DecodeMp3(data, static_cast<size_t>(length), track, &reason)) {
+    if (inSteps && data != nullptr && length > 0) {
+        decoder = std::make_unique<audio::Mp3TrackDecoder>();
+        // The first piece decides, as a whole decode would: a stream that gives no frame at its
+        // start is over.
+        if (decoder->Open(data, static_cast<size_t>(length), track, &reason) &&
+            (!decoder->Step(kFirstPieceFrames) || decoder->Finish(&reason))) {
+            if (decoder->Done()) decoder.reset();
+            return true;
+        }
+        decoder.reset();
+    } else if (data != nullptr && length > 0 &&
+               audio::DecodeMp3(data, static_cast<size_t>(length), track, &reason)) {
         return true;
     }
     if (!allowSilence) {
@@ -96,5 +110,37 @@ bool DecodedMusic::Load(const char* data, int32_t length, std::string* why) {
 }
 
 void DecodedMusic::Update() {
-    calculator.ComputeTrack(track.data(), track.size() / 2, audio::FrameAtSeconds(seconds), spectrum.data());
+    const int64_t at = audio::FrameAtSeconds(seconds);
+    DecodeUpTo(at);
+    calculator.ComputeTrack(track.data(), static_cast<size_t>(DecodedFrames()), at, spectrum.data());
+}
+
+bool DecodedMusic::DecodeSome(int64_t frames) {
+    if (decoder == nullptr) return true;
+    if (!decoder->Step(frames)) return false;
+    // A stream that ends after its first piece still gave frames: finishing cannot fail.
+    decoder->Finish();
+    decoder.reset();
+    return true;
+}
+
+void DecodedMusic::DecodeUpTo(int64_t frame) {
+    while (decoder != nullptr && decoder->DecodedFrames() < frame) DecodeSome(kFirstPieceFrames);
+}
+
+int64_t DecodedMusic::DecodedFrames() const {
+    return decoder != nullptr ? decoder->DecodedFrames() : static_cast<int64_t>(track.size() / 2);
+}
+
+double DecodedMusic::DecodedShare() const {
+    if (decoder == nullptr) return 1.0;
+    const int64_t goal = decoder->ExpectedFrames();
+    return goal > 0 ? std::min(1.0, static_cast<double>(decoder->DecodedFrames()) / static_cast<double>(goal))
+                    : 0.0;
+}
+
+const std::vector<int16_t>* DecodedMusic::DecodedTrack() {
+    while (!DecodeSome(audio::kMaxTrackFrames)) {
+    }
+    return &track;
 }

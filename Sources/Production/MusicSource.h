@@ -3,6 +3,7 @@
 // and is told which moment to show.
 #pragma once
 
+#include "Audio/Mp3Decoder.h"
 #include "Audio/Spectrum.h"
 #include "Utils/Platform.h"
 
@@ -30,6 +31,9 @@ public:
     virtual void Stop() {}
     // The live player behind this source, if there is one (the shell's `player`).
     virtual MusicPlayer* Player() { return nullptr; }
+    // The whole track decoded, interleaved stereo at 44100 Hz, when this source holds it (empty
+    // when it runs silent); null when it does not, and whoever needs it decodes it alone.
+    virtual const std::vector<int16_t>* DecodedTrack() { return nullptr; }
 };
 
 // The track played on the sound card by the MusicPlayer, at volume 100, from `startSeconds` on.
@@ -83,11 +87,27 @@ public:
     // is kept in SilenceReason.
     void AllowSilence() { allowSilence = true; }
     const std::string& SilenceReason() const { return silenceReason; }
-    // The decoded music, interleaved stereo at 44100 Hz (empty when it runs silent).
+    // The decoded music, interleaved stereo at 44100 Hz (empty when it runs silent). While it is
+    // decoded in steps, only its first DecodedFrames() frames are final.
     const std::vector<int16_t>& Track() const { return track; }
+    const std::vector<int16_t>* DecodedTrack() override;
+
+    // From now on Load decodes only the start of the track and DecodeSome the rest, so a caller
+    // can yield between the pieces. Whatever needs samples not yet decoded (Update, DecodedTrack)
+    // decodes them first: the result is the same as decoding it whole.
+    void DecodeInSteps() { inSteps = true; }
+    // Decodes about `frames` more frames; true once the whole track is in.
+    bool DecodeSome(int64_t frames);
+    int64_t DecodedFrames() const;
+    // How far the decoding is, from 0 to 1 (1 once it is done or silent).
+    double DecodedShare() const;
 
 private:
-    std::vector<int16_t> track;  // interleaved stereo at 44100 Hz
+    void DecodeUpTo(int64_t frame);
+
+    std::vector<int16_t> track;                       // interleaved stereo at 44100 Hz
+    std::unique_ptr<audio::Mp3TrackDecoder> decoder;  // while decoding in steps
+    bool inSteps = false;
     bool allowSilence = false;
     std::string silenceReason;
     std::vector<float> spectrum;

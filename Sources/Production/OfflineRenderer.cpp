@@ -20,6 +20,7 @@ bool OfflineRenderer::Open(const std::string& archivePath, FrameRate frameRate, 
     auto decoded = std::make_unique<DecodedMusic>();
     // With somewhere to put the warning, music that cannot be decoded runs silent instead of failing.
     if (musicWarning != nullptr) decoded->AllowSilence();
+    if (musicInSteps) decoded->DecodeInSteps();
     music = decoded.get();
     ProductionSetup setup;
     setup.archivePath = archivePath;
@@ -43,6 +44,24 @@ void OfflineRenderer::RenderAt(double seconds) {
     clock->seconds = seconds;
     music->Seek(seconds);
     production->RenderFrame();
+}
+
+bool OfflineRenderer::DecodeMusic(int64_t frames) {
+    return music == nullptr || music->DecodeSome(frames);
+}
+
+double OfflineRenderer::MusicDecodedShare() const {
+    return music != nullptr ? music->DecodedShare() : 0.0;
+}
+
+int64_t OfflineRenderer::MusicDecodedFrames() const {
+    return music != nullptr ? music->DecodedFrames() : 0;
+}
+
+bool OfflineRenderer::PrepareSeeks(int64_t frames) {
+    if (production == nullptr || !production->Ready()) return true;
+    if (pass == nullptr) pass = std::make_unique<StatePass>(*production, rate);
+    return pass->PrepareSome(frames);
 }
 
 void OfflineRenderer::SeekTo(int64_t target) {

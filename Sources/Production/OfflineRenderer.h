@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,18 @@ public:
     // unless `musicWarning` is given: then the message goes there and the production runs silent.
     bool Open(const std::string& archivePath, FrameRate rate, std::string* error,
               std::string* musicWarning = nullptr);
+    // Before Open: the music is decoded a piece at a time by DecodeMusic rather than whole at
+    // start-up, for a caller that yields between pieces. The frames are the same either way.
+    void DecodeMusicInSteps() { musicInSteps = true; }
+    // Decodes about `frames` more frames of the music; true once it is all in.
+    bool DecodeMusic(int64_t frames);
+    // From 0 to 1: how much of the music is decoded.
+    double MusicDecodedShare() const;
+    // Frames of the music decoded so far (every sample before them is final).
+    int64_t MusicDecodedFrames() const;
+    // Does about `frames` frames' worth of the work the first seek needs (every frame's spectrum),
+    // so that work can be spread over the time between frames; true once it is all done.
+    bool PrepareSeeks(int64_t frames);
     // Renders the next frame (frames are rendered in order from 0, as a viewer sees them).
     void RenderNextFrame();
     // Renders a frame at any music time, the wall clock showing the same time: for a clock of the
@@ -41,6 +54,8 @@ public:
     int64_t FrameIndex() const { return frame; }
     double FrameTime() const { return rate.Seconds(frame); }
     const Bitmap& Canvas() const { return production->Canvas(); }
+    // The parts in drawing order, with their windows of music time.
+    std::span<DemoPart* const> Parts() const { return production->Parts(); }
     // The decoded music, interleaved stereo at 44100 Hz (empty when it runs silent).
     const std::vector<int16_t>& Track() const;
 
@@ -51,6 +66,7 @@ private:
     std::unique_ptr<Production> production;
     std::unique_ptr<StatePass> pass;  // made at the first seek
     DecodedMusic* music = nullptr;    // owned by the production
+    bool musicInSteps = false;
     FrameRate rate;
     int64_t frame = -1;
 };

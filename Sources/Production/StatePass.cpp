@@ -4,6 +4,7 @@
 #include "Audio/Mp3Decoder.h"
 #include "Audio/Spectrum.h"
 #include "Audio/SpectrumAnalyser.h"
+#include "Production/MusicSource.h"
 #include "Production/Production.h"
 #include "Sync/DemoPart.h"
 #include "Utils/Platform.h"
@@ -23,24 +24,54 @@ StatePass::StatePass(Production& owner, FrameRate frameRate)
     standIn.height = standIn.rows = owner.Canvas().height;
 }
 
+namespace {
+constexpr int64_t kAllFrames = int64_t{1} << 40;
+}  // namespace
+
+// The spectra being computed: the track (the music source's, or decoded here when the source
+// holds none), the calculator and the smoothing carried from one frame to the next.
+struct StatePass::SpectraWork {
+    explicit SpectraWork(uint32_t bins)
+        : smoother(bins), raw(std::max<uint32_t>(bins, audio::kSpectrumBins)) {}
+
+    std::vector<int16_t> ownTrack;
+    const std::vector<int16_t>* track = &ownTrack;
+    audio::SpectrumCalculator calculator;
+    SpectrumAnalyser smoother;  // no bands: only its smoothing is used
+    std::vector<float> raw;
+    int64_t frames = 0;  // how many frames get a spectrum of their own
+};
+
 StatePass::~StatePass() {
     if (preparing.joinable()) preparing.join();
 }
 
 void StatePass::StartPreparing() {
-    if (prepared || preparing.joinable() || !production.Ready()) return;
+    if (prepared || preparing.joinable() || work != nullptr || !production.Ready()) return;
     // Only the track bytes and objects of its own are touched off the main thread.
     binCount = production.Analyser().BinCount();
-    preparing = std::thread([this] { ComputeSpectra(); });
+    const std::vector<int16_t>* shared = SharedTrack();
+    preparing = std::thread([this, shared] {
+        BeginSpectra(shared);
+        ComputeSpectra(kAllFrames);
+    });
+}
+
+bool StatePass::PrepareSome(int64_t frames) {
+    if (!production.Ready() || preparing.joinable()) return spectraDone;
+    if (work == nullptr && !spectraDone) {
+        binCount = production.Analyser().BinCount();
+        BeginSpectra(SharedTrack());
+    }
+    return ComputeSpectra(frames);
 }
 
 void StatePass::Prepare() {
     if (prepared) return;
-    if (preparing.joinable()) {
-        preparing.join();
-    } else {
+    if (preparing.joinable()) preparing.join();
+    if (work == nullptr && !spectraDone) {
         binCount = production.Analyser().BinCount();
-        ComputeSpectra();
+        BeginSpectra(SharedTrack());
     }
     const size_t words = static_cast<size_t>(production.Canvas().size);
     patternA.resize(words);
@@ -60,41 +91,65 @@ void StatePass::Prepare() {
 
 // The smoothed spectrum of every frame, as the analyser makes it from what the offline renderer's
 // music hands it: the track decoded the same way (silence when it cannot be), the same spectrum at
-// the same track position, the same smoothing.
-void StatePass::ComputeSpectra() {
-    std::vector<int16_t> track;
-    const char* bytes = production.MusicData();
-    const int32_t length = production.MusicLength();
-    if (bytes == nullptr || length <= 0 ||
-        !audio::DecodeMp3(bytes, static_cast<size_t>(length), track, nullptr)) {
-        track.clear();
-    }
-    const size_t trackFrames = track.size() / 2;
-    audio::SpectrumCalculator calculator;
-    SpectrumAnalyser smoother(binCount);  // no bands: only its smoothing is used
-    std::vector<float> raw(std::max<uint32_t>(binCount, audio::kSpectrumBins));
+// the same track position, the same smoothing. The music source's own decoded track serves when it
+// has one, so the track is decoded once.
+const std::vector<int16_t>* StatePass::SharedTrack() {
+    MusicSource* source = production.Music();
+    return source != nullptr ? source->DecodedTrack() : nullptr;
+}
 
+void StatePass::BeginSpectra(const std::vector<int16_t>* shared) {
+    work = std::make_unique<SpectraWork>(binCount);
+    if (shared != nullptr) {
+        work->track = shared;
+    } else {
+        const char* bytes = production.MusicData();
+        const int32_t length = production.MusicLength();
+        if (bytes == nullptr || length <= 0 ||
+            !audio::DecodeMp3(bytes, static_cast<size_t>(length), work->ownTrack, nullptr)) {
+            work->ownTrack.clear();
+        }
+    }
+    const int64_t trackFrames = static_cast<int64_t>(work->track->size() / 2);
     // Every frame up to the end of the production, and on while the spectrum's window still
     // holds a sample of the track; beyond that every frame has the spectrum of silence.
     const int64_t endFrame = FrameAt(kEndTime);
     int64_t frames = 0;
-    while (frames <= endFrame || audio::FrameAtSeconds(FrameSeconds(frames)) - audio::kFftSize <
-                                     static_cast<int64_t>(trackFrames)) {
+    while (frames <= endFrame ||
+           audio::FrameAtSeconds(FrameSeconds(frames)) - audio::kFftSize < trackFrames) {
         ++frames;
     }
+    work->frames = frames;
     spectra.assign(static_cast<size_t>(frames) * binCount, 0.0f);
-    for (int64_t k = 0; k < frames; ++k) {
-        calculator.ComputeTrack(track.data(), trackFrames, audio::FrameAtSeconds(FrameSeconds(k)),
-                                raw.data());
-        smoother.Feed(raw.data());
-        std::copy(smoother.SmoothSpectrum(), smoother.SmoothSpectrum() + binCount,
+    spectrumFrames = 0;
+}
+
+bool StatePass::ComputeSpectra(int64_t count) {
+    if (work == nullptr) return spectraDone;
+    SpectraWork& w = *work;
+    const int16_t* track = w.track->data();
+    const size_t trackFrames = w.track->size() / 2;
+    const int64_t until = std::min(w.frames, spectrumFrames + std::max<int64_t>(count, 1));
+    for (int64_t k = spectrumFrames; k < until; ++k) {
+        w.calculator.ComputeTrack(track, trackFrames, audio::FrameAtSeconds(FrameSeconds(k)), w.raw.data());
+        w.smoother.Feed(w.raw.data());
+        std::copy(w.smoother.SmoothSpectrum(), w.smoother.SmoothSpectrum() + binCount,
                   spectra.begin() + k * static_cast<int64_t>(binCount));
     }
-    calculator.ComputeTrack(track.data(), trackFrames, audio::FrameAtSeconds(FrameSeconds(frames)),
-                            raw.data());
-    smoother.Feed(raw.data());
-    silence.assign(smoother.SmoothSpectrum(), smoother.SmoothSpectrum() + binCount);
-    spectrumFrames = frames;
+    spectrumFrames = until;
+    if (spectrumFrames < w.frames) return false;
+    w.calculator.ComputeTrack(track, trackFrames, audio::FrameAtSeconds(FrameSeconds(w.frames)),
+                              w.raw.data());
+    w.smoother.Feed(w.raw.data());
+    silence.assign(w.smoother.SmoothSpectrum(), w.smoother.SmoothSpectrum() + binCount);
+    work.reset();
+    spectraDone = true;
+    return true;
+}
+
+// Frames past the last with a spectrum of its own take the silence, known only at the end.
+void StatePass::ComputeSpectraUpTo(int64_t frame) {
+    if (!spectraDone && spectrumFrames <= frame) ComputeSpectra(frame + 1 - spectrumFrames);
 }
 
 const float* StatePass::SmoothSpectrum(int64_t frame) {
@@ -183,6 +238,7 @@ void StatePass::SeekToFrame(int64_t frame) {
     // A production that did not start has nothing to bring anywhere.
     if (!production.Ready()) return;
     Prepare();
+    ComputeSpectraUpTo(target);
     bandCount = production.Analyser().Bands().size();
     ringBands.resize(static_cast<size_t>(kSearchFrames) * bandCount * 2);
     partBytes = 0;

@@ -41,6 +41,11 @@ public:
     // Starts decoding the track and computing every frame's spectrum in a thread of its own; the
     // first seek waits for it. Without this call the first seek does the work itself.
     void StartPreparing();
+    // Computes the spectra of about `frames` more frames on the calling thread, for a caller that
+    // has no thread to spare and works between its frames (the browser's page); true once every
+    // frame has its spectrum. A seek computes what it still lacks up to its frame. Not together
+    // with StartPreparing.
+    bool PrepareSome(int64_t frames);
 
     // Brings the production to frame FrameAt(seconds) and leaves that frame's picture in the canvas, bit for
     // bit the frame a full render from the start gives. Returns the frame index. The seams are the pass's own
@@ -66,8 +71,13 @@ public:
     static constexpr int kSearchFrames = 64;
 
 private:
+    struct SpectraWork;
+
     void Prepare();
-    void ComputeSpectra();
+    const std::vector<int16_t>* SharedTrack();
+    void BeginSpectra(const std::vector<int16_t>* shared);
+    bool ComputeSpectra(int64_t frames);
+    void ComputeSpectraUpTo(int64_t frame);
     const float* SmoothSpectrum(int64_t frame);
     bool AnyPartDraws(int64_t frame) const;
 
@@ -89,8 +99,10 @@ private:
     bool prepared = false;
 
     uint32_t binCount = 0;
-    std::vector<float> spectra;  // binCount smoothed values per frame, from frame 0
-    int64_t spectrumFrames = 0;
+    std::unique_ptr<SpectraWork> work;  // from the first spectrum computed to the last
+    std::vector<float> spectra;         // binCount smoothed values per frame, from frame 0
+    int64_t spectrumFrames = 0;         // frames whose spectra are computed
+    bool spectraDone = false;
     std::vector<float> silence;  // the smoothed spectrum once the track is over
 
     // The moment before each of the frames searched: the generator, every part's moving state as

@@ -9,7 +9,7 @@ set_target_properties(zembravale-web PROPERTIES OUTPUT_NAME zembravale SUFFIX ".
 target_link_options(zembravale-web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createZembravale -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=268435456 -sMAXIMUM_MEMORY=2147483648
-  -sEXPORTED_FUNCTIONS=_main,_zv_open,_zv_failure,_zv_seek,_zv_play,_zv_stop,_zv_canvas_words,_zv_track,_zv_track_frames,_zv_render_range
+  -sEXPORTED_FUNCTIONS=_main,_zv_open,_zv_failure,_zv_seek,_zv_play,_zv_stop,_zv_canvas_words,_zv_track,_zv_track_frames,_zv_render_range,_zv_decode_music,_zv_decode_music_to,_zv_prepare,_zv_part_count,_zv_part_name,_zv_part_start,_zv_part_end,_zv_resume
   -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString,allocateUTF8OnStack
   -sFORCE_FILESYSTEM=1)
 # The page's own files, copied whenever they change.

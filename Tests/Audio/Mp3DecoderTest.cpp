@@ -97,3 +97,43 @@ TEST(Mp3Decoder, TruncatedAndBoundedDecoding) {
     ASSERT_TRUE(DecodeMp3(mp3.data(), mp3.size(), part, nullptr, 30000));
     EXPECT_EQ(Frames(part), 30000);
 }
+
+// Decoded a piece at a time, as the browser's page decodes while it shows its progress, a track
+// comes out as decoded whole, whatever the pieces, cut short or bounded alike.
+TEST(Mp3Decoder, DecodingInStepsGivesTheWholeDecodesSamples) {
+    const std::vector<char> mp3 = EncodeMp3(testing_support::SyntheticMusic(3.0));
+    struct Case {
+        size_t bytes;
+        int64_t maxFrames;
+        std::vector<int64_t> pieces;  // repeated until the track is in
+    };
+    const Case cases[] = {
+        {mp3.size(), kMaxTrackFrames, {1}},
+        {mp3.size(), kMaxTrackFrames, {1000, 7, 50000, 16384}},
+        {mp3.size() / 2, kMaxTrackFrames, {4096}},
+        {mp3.size(), 30001, {1153, 20000}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int16_t> whole;
+        ASSERT_TRUE(DecodeMp3(mp3.data(), c.bytes, whole, nullptr, c.maxFrames));
+        std::vector<int16_t> stepped;
+        Mp3TrackDecoder decoder;
+        ASSERT_TRUE(decoder.Open(mp3.data(), c.bytes, stepped, nullptr, c.maxFrames));
+        EXPECT_GT(decoder.ExpectedFrames(), 0);
+        int64_t before = 0;
+        for (size_t i = 0; !decoder.Done(); ++i) {
+            decoder.Step(c.pieces[i % c.pieces.size()]);
+            // What was decoded before stays as it was while the rest comes in.
+            ASSERT_TRUE(std::equal(stepped.begin(), stepped.begin() + before * 2, whole.begin()));
+            ASSERT_GT(decoder.DecodedFrames(), before);
+            before = decoder.DecodedFrames();
+        }
+        ASSERT_TRUE(decoder.Finish());
+        EXPECT_EQ(stepped, whole) << c.bytes << " bytes in pieces of " << c.pieces[0];
+    }
+    std::vector<int16_t> none;
+    Mp3TrackDecoder refused;
+    std::string error;
+    EXPECT_FALSE(refused.Open("not an mp3 at all", 17, none, &error));
+    EXPECT_FALSE(error.empty());
+}

@@ -147,6 +147,41 @@ TEST_F(StatePassTest, CaptureSeeksFarMomentsToTheSameFilesAsARenderThrough) {
     }
 }
 
+// The browser's page decodes the music a piece at a time, works on the seeks' spectra between its
+// frames and seeks whenever the viewer asks: the frames are the same as a render from the start.
+TEST_F(StatePassTest, MusicAndSpectraInPiecesGiveTheSameFrames) {
+    pass.reset();
+    production.reset();
+    OfflineRenderer renderer;
+    renderer.DecodeMusicInSteps();
+    std::string error;
+    ASSERT_TRUE(renderer.Open(kArchive, kRate, &error)) << error;
+    EXPECT_LT(renderer.MusicDecodedShare(), 0.05);
+    // Frames drawn before the music is all in decode what they need first.
+    const int64_t noiseBars = kRate.FrameAt(27.4);  // part one's beat-driven noise bars
+    while (renderer.FrameIndex() < noiseBars) renderer.RenderNextFrame();
+    EXPECT_EQ(PictureHash(renderer.Canvas()), reference->at(noiseBars));
+    double share = 0.0;
+    while (!renderer.DecodeMusic(100000)) {
+        ASSERT_GE(renderer.MusicDecodedShare(), share);
+        share = renderer.MusicDecodedShare();
+    }
+    EXPECT_EQ(renderer.MusicDecodedShare(), 1.0);
+    // Seeks while the spectra are still being prepared: to frames past and before what is ready.
+    EXPECT_FALSE(renderer.PrepareSeeks(500));
+    for (double seconds : {106.8, 3.0, 106.5, 184.3}) {
+        renderer.SeekTo(kRate.FrameAt(seconds));
+        EXPECT_EQ(PictureHash(renderer.Canvas()), reference->at(renderer.FrameIndex())) << seconds << " s";
+        EXPECT_FALSE(renderer.PrepareSeeks(700));
+    }
+    while (!renderer.PrepareSeeks(3000)) {
+    }
+    for (double seconds : {244.99, 27.4, 152.2}) {
+        renderer.SeekTo(kRate.FrameAt(seconds));
+        EXPECT_EQ(PictureHash(renderer.Canvas()), reference->at(renderer.FrameIndex())) << seconds << " s";
+    }
+}
+
 TEST_F(StatePassTest, RenderingGoesOnFromASoughtFrameAsFromTheStart) {
     pass.reset();
     production.reset();  // one production at a time

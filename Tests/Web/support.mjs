@@ -19,9 +19,11 @@ const types = {
 };
 
 // Serves `root` at / and each of `mounts` ({ '/fixtures/': dir }) below its prefix; nothing else.
-export async function startServer(root, mounts = {}) {
+// `handle(path, request, response)`, when given, answers first: true when it did.
+export async function startServer(root, mounts = {}, handle = null) {
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    if (handle !== null && handle(path, request, response)) return;
     let base = root;
     let rest = path;
     for (const [prefix, dir] of Object.entries(mounts)) {
@@ -43,11 +45,19 @@ export async function startServer(root, mounts = {}) {
     });
     createReadStream(file).pipe(response);
   });
+  const sockets = new Set();
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => sockets.delete(socket));
+  });
   await new Promise((done) => server.listen(0, '127.0.0.1', done));
   const { port } = server.address();
   return {
     url: `http://127.0.0.1:${port}/`,
-    close: () => new Promise((done) => server.close(done)),
+    close: () => {
+      for (const socket of sockets) socket.destroy();
+      return new Promise((done) => server.close(done));
+    },
   };
 }
 
@@ -87,6 +97,21 @@ export async function openPage(browser, url, init) {
   });
   await page.goto(url);
   return { page, log };
+}
+
+// A page in a context of its own: a device's descriptor from playwright-core (a phone's size,
+// touch and pixel ratio) or a plain viewport; `init` runs in the page before any of its scripts.
+export async function openDevicePage(browser, url, { device = {}, viewport, init, permissions } = {}) {
+  const context = await browser.newContext({ ...device, ...(viewport ? { viewport } : {}), permissions });
+  const page = await context.newPage();
+  if (init) await page.addInitScript(init);
+  const log = { errors: [], consoleErrors: [] };
+  page.on('pageerror', (error) => log.errors.push(String(error)));
+  page.on('console', (message) => {
+    if (message.type() === 'error') log.consoleErrors.push(message.text());
+  });
+  await page.goto(url);
+  return { page, log, close: () => context.close() };
 }
 
 // Waits until the page has left 'loading'; returns its state.
