@@ -65,6 +65,12 @@ bool OfflineRenderer::PrepareSeeks(int64_t frames) {
 }
 
 void OfflineRenderer::SeekTo(int64_t target) {
+    // The first frame of a production that has drawn nothing is simply drawn: the pass and the
+    // whole track it needs can wait for a seek that needs them.
+    if (target <= 0 && frame < 0) {
+        RenderNextFrame();
+        return;
+    }
     if (pass == nullptr) pass = std::make_unique<StatePass>(*production, rate);
     pass->SeekToFrame(target);
     frame = std::max<int64_t>(target, 0);

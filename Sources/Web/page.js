@@ -27,6 +27,7 @@
   const kLoadSliceMs = 40;
   const kIdleSliceMs = 8;
   const kPlayingSliceMs = 3;
+  const kMusicPiece = 16384;  // track frames decoded at a time, about 0.4 s of music
   // Parts of the loading bar: the download, then the pictures, then the music.
   const kDownloadShare = 0.8;
   const kPicturesShare = 0.85;
@@ -73,8 +74,13 @@
     progress: [],
     wakeLockHeld: false,
     lastLink: '',
+    timings: {},  // milliseconds from the page's start to each loading step
   };
   window.zembravale = hook;
+
+  function mark(step) {
+    hook.timings[step] = Math.round(performance.now());
+  }
 
   function setState(state) {
     hook.state = state;
@@ -478,8 +484,9 @@
     requestAnimationFrame(countAnimationFrames);
   }
 
-  // --- What the program does between frames: the rest of the work a seek needs ---
+  // --- What the program does between frames: the rest of the music, then the work a seek needs ---
   let backgroundRunning = false;
+  let musicDecoded = false;
 
   function workInBackground() {
     if (backgroundRunning || hook.prepared || program === null || still) return;
@@ -490,8 +497,15 @@
         return;
       }
       const budget = hook.state === 'playing' ? kPlayingSliceMs : kIdleSliceMs;
-      if (program._zv_prepare(budget) === 1) {
+      if (!musicDecoded) {
+        const until = performance.now() + budget;
+        do {
+          musicDecoded = program._zv_decode_music(kMusicPiece) >= 1;
+        } while (!musicDecoded && performance.now() < until);
+        if (musicDecoded) mark('decoded');
+      } else if (program._zv_prepare(budget) === 1) {
         hook.prepared = true;
+        mark('prepared');
         backgroundRunning = false;
         return;
       }
@@ -812,13 +826,16 @@
     // The archive and the program load side by side; a failure is kept for later, never left
     // unhandled.
     const fetching = download(archiveUrl).then((result) => result, (error) => ({ error }));
+    mark('begin');
     program = await window.createZembravale({
       page,
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
       onAbort: (what) => fail('The program stopped: ' + what),
     });
+    mark('program');
     const fetched = await fetching;
+    mark('archive');
     if (fetched.error !== undefined) {
       fail(message(fetched.error), true);
       return;
@@ -836,21 +853,28 @@
       fail(archiveProblem + 'The production cannot start: ' + program.UTF8ToString(program._zv_failure()) + '.');
       return;
     }
+    mark('pictures');
     showProgress(kPicturesShare, 'Decoding the music');
     await yieldToBrowser();
+    // From the start the production needs only the beginning of the music, decoded with the
+    // pictures; the rest follows between frames. Elsewhere the first seek needs all of it.
     for (;;) {
+      if (startAt === 0 && !still) break;
       const until = performance.now() + kLoadSliceMs;
       let share = 0;
       do {
-        share = program._zv_decode_music(16384);
+        share = program._zv_decode_music(kMusicPiece);
       } while (share < 1 && performance.now() < until);
       showProgress(kPicturesShare + (1 - kPicturesShare) * share, `Decoding the music: ${Math.floor(100 * share)}%`);
       if (share >= 1) break;
       await yieldToBrowser();
     }
+    showProgress(1, '');
+    mark('music');
     showBoxes();
     markParts();
     seekProgram(startAt);
+    mark('sought');
     if (still) {
       setState('still');
       return;

@@ -59,6 +59,7 @@ async function timeToReady(browser, url, cpu, network) {
     await page.waitForFunction(() => window.zembravale && window.zembravale.state === 'idle' &&
       !document.getElementById('start').disabled, null, { timeout: 120000, polling: 20 });
     ready.push(performance.now() - started);
+    if (i === 0) console.log(`  steps (ms from the page's start): ${JSON.stringify(await page.evaluate(() => window.zembravale.timings))}`);
     await close();
   }
   return { ready, bar };
