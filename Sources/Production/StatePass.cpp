@@ -58,7 +58,9 @@ void StatePass::StartPreparing() {
 }
 
 bool StatePass::PrepareSome(int64_t frames) {
-    if (!production.Ready() || preparing.joinable()) return spectraDone;
+    // The background thread's work is its own until a seek joins it.
+    if (preparing.joinable()) return false;
+    if (!production.Ready()) return true;
     if (work == nullptr && !spectraDone) {
         binCount = production.Analyser().BinCount();
         BeginSpectra(SharedTrack());
