@@ -46,7 +46,7 @@ die() {
 # --- What is built: Debian source package, pinned version, the native package it must match ---
 # The pins are the versions installed natively (dpkg-query -W), so web and native run the same code.
 # DevIL is not among them: its source package cannot be had from every mirror, and the web build
-# answers its calls with Sources/Web/PictureLibrary over libpng and libjpeg instead.
+# answers its calls with Sources/PictureLibrary over libpng and libjpeg instead.
 libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft)
 # The libraries whose recipes also build natively: the ones whose results depend on float rounding.
 native_libs=(mpg123 kissfft)

@@ -25,8 +25,8 @@ endfunction()
 # DevIL is not built for the web: its calls are answered by our picture library over libpng and
 # libjpeg, which decodes every picture to the same bytes (the data tests check it natively).
 zv_web_library(zv_web_png libpng16.a libjpeg.a libz.a)
-add_library(zv_picture_library STATIC "${CMAKE_SOURCE_DIR}/Sources/Web/PictureLibrary/PictureLibrary.cpp")
-target_include_directories(zv_picture_library PUBLIC "${CMAKE_SOURCE_DIR}/Sources/Web/PictureLibrary")
+add_library(zv_picture_library STATIC "${CMAKE_SOURCE_DIR}/Sources/PictureLibrary/PictureLibrary.cpp")
+target_include_directories(zv_picture_library PUBLIC "${CMAKE_SOURCE_DIR}/Sources/PictureLibrary")
 target_link_libraries(zv_picture_library PUBLIC zv_web_png)
 add_library(PkgConfig::DEVIL ALIAS zv_picture_library)
 zv_web_library(PkgConfig::TINYXML libtinyxml.a)
