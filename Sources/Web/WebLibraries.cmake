@@ -36,5 +36,5 @@ zv_web_library(PkgConfig::MPG123 libmpg123.a)
 zv_web_library(PkgConfig::KISSFFT libkissfft-float.a)
 set_property(TARGET PkgConfig::TINYXML APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)
 set_property(TARGET PkgConfig::KISSFFT APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS kiss_fft_scalar=float)
-add_library(PkgConfig::SDL12 INTERFACE IMPORTED)
+add_library(PkgConfig::SDL2 INTERFACE IMPORTED)  # the audio output's SDL 1.2 calls: Emscripten's
 add_library(Threads::Threads INTERFACE IMPORTED)
