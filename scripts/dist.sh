@@ -11,7 +11,7 @@ BUILD=${BUILD:-build}
 WIN_BUILD=${WIN_BUILD:-build-windows}
 WEB_BUILD=${WEB_BUILD:-build-web}
 DIST=${DIST:-build-dist}
-bash scripts/install-deps.sh zip
+bash scripts/install-deps.sh zip unzip
 version=$(bash scripts/version.sh)
 mkdir -p "$DIST"
 dist=$(cd "$DIST" && pwd)
@@ -44,6 +44,14 @@ licence gcc-runtime /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright
 rm -f "$dist/$name.zip"
 (cd "$dist/stage" && zip -q -r -X "$dist/$name.zip" "$name")
 rm -rf "$dist/stage"
+# What the zip must hold: both programs, the archive, the README and a licence per library.
+listing=$(unzip -Z1 "$dist/$name.zip")
+for f in zembravale.exe zembravale-capture.exe tarnos.zip README.txt licences/SDL2.txt licences/zlib.txt \
+  licences/libpng.txt licences/libjpeg-turbo.txt licences/minizip.txt licences/tinyxml.txt \
+  licences/mpg123.txt licences/kissfft.txt licences/CLI11.txt licences/gcc-runtime.txt \
+  licences/mingw-w64-runtime.txt; do
+  grep -Fxq "$name/$f" <<<"$listing" || { echo "dist: $name.zip lacks $f" >&2; exit 1; }
+done
 echo "dist: $dist/$name.zip ($(stat -c %s "$dist/$name.zip") bytes)"
 
 # --- The web ---

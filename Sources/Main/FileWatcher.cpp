@@ -2,6 +2,8 @@
 #include "Main/FileWatcher.h"
 
 #ifdef _WIN32
+#include "Utils/Files.h"
+
 #include <windows.h>
 
 #include <filesystem>
@@ -20,7 +22,7 @@ void FileWatcher::Close() {
 bool FileWatcher::Open(const std::string& dir, std::string* error) {
     Close();
     // The name is UTF-8: the path takes it to the wide characters Windows names files in.
-    const std::filesystem::path path(dir);
+    const std::filesystem::path path = platform::PathFromUtf8(dir);
     std::error_code ec;
     if (!std::filesystem::is_directory(path, ec)) {
         if (error) *error = "Cannot watch " + dir + " for changes: " + (ec ? ec.message() : "not a folder");
