@@ -1,9 +1,9 @@
 #include "Main/Desktop.h"
 
+#include "Utils/Files.h"
+
 #ifdef _WIN32
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 #endif
 
 #include <cstdio>
@@ -13,14 +13,6 @@
 namespace {
 
 #ifdef _WIN32
-std::string Utf8(const wchar_t* wide) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) return {};
-    std::string text(static_cast<size_t>(bytes - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), bytes, nullptr, nullptr);
-    return text;
-}
-
 // The program is a windowed one, so a double-click opens no console. Started from a console, its
 // text goes to that console; redirected to a file or a pipe, it stays there.
 void AttachParentConsole() {
@@ -53,13 +45,8 @@ public:
 Desktop::Desktop(int argc, char** argv) {
 #ifdef _WIN32
     AttachParentConsole();
-    int count = 0;
-    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 0; i < count; ++i) arguments.push_back(Utf8(wide[i]));
-        LocalFree(wide);
-    }
 #endif
-    if (arguments.empty()) arguments.assign(argv, argv + argc);
+    arguments = platform::Utf8Arguments(argc, argv);
     for (std::string& argument : arguments) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
 }

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,6 +26,19 @@ std::filesystem::path PathFromUtf8(const std::string& name) {
 std::string Utf8FromPath(const std::filesystem::path& path) {
     const std::u8string name = path.u8string();
     return std::string(reinterpret_cast<const char*>(name.data()), name.size());
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    std::vector<std::string> arguments;
+#ifdef _WIN32
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i) arguments.push_back(Utf8FromPath(std::filesystem::path(wide[i])));
+        LocalFree(wide);
+    }
+#endif
+    if (arguments.empty()) arguments.assign(argv, argv + argc);
+    return arguments;
 }
 
 #ifdef _WIN32

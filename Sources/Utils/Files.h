@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +15,10 @@ namespace platform {
 std::filesystem::path PathFromUtf8(const std::string& name);
 // A path's UTF-8 name.
 std::string Utf8FromPath(const std::filesystem::path& path);
+
+// The program's arguments as UTF-8: on Windows read again from the wide command line (argv is in
+// the ANSI code page there), elsewhere argv as it is.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // fopen on a path, through _wfopen on Windows. Null when it cannot be opened.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
