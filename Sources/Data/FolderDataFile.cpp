@@ -56,6 +56,10 @@ std::optional<fs::path> FolderDataFile::Locate(const std::string& name) const {
             start, slash == std::string::npos ? std::string::npos : slash - start);
         // Empty, "." and ".." components name no member of a zip either.
         if (part.empty() || part == "." || part == "..") return std::nullopt;
+#ifdef _WIN32
+        // A backslash separates folders on Windows, never in a zip member's name.
+        if (part.find('\\') != std::string_view::npos) return std::nullopt;
+#endif
         fs::path next = path / platform::PathFromUtf8(std::string(part));
         if (!fs::exists(next, error)) {
             bool found = false;
