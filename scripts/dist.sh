@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
 WIN_BUILD=${WIN_BUILD:-build-windows}
+WIN_DEPS=${WIN_DEPS:-$WIN_BUILD/deps}
 WEB_BUILD=${WEB_BUILD:-build-web}
 DIST=${DIST:-build-dist}
 bash scripts/install-deps.sh zip unzip
@@ -33,7 +34,7 @@ licence() {  # licence NAME FILE
   [ -f "$2" ] || { echo "dist: no licence text for $1 at $2" >&2; exit 1; }
   sed 's/$/\r/' "$2" >"$stage/licences/$1.txt"
 }
-source_dir() { ls -d "$WIN_BUILD/deps/src/$1"_*/ | grep -v '\.dl/$' | head -n1; }
+source_dir() { ls -d "$WIN_DEPS/src/$1"_*/ | grep -v '\.dl/$' | head -n1; }
 for pair in zlib:zlib minizip:minizip libpng:libpng1.6 libjpeg-turbo:libjpeg-turbo tinyxml:tinyxml \
   mpg123:mpg123 kissfft:kissfft SDL2:libsdl2; do
   licence "${pair%%:*}" "$(source_dir "${pair#*:}")debian/copyright"
