@@ -104,7 +104,8 @@ TEST(MusicPlayer, RefusesOutOfOrderCallsUnplayableDataAndSeeksOrLoopsItCannotHon
 // A 2 s track driven the way the frame loop does it: the clock never goes back, the spectrum shows
 // the tone while it sounds and silence after it, and the clock runs on past the end.
 TEST(MusicPlayer, PlaysAShortTrackAndItsClockRunsOnPastTheEnd) {
-    UseDiskAudio(platform::NullDevice(), 4);  // ~6 times real time: slow enough for many frames during the tone
+    UseDiskAudio(platform::NullDevice(),
+                 4);  // ~6 times real time: slow enough for many frames during the tone
     const std::vector<char> mp3 = EncodeMp3(StereoTone(1000.0, 2.0));
     MusicPlayer music;
     platform::ScopedMusicClock seam(&music);
