@@ -14,7 +14,7 @@ TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/n
 
 .PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
 	test-render-sse2 format format-check check-layers ci mutants fuzz fuzz-build fuzz-smoke soak clean \
-	web serve-web test-web bench-web native-deps FORCE
+	web serve-web test-web bench-web native-deps windows test-windows dist FORCE
 
 all: build
 
@@ -143,5 +143,32 @@ test-web: web
 bench-web: web
 	BUILD=$(BUILD) WEB_BUILD=$(WEB_BUILD) bash scripts/test-web.sh bench
 
+# On Windows: the libraries cross-built for x86_64-w64-mingw32 from Debian's sources (once, then
+# reused), zembravale.exe and zembravale-capture.exe in $(WIN_BUILD), and the suites for wine.
+WIN_BUILD  ?= build-windows
+# Where the libraries are built: a folder outside the clone (WIN_DEPS=/var/cache/...) keeps them
+# across fresh clones; each is rebuilt only when its version or recipe changes.
+WIN_DEPS   ?= $(WIN_BUILD)/deps
+WIN_TOOLS   = g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+	wine wine64 zip x11-apps netpbm
+windows: build
+	bash scripts/install-deps.sh $(WIN_TOOLS)
+	bash scripts/web-deps.sh --windows $(WIN_DEPS)
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/scripts/mingw-toolchain.cmake \
+	  -DCMAKE_CROSSCOMPILING_EMULATOR=wine -DZV_WINDOWS_DEPS=$(abspath $(WIN_DEPS)) $(ZV_CMAKE)
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	mkdir -p $(WIN_BUILD)/assets
+	cp $(BUILD)/assets/tarnos.zip $(WIN_BUILD)/assets/tarnos.zip
+
+# The suites under wine, the frames against the native capture's, the player headless and in a
+# real window (Xvfb), the error boxes and the DLLs each program names.
+test-windows: windows
+	BUILD=$(BUILD) WIN_BUILD=$(WIN_BUILD) bash scripts/test-windows.sh
+
+# The release archives in $(DIST): the Windows program and the site, as zips named by the version.
+DIST ?= build-dist
+dist: windows web
+	BUILD=$(BUILD) WIN_BUILD=$(WIN_BUILD) WIN_DEPS=$(WIN_DEPS) WEB_BUILD=$(WEB_BUILD) DIST=$(DIST) bash scripts/dist.sh
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD) $(DIST)

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   dpkg-dev xz-utils bzip2 patch gawk autotools-dev  # scripts/web-deps.sh: Debian sources unpacked, built
-  libsdl1.2-compat-dev libdevil-dev libtinyxml-dev libminizip-dev zlib1g-dev
+  libsdl2-dev libdevil-dev libtinyxml-dev libminizip-dev zlib1g-dev
   libmpg123-dev libkissfft-dev libmp3lame-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpixman-1-dev
   libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core

@@ -4,6 +4,7 @@
 #
 #   bash scripts/web-deps.sh [BUILD_WEB_DIR [LIB...]]        (default build-web; run from the repo root)
 #   bash scripts/web-deps.sh --native DEPS_DIR [LIB...]     (LIB: mpg123, kissfft; default both)
+#   bash scripts/web-deps.sh --windows DEPS_DIR [LIB...]    (every library below, and SDL2)
 #
 # Result: BUILD_WEB_DIR/deps/include and BUILD_WEB_DIR/deps/lib (static wasm32 archives).
 # With --native, DEPS_DIR/include and DEPS_DIR/lib instead: mpg123 and kissfft as static x86-64
@@ -11,6 +12,9 @@
 # Both builds compile them without fast math: GCC reorders the arithmetic under -ffast-math
 # (Debian's own packages have it), so only strict IEEE builds decode and transform the music to
 # the same bits in the browser and natively, and so give the same frames.
+# With --windows, DEPS_DIR/include and DEPS_DIR/lib hold every library and SDL2 as static archives
+# for x86_64-w64-mingw32, cross-built with Debian's mingw-w64 GCC (posix threads) by
+# scripts/mingw-toolchain.cmake's compilers, for build-windows.
 # Sources are fetched through a private apt configuration in BUILD_WEB_DIR/apt (DEPS_DIR/apt; made
 # from this machine's own apt sources, as deb-src), so nothing under /etc/apt or /var/lib/apt changes.
 # Each library is built once; BUILD_WEB_DIR/deps/stamps/LIB records its version and a hash of
@@ -25,6 +29,10 @@ if [ "${1:-}" = --native ]; then
   target=native
   shift
   [ $# -gt 0 ] || { echo "usage: $0 --native DEPS_DIR [LIB...]" >&2; exit 2; }
+elif [ "${1:-}" = --windows ]; then
+  target=windows
+  shift
+  [ $# -gt 0 ] || { echo "usage: $0 --windows DEPS_DIR [LIB...]" >&2; exit 2; }
 fi
 out=${1:-build-web}
 shift || true
@@ -34,7 +42,7 @@ aptdir=$out/apt
 srcdir=$out/src
 workdir=$out/work
 deps=$out/deps
-[ $target = native ] && deps=$out
+[ $target = wasm ] || deps=$out
 stamps=$deps/stamps
 jobs=2
 
@@ -46,13 +54,15 @@ die() {
 # --- What is built: Debian source package, pinned version, the native package it must match ---
 # The pins are the versions installed natively (dpkg-query -W), so web and native run the same code.
 # DevIL is not among them: its source package cannot be had from every mirror, and the web build
-# answers its calls with Sources/Web/PictureLibrary over libpng and libjpeg instead.
+# answers its calls with Sources/PictureLibrary over libpng and libjpeg instead.
 libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft)
+# Windows also builds SDL2 (on Linux the system's, in the browser Emscripten's), and LAME for its tests.
+windows_libs=("${libs[@]}" sdl2 lame)
 # The libraries whose recipes also build natively: the ones whose results depend on float rounding.
 native_libs=(mpg123 kissfft)
 declare -A source_of=(
   [zlib]=zlib [minizip]=minizip [libpng]=libpng1.6 [libjpeg]=libjpeg-turbo
-  [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft
+  [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft [sdl2]=libsdl2 [lame]=lame
 )
 declare -A version_of=(
   [zlib]=1:1.2.13.dfsg-1
@@ -62,13 +72,15 @@ declare -A version_of=(
   [tinyxml]=2.6.2-6+deb12u1
   [mpg123]=1.31.2-1+deb12u1
   [kissfft]=131.1.0-4.1~deb12u1
+  [sdl2]=2.26.5+dfsg-1
+  [lame]=3.100-6
 )
 declare -A native_of=(
   [zlib]=zlib1g-dev [minizip]=libminizip-dev [libpng]=libpng16-16 [libjpeg]=libjpeg62-turbo
-  [tinyxml]=libtinyxml-dev [mpg123]=libmpg123-0 [kissfft]=libkissfft-float131
+  [tinyxml]=libtinyxml-dev [mpg123]=libmpg123-0 [kissfft]=libkissfft-float131 [sdl2]=libsdl2-2.0-0 [lame]=libmp3lame0
 )
 # ZV_WEB_PIN_<lib>=VERSION replaces a pin for one run, e.g. when a mirror no longer has it.
-for lib in "${libs[@]}"; do
+for lib in "${windows_libs[@]}"; do
   override=ZV_WEB_PIN_$lib
   [ -n "${!override:-}" ] && version_of[$lib]=${!override}
 done
@@ -80,6 +92,8 @@ declare -A uses=([minizip]=zlib [libpng]=zlib)
 # The libraries this run builds: those named after the folder, or all of the target's.
 if [ $target = native ]; then
   known=("${native_libs[@]}")
+elif [ $target = windows ]; then
+  known=("${windows_libs[@]}")
 else
   known=("${libs[@]}")
 fi
@@ -93,6 +107,8 @@ done
 tools=(dpkg-dev cmake make xz-utils bzip2 patch gawk autotools-dev)
 if [ $target = native ]; then
   tools+=(gcc)
+elif [ $target = windows ]; then
+  tools+=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 else
   tools+=(emscripten)
 fi
@@ -104,6 +120,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # Natively position-independent code too, so the archives also link into shared objects.
 cflags="-O2"
 [ $target = native ] && cflags="-O2 -fPIC"
+# On Windows the C runtime's own floating point as on Linux: SSE2 only, no x87 (x86-64's default).
 # The first line a command prints, read whole: emcc is a Python program, and a `| head -n1` that
 # closes the pipe early kills it with a BrokenPipeError, which pipefail turns into a failed build.
 first_line() { local out; out=$("$@"); printf '%s\n' "${out%%$'\n'*}"; }
@@ -112,6 +129,12 @@ first_line() { local out; out=$("$@"); printf '%s\n' "${out%%$'\n'*}"; }
 if [ $target = native ]; then
   configure_with=() make_with=() cmake_with=() host=()
   compiler_version() { first_line gcc --version; }
+elif [ $target = windows ]; then
+  mingw=x86_64-w64-mingw32
+  toolchain=$repo/scripts/mingw-toolchain.cmake
+  configure_with=(env CC=$mingw-gcc-posix CXX=$mingw-g++-posix AR=$mingw-ar RANLIB=$mingw-ranlib)
+  make_with=() cmake_with=(env) host=(--host=$mingw)
+  compiler_version() { first_line $mingw-gcc-posix --version; cat "$toolchain"; }
 else
   configure_with=(emconfigure) make_with=(emmake) cmake_with=(emcmake)
   host=(--host=wasm32-unknown-emscripten)
@@ -121,7 +144,7 @@ fi
 # Versions of the native packages, checked against the pins: a mismatch is worth knowing about,
 # since web and native would then run different code, but it does not stop the web build. The
 # native build's own mpg123 and kissfft are the pinned ones, so --native has nothing to check.
-[ $target = native ] || for lib in "${libs[@]}"; do
+[ $target = wasm ] && for lib in "${libs[@]}"; do
   pkg=${native_of[$lib]}
   have=$(dpkg-query -W -f='${source:Version}' "$pkg" 2>/dev/null || true)
   if [ -z "$have" ]; then
@@ -299,16 +322,109 @@ build_mpg123() {
 
 # Debian: the upstream CMake (which adds -ffast-math -fomit-frame-pointer), float, with -O3.
 # Here the same CMake and flags at -O2 without -ffast-math, static; headers also straight into include/.
-build_kissfft() {
+build_kissfft() { build_kissfft_with; }
+build_kissfft_with() {
   sed -i 's/add_compile_options(-ffast-math /add_compile_options(/' CMakeLists.txt
   grep -q -- '-ffast-math' CMakeLists.txt && { echo "kissfft: -ffast-math is still in CMakeLists.txt" >&2; return 1; }
   "${cmake_with[@]}" cmake -S . -B obj -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$cflags" \
     -DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=ON -DKISSFFT_TEST=OFF -DKISSFFT_TOOLS=OFF \
     -DKISSFFT_OPENMP=OFF -DKISSFFT_PKGCONFIG=OFF -DCMAKE_INSTALL_PREFIX="$deps" \
-    -DCMAKE_INSTALL_LIBDIR=lib
+    -DCMAKE_INSTALL_LIBDIR=lib "$@"
   cmake --build obj -j"$jobs"
   cmake --install obj
   cp kiss_fft.h kiss_fftr.h kiss_fftnd.h kiss_fftndr.h kissfft.hh "$deps/include/"
+}
+
+# --- The Windows recipes of the libraries whose recipes above are emscripten's only ---------------
+# The same sources, options and files as those; the tool chain is mingw-w64's.
+
+build_windows_zlib() {
+  CHOST=$mingw CC=$mingw-gcc-posix AR=$mingw-ar RANLIB=$mingw-ranlib \
+    CFLAGS="$cflags -Wall -D_REENTRANT -DUNALIGNED_OK" ./configure --static --prefix="$deps"
+  make -j"$jobs" libz.a
+  install -m 644 libz.a "$deps/lib/"
+  install -m 644 zlib.h zconf.h "$deps/include/"
+}
+
+build_windows_minizip() {
+  local f
+  for f in ioapi mztools unzip zip; do
+    $mingw-gcc-posix $cflags -I"$deps/include" -c "$f.c" -o "$f.o"
+  done
+  $mingw-ar rcs libminizip.a ioapi.o mztools.o unzip.o zip.o
+  install -m 644 libminizip.a "$deps/lib/"
+  install -m 644 ioapi.h mztools.h unzip.h zip.h "$deps/include/"
+}
+
+build_windows_libpng() {
+  cp /usr/share/misc/config.sub /usr/share/misc/config.guess .
+  CFLAGS="$cflags" CPPFLAGS="-I$deps/include" LDFLAGS="-L$deps/lib" \
+    "${configure_with[@]}" ./configure "${host[@]}" --prefix="$deps" \
+    --disable-shared --enable-static --disable-hardware-optimizations --without-binconfigs
+  make -j"$jobs" libpng16.la
+  install -m 644 .libs/libpng16.a "$deps/lib/"
+  ln -sf libpng16.a "$deps/lib/libpng.a"
+  install -m 644 png.h pngconf.h pnglibconf.h "$deps/include/"
+}
+
+build_windows_libjpeg() {
+  cmake -S . -B win -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$cflags" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
+    -DREQUIRE_SIMD=OFF -DCMAKE_INSTALL_PREFIX="$deps"
+  cmake --build win -j"$jobs" --target jpeg-static
+  install -m 644 win/libjpeg.a "$deps/lib/"
+  install -m 644 jpeglib.h jmorecfg.h jerror.h win/jconfig.h "$deps/include/"
+}
+
+build_windows_tinyxml() {
+  local f
+  for f in tinyxml tinyxmlparser tinyxmlerror; do
+    $mingw-g++-posix $cflags -DTIXML_USE_STL -c "$f.cpp" -o "$f.o"
+  done
+  $mingw-ar rcs libtinyxml.a tinyxml.o tinyxmlparser.o tinyxmlerror.o
+  install -m 644 libtinyxml.a "$deps/lib/"
+  install -m 644 tinyxml.h "$deps/include/"
+}
+
+build_windows_mpg123() { build_mpg123; }
+
+build_windows_kissfft() { build_kissfft_with -DCMAKE_TOOLCHAIN_FILE="$toolchain"; }
+
+# Debian: autotools with its defaults. Here the library only, static: the Windows tests make their
+# mp3 fixtures with it, as the native tests do with Debian's.
+build_lame() {
+  cp /usr/share/misc/config.sub /usr/share/misc/config.guess .
+  CFLAGS="$cflags" "${configure_with[@]}" ./configure "${host[@]}" --prefix="$deps" \
+    --disable-shared --enable-static --disable-frontend --disable-gtktest --disable-decoder
+  make -j"$jobs" -C mpglib
+  make -j"$jobs" -C libmp3lame
+  install -m 644 libmp3lame/.libs/libmp3lame.a "$deps/lib/"
+  mkdir -p "$deps/include/lame"
+  install -m 644 include/lame.h "$deps/include/lame/"
+}
+
+# Debian: CMake, shared and static, with X11/Wayland/ALSA/Pulse and the rest. Here the static
+# library only, for Windows: its own video (windows), audio (WASAPI, DirectSound, winmm) and input
+# back ends, plus the dummy drivers the tests use; SDL2main is not needed (the program calls
+# SDL_SetMainReady itself).
+build_sdl2() {
+  cmake -S . -B win -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_C_FLAGS="$cflags" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+    -DSDL_STATIC_PIC=OFF -DSDL_DUMMYAUDIO=ON -DSDL_DUMMYVIDEO=ON -DSDL_DISKAUDIO=ON \
+    -DCMAKE_INSTALL_PREFIX="$deps" -DCMAKE_INSTALL_LIBDIR=lib
+  cmake --build win -j"$jobs"
+  cmake --install win
+  # The headers straight into include/ too, as `#include <SDL.h>` finds them on Linux.
+  cp "$deps"/include/SDL2/*.h "$deps/include/"
+}
+
+# The function that builds a library for this run's target.
+recipe_of() {
+  if [ $target = windows ] && declare -F "build_windows_$1" >/dev/null; then
+    echo "build_windows_$1"
+  else
+    echo "build_$1"
+  fi
 }
 
 # The recipe's hash: its function, the shared settings, its helper files and the stamps of the
@@ -316,7 +432,7 @@ build_kissfft() {
 recipe_hash() {
   local lib=$1 dep
   {
-    declare -f "build_$lib"
+    declare -f "$(recipe_of "$lib")" build_kissfft_with
     echo "cflags=$cflags"
     compiler_version
     [ -d "$helpers/$lib" ] && find "$helpers/$lib" -type f | sort | xargs cat
@@ -346,7 +462,7 @@ for lib in "${selected[@]}"; do
     set -e
     cd "$dir"
     set -x
-    "build_$lib"
+    "$(recipe_of "$lib")"
   ) >"$log" 2>&1
   status=$?
   set -e
@@ -360,7 +476,7 @@ done
 
 # --- 4. Each library used once from a small program under node (a few seconds) ----------------
 # Natively the program's own build and tests are that check.
-[ $target = native ] && exit 0
+[ $target = wasm ] || exit 0
 bash "$helpers/check.sh" "$out" >"$workdir/check.log" 2>&1 ||
   { cat "$workdir/check.log" >&2; die "the check of the built libraries failed (scripts/web-deps/check.sh)"; }
 echo "check: $(tail -n1 "$workdir/check.log") (log: $workdir/check.log)"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,9 +14,20 @@
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        // No mkdtemp: a random name, made with create_directory, which fails on one that exists.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path candidate =
+                std::filesystem::temp_directory_path() / ("zembravale-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) path_ = candidate;
+        }
+        if (path_.empty()) throw std::runtime_error("no scratch directory could be made");
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "zembravale-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
+#endif
     }
     ~TempDir() {
         std::error_code ignored;
@@ -24,9 +36,13 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const {
+        return path_;
+    }
     // Full path of a file inside the directory.
-    std::string File(std::string_view name) const { return (path_ / name).string(); }
+    std::string File(std::string_view name) const {
+        return (path_ / name).string();
+    }
     // Writes bytes to a file inside the directory and returns its full path.
     std::string Write(std::string_view name, std::string_view bytes) const {
         const std::string file = File(name);

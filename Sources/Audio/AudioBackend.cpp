@@ -3,7 +3,6 @@
 #include "Audio/AudioBackend.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
@@ -24,31 +23,31 @@ void SetError(std::string* error, std::string text) {
 }
 
 bool CheckSdl(std::string* error) {
-    // The SDL 1.2 API at least as new as the headers we were built against (sdl12-compat reports
-    // a 1.2 version of its own).
+#if SDL_MAJOR_VERSION >= 2
+    // The SDL2 library at least as new as the headers we were built against.
+    SDL_version linked{};
+    SDL_GetVersion(&linked);
+    if (linked.major != SDL_MAJOR_VERSION ||
+        SDL_VERSIONNUM(linked.major, linked.minor, linked.patch) < SDL_COMPILEDVERSION) {
+        SetError(error, "the SDL library is not the version 2 this program was built for");
+        return false;
+    }
+#else
+    // The browser's SDL 1.2 API at least as new as its headers.
     const SDL_version* linked = SDL_Linked_Version();
     if (linked == nullptr || linked->major != SDL_MAJOR_VERSION || linked->minor != SDL_MINOR_VERSION ||
         SDL_VERSIONNUM(linked->major, linked->minor, linked->patch) < SDL_COMPILEDVERSION) {
         SetError(error, "the SDL library is not the 1.2 version this program was built for");
         return false;
     }
+#endif
     return true;
 }
 
-// SDL 1.2's API has no word for a lost device: the library goes on calling the callback at the
-// device's pace and drops the sound. Under sdl12-compat the SDL2 library underneath knows, and its
-// legacy device (the one SDL_OpenAudio opens) reports "stopped" (0) once lost. Null when SDL2 is
-// not what runs the audio.
-using DeviceStatus = int (*)();
-DeviceStatus FindDeviceStatus() {
-    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-    if (sdl2 == nullptr) return nullptr;
-    auto status = reinterpret_cast<DeviceStatus>(dlsym(sdl2, "SDL_GetAudioStatus"));
-    // The library stays loaded: sdl12-compat holds it. This only drops our reference.
-    dlclose(sdl2);
-    return status;
-}
-constexpr int kSdl2AudioStopped = 0;
+#if SDL_MAJOR_VERSION >= 2
+// SDL_OpenAudio's device, the one SDL_LockAudio and SDL_PauseAudio act on, is always number 1.
+constexpr SDL_AudioDeviceID kDevice = 1;
+#endif
 
 }  // namespace
 
@@ -86,7 +85,13 @@ bool AudioBackend::Open(std::string* error) {
     previousFill = 0;
     buffersHanded.store(0);
     lateBuffers.store(0);
-    deviceStatus = FindDeviceStatus();
+    deviceRemoved.store(false);
+#if SDL_MAJOR_VERSION >= 2
+    // A lost device (unplugged, its server gone) is told by an event; the device then reports
+    // itself stopped too, which SoundStopped also asks.
+    SDL_AddEventWatch(WatchDevice, this);
+    watching = true;
+#endif
     clock.Reset();
     open = true;
     return true;
@@ -297,7 +302,25 @@ void AudioBackend::Spectrum(float* out) {
 
 bool AudioBackend::SoundStopped() {
     if (clock.Stalled(SteadyNanoseconds())) return true;
-    return open && playing.load() && deviceStatus != nullptr && deviceStatus() == kSdl2AudioStopped;
+    if (!open || !playing.load()) return false;
+#if SDL_MAJOR_VERSION >= 2
+    return deviceRemoved.load() || SDL_GetAudioDeviceStatus(kDevice) == SDL_AUDIO_STOPPED;
+#else
+    // SDL 1.2 has no word for a lost device: the stall above is all there is.
+    return false;
+#endif
+}
+
+int AudioBackend::WatchDevice(void* self, SDL_Event* event) {
+#if SDL_MAJOR_VERSION >= 2
+    if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0 &&
+        event->adevice.which == kDevice)
+        static_cast<AudioBackend*>(self)->deviceRemoved.store(true);
+#else
+    (void)self;
+    (void)event;
+#endif
+    return 0;
 }
 
 void AudioBackend::SetEndCallback(EndCallback callback, void* user) {
@@ -310,6 +333,10 @@ void AudioBackend::SetEndCallback(EndCallback callback, void* user) {
 void AudioBackend::Close() {
     // After SDL_CloseAudio returns the callback runs no more; only then can its state go.
     if (open) SDL_CloseAudio();
+#if SDL_MAJOR_VERSION >= 2
+    if (watching) SDL_DelEventWatch(WatchDevice, this);
+#endif
+    watching = false;
     open = false;
     Unload();
     clock.Stop(SteadyNanoseconds());

@@ -22,6 +22,8 @@
 #include "Audio/Mp3Decoder.h"
 #include "Audio/Spectrum.h"
 
+union SDL_Event;
+
 class AudioBackend {
 public:
     // Called once, on the audio thread, when the last frame of the track has gone to the device.
@@ -33,7 +35,7 @@ public:
     AudioBackend(const AudioBackend&) = delete;
     AudioBackend& operator=(const AudioBackend&) = delete;
 
-    // Checks the libraries (SDL 1.2 API no older than we were built with; libmpg123 with layer 3
+    // Checks the libraries (SDL no older than we were built with; libmpg123 with layer 3
     // and 16-bit output), then opens the SDL audio device at 44100 Hz stereo 16-bit, paused until
     // the first Play. False, with the reason in `error`, when any step fails.
     bool Open(std::string* error = nullptr);
@@ -114,6 +116,8 @@ public:
 
 private:
     static void AudioCallback(void* self, uint8_t* stream, int bytes);
+    // SDL's event watch: marks the device lost when SDL reports it removed.
+    static int WatchDevice(void* self, union SDL_Event* event);
     void Fill(int16_t* out, int64_t frames);
     // Where a loop wrapped within one buffer: how often, and after how many counted frames the
     // first and the last time.
@@ -133,7 +137,8 @@ private:
 
     bool open = false;
     bool audioSubsystem = false;
-    int (*deviceStatus)() = nullptr;  // see Open; null when the library cannot say
+    bool watching = false;                   // WatchDevice is installed
+    std::atomic<bool> deviceRemoved{false};  // set by WatchDevice, on SDL's thread that saw it
 
     // The track: written by the decoding thread below `capacity`, published through `decoded`.
     std::unique_ptr<audio::Mp3Decoder> decoder;

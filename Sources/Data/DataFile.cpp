@@ -14,19 +14,19 @@
 #include "Data/DataFile.h"
 
 #include "Data/MemberCeilings.h"
+#include "Utils/Files.h"
 #include "Utils/Platform.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unzip.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <unordered_map>
+#include <system_error>
 #include <vector>
 
 DataFile* dataFile = nullptr;
@@ -57,16 +57,10 @@ public:
 
     // Null when the file cannot be opened or measured.
     static std::unique_ptr<WindowedFile> Open(const char* path) {
-        const int fd = open(path, O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return nullptr;
-        struct stat status {};
-        if (fstat(fd, &status) != 0 || status.st_size < 0) {
-            close(fd);
-            return nullptr;
-        }
-        return std::unique_ptr<WindowedFile>(new WindowedFile(fd, static_cast<uint64_t>(status.st_size)));
+        std::unique_ptr<platform::ReadOnlyFile> file = platform::ReadOnlyFile::Open(path);
+        if (file == nullptr) return nullptr;
+        return std::unique_ptr<WindowedFile>(new WindowedFile(std::move(file)));
     }
-    ~WindowedFile() { close(fd_); }
     WindowedFile(const WindowedFile&) = delete;
     WindowedFile& operator=(const WindowedFile&) = delete;
 
@@ -98,10 +92,11 @@ public:
     bool Failed() const { return failed_; }
 
 private:
-    WindowedFile(int fd, uint64_t size) : fd_(fd), size_(size), window_(std::make_unique<char[]>(kWindow)) {}
+    explicit WindowedFile(std::unique_ptr<platform::ReadOnlyFile> file)
+        : file_(std::move(file)), size_(file_->Size()), window_(std::make_unique<char[]>(kWindow)) {}
 
     bool Fill() {
-        const ssize_t got = pread(fd_, window_.get(), kWindow, static_cast<off_t>(position_));
+        const int64_t got = file_->ReadAt(window_.get(), kWindow, position_);
         if (got <= 0) {
             failed_ = got < 0;
             return false;
@@ -111,7 +106,7 @@ private:
         return true;
     }
 
-    int fd_;
+    std::unique_ptr<platform::ReadOnlyFile> file_;
     uint64_t size_;
     std::unique_ptr<char[]> window_;
     uint64_t windowStart_ = 0;
@@ -319,9 +314,9 @@ struct ZipDataFile::OpenArchive {
     };
 
     explicit OpenArchive(const std::string& path) : archive(path) {
-        struct stat status {};
-        if (stat(path.c_str(), &status) == 0 && status.st_size > 0)
-            archiveBytes = static_cast<uint64_t>(status.st_size);
+        std::error_code error;
+        const uintmax_t size = std::filesystem::file_size(platform::PathFromUtf8(path), error);
+        if (!error && size > 0) archiveBytes = size;
     }
 
     // Walks the directory in order, as the library's own search does: an entry that cannot be

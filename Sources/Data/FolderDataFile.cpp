@@ -2,6 +2,7 @@
 // changed on disk is read as it is now.
 #include "Data/FolderDataFile.h"
 
+#include "Utils/Files.h"
 #include "Utils/Platform.h"
 
 #include <cstdio>
@@ -30,13 +31,13 @@ bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 bool IsFolder(const std::string& path) {
     std::error_code error;
-    return fs::is_directory(path, error);
+    return fs::is_directory(platform::PathFromUtf8(path), error);
 }
 
 // Reads exactly `length` bytes and checks that the file ends there: a file that changed size since
 // it was measured is as unreadable as a corrupt zip member.
 bool ReadWholeFile(const fs::path& path, char* buffer, int32_t length) {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const std::unique_ptr<std::FILE, FileCloser> file(platform::OpenFile(path, "rb"));
     if (file == nullptr) return false;
     if (std::fread(buffer, 1, static_cast<size_t>(length), file.get()) != static_cast<size_t>(length))
         return false;
@@ -46,7 +47,7 @@ bool ReadWholeFile(const fs::path& path, char* buffer, int32_t length) {
 }  // namespace
 
 std::optional<fs::path> FolderDataFile::Locate(const std::string& name) const {
-    fs::path path = archivePath;
+    fs::path path = platform::PathFromUtf8(archivePath);
     std::error_code error;
     size_t start = 0;
     while (true) {
@@ -55,11 +56,15 @@ std::optional<fs::path> FolderDataFile::Locate(const std::string& name) const {
             start, slash == std::string::npos ? std::string::npos : slash - start);
         // Empty, "." and ".." components name no member of a zip either.
         if (part.empty() || part == "." || part == "..") return std::nullopt;
-        fs::path next = path / part;
+#ifdef _WIN32
+        // A backslash separates folders on Windows, never in a zip member's name.
+        if (part.find('\\') != std::string_view::npos) return std::nullopt;
+#endif
+        fs::path next = path / platform::PathFromUtf8(std::string(part));
         if (!fs::exists(next, error)) {
             bool found = false;
             for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
-                if (SameIgnoringAsciiCase(it->path().filename().native(), part)) {
+                if (SameIgnoringAsciiCase(platform::Utf8FromPath(it->path().filename()), part)) {
                     next = it->path();
                     found = true;
                     break;

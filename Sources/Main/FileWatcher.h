@@ -1,12 +1,14 @@
 // Watches the preview's data folder (--data DIR) for saved scripts and pictures, so the frame loop
-// can reload them by itself. Built on inotify: one watch per folder, the whole tree below DIR, and
+// can reload them by itself. On Linux built on inotify: one watch per folder, the whole tree below DIR, and
 // folders made later are watched as they appear. A save counts however the editor makes it: a file
 // written and closed, a temporary file renamed into place, a file created or deleted. Editors' own
 // files (names starting with "." or ending in "~" or ".swp") are ignored, and so are hidden folders.
 //
 // Changed() is meant for the frame loop: it never blocks and allocates nothing unless a new folder
-// has appeared. It reports a burst of changes once, when no new change has come for kSettle, so a
-// save that writes several files is reloaded once and after its last file.
+// has appeared. On Windows one change notification covers the whole tree (FindFirstChangeNotificationW):
+// it names no file, so there every change counts, editors' own files too. It reports a burst of changes once,
+// when no new change has come for kSettle, so a save that writes several files is reloaded once and after its
+// last file.
 #pragma once
 
 #include <chrono>
@@ -27,12 +29,22 @@ public:
     // such folder, not a folder, the system's inotify limits reached) returns false with a message
     // in `error` that names the folder and the cause; the watcher then reports nothing.
     bool Open(const std::string& dir, std::string* error);
-    bool IsOpen() const { return descriptor_ >= 0; }
+#ifdef _WIN32
+    bool IsOpen() const {
+        return notification_ != nullptr;
+    }
+#else
+    bool IsOpen() const {
+        return descriptor_ >= 0;
+    }
+#endif
 
     // Once per frame: true once when changes have come and the last of them is at least kSettle old
     // at `now`; false otherwise, and always when not open.
     bool Changed(Clock::time_point now);
-    bool Changed() { return Changed(Clock::now()); }
+    bool Changed() {
+        return Changed(Clock::now());
+    }
 
 private:
     void Close();
@@ -43,6 +55,9 @@ private:
     // appears and cannot be watched is reported on stderr; the rest of the tree stays watched.
     bool Drain();
 
+#ifdef _WIN32
+    void* notification_ = nullptr;  // the change notification's handle
+#endif
     int descriptor_ = -1;
     std::unordered_map<int, std::string> folders_;  // watch descriptor -> folder path
     bool pending_ = false;                          // changes seen and not yet reported

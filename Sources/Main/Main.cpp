@@ -3,6 +3,7 @@
 #include "Audio/AudioClock.h"
 #include "Audio/MusicPlayer.h"
 #include "Data/FolderDataFile.h"
+#include "Main/Desktop.h"
 #include "Main/Options.h"
 #include "Main/Preview.h"
 #include "Main/RunStats.h"
@@ -10,6 +11,8 @@
 #include "Production/Production.h"
 #include "Render/Bitmap.h"
 
+// main stays ours on every platform: SDL is told so rather than renaming it to SDL_main.
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 #include <cstdio>
@@ -19,19 +22,17 @@
 namespace {
 
 bool quitRequested = false;
-// At file scope, so the window's surface stays reachable to the end: SDL 1.2's compatibility layer
-// does not free the screen surface in SDL_Quit, and a leak checker would report it otherwise.
-Screen screen;
 
 // Takes every pending event off the queue; Escape or the window's close ask for the end, a resized
-// window gets a surface of its new size.
+// window gets a picture of its new size.
 void DrainEvents(Screen& screen) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if ((event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) || event.type == SDL_QUIT) {
             quitRequested = true;
         }
-        if (event.type == SDL_VIDEORESIZE) screen.Resize(event.resize.w, event.resize.h);
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            screen.Resize(event.window.data1, event.window.data2);
     }
 }
 
@@ -53,11 +54,16 @@ void RunFrames(Production& production, Screen& screen, RunStats* stats) {
 
 int main(int argc, char** argv) {
     ProgramOptions options;
-    if (const std::optional<int> status = ParseProgramOptions(argc, argv, options)) return *status;
+    SDL_SetMainReady();
+    Desktop desktop(argc, argv);
+    if (const std::optional<int> status = ParseProgramOptions(desktop.Argc(), desktop.Argv(), options))
+        return *status;
+    desktop.InstallSinks();
     SdlKeyboard keyboard;
     SdlWallClock wallClock;
     const platform::ScopedKeyboard keyboardGuard(&keyboard);
     const platform::ScopedWallClock wallClockGuard(&wallClock);
+    Screen screen;
     if (!screen.Open(options.window, options.scale)) return 0;
     {
         ProductionSetup setup;
@@ -82,6 +88,7 @@ int main(int argc, char** argv) {
                 stats.Print(stderr, player->BuffersHanded(), player->LateBuffers());
         }
     }
+    screen.Close();
     SDL_Quit();
     return 0;
 }

@@ -2,16 +2,37 @@
 #include "Main/Options.h"
 
 #include "Production/Production.h"
+#include "Utils/Files.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 namespace {
 
 constexpr int kLargestScale = 8;
+
+// CLI11's own file checks read the name in the C runtime's code page on Windows: these read UTF-8.
+CLI::Validator Existing(bool folder) {
+    return CLI::Validator(
+        [folder](std::string& name) {
+            std::error_code error;
+            const std::filesystem::path path = platform::PathFromUtf8(name);
+            if (!std::filesystem::exists(path, error))
+                return (folder ? "Directory" : "File") + std::string(" does not exist: ") + name;
+            if (folder && !std::filesystem::is_directory(path, error))
+                return "Directory is actually a file: " + name;
+            if (!folder && std::filesystem::is_directory(path, error))
+                return "File is actually a directory: " + name;
+            return std::string();
+        },
+        folder ? "DIR" : "FILE");
+}
 
 constexpr const char* kFooter = R"(
 Without options the production plays full-screen from tarnos.zip in the working directory, from
@@ -45,10 +66,10 @@ std::optional<int> ParseProgramOptions(int argc, char** argv, ProgramOptions& op
     auto* archive = app.add_option("--archive", options.archive,
                                    "the zip archive to play (default: tarnos.zip in the working directory)")
                         ->type_name("FILE")
-                        ->check(CLI::ExistingFile);
+                        ->check(Existing(false));
     app.add_option("--data", options.data, "play the members from a folder of plain files instead of a zip")
         ->type_name("DIR")
-        ->check(CLI::ExistingDirectory)
+        ->check(Existing(true))
         ->excludes(archive);
     const std::string startRange = "0 <= T < " + std::to_string(static_cast<int>(kEndTime));
     app.add_option("--start", options.start, "begin at music time T, in seconds (" + startRange + ")")

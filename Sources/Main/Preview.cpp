@@ -35,7 +35,7 @@ public:
     bool SpaceHeld() override { return false; }
 };
 
-std::optional<PreviewKey> KeyOf(SDLKey sym) {
+std::optional<PreviewKey> KeyOf(SDL_Keycode sym) {
     switch (sym) {
         case SDLK_SPACE:
             return PreviewKey::kSpace;
@@ -117,7 +117,8 @@ private:
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) quit = true;
-            if (event.type == SDL_VIDEORESIZE) screen.Resize(event.resize.w, event.resize.h);
+            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                screen.Resize(event.window.data1, event.window.data2);
             if (event.type != SDL_KEYDOWN) continue;
             if (event.key.keysym.sym == SDLK_ESCAPE) {
                 quit = true;

@@ -80,7 +80,12 @@ float ReadFloatAttribute(const TiXmlElement* element, const char* name, float de
             prefix, name, name, static_cast<double>(defaultValue));
         return defaultValue;
     }
+#ifdef __MINGW32__
+    // The Windows C runtime's atof reads no "inf" or "nan": mingw-w64's own reader does, as glibc's.
+    const float value = NarrowToFloat(__mingw_strtod(text, nullptr));
+#else
     const float value = NarrowToFloat(std::atof(text));
+#endif
     loadLog.Write("<b>+%s</b> [ <font class=\"arg\">%s</font> = <font class=\"atr\">%f</font> ]<br>\n",
                   prefix, name, static_cast<double>(value));
     return value;

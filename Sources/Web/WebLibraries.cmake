@@ -25,8 +25,8 @@ endfunction()
 # DevIL is not built for the web: its calls are answered by our picture library over libpng and
 # libjpeg, which decodes every picture to the same bytes (the data tests check it natively).
 zv_web_library(zv_web_png libpng16.a libjpeg.a libz.a)
-add_library(zv_picture_library STATIC "${CMAKE_SOURCE_DIR}/Sources/Web/PictureLibrary/PictureLibrary.cpp")
-target_include_directories(zv_picture_library PUBLIC "${CMAKE_SOURCE_DIR}/Sources/Web/PictureLibrary")
+add_library(zv_picture_library STATIC "${CMAKE_SOURCE_DIR}/Sources/PictureLibrary/PictureLibrary.cpp")
+target_include_directories(zv_picture_library PUBLIC "${CMAKE_SOURCE_DIR}/Sources/PictureLibrary")
 target_link_libraries(zv_picture_library PUBLIC zv_web_png)
 add_library(PkgConfig::DEVIL ALIAS zv_picture_library)
 zv_web_library(PkgConfig::TINYXML libtinyxml.a)
@@ -36,5 +36,5 @@ zv_web_library(PkgConfig::MPG123 libmpg123.a)
 zv_web_library(PkgConfig::KISSFFT libkissfft-float.a)
 set_property(TARGET PkgConfig::TINYXML APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)
 set_property(TARGET PkgConfig::KISSFFT APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS kiss_fft_scalar=float)
-add_library(PkgConfig::SDL12 INTERFACE IMPORTED)
+add_library(PkgConfig::SDL2 INTERFACE IMPORTED)  # the audio output's SDL 1.2 calls: Emscripten's
 add_library(Threads::Threads INTERFACE IMPORTED)

@@ -19,6 +19,7 @@
 #include "Audio/MusicPlayer.h"
 #include "Production/MusicSource.h"
 #include "Support/Mp3Fixture.h"
+#include "Utils/Environment.h"
 #include "Utils/Platform.h"
 
 using testing_support::EncodeMp3;
@@ -28,10 +29,10 @@ namespace {
 
 // SDL's disk driver writing to `file`, waiting `delayMs` per buffer (0: as fast as it can). The
 // variables are read when the device opens; every test sets its own.
-void UseDiskAudio(const std::string& file = "/dev/null", int delayMs = 0) {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", std::to_string(delayMs).c_str(), 1);
+void UseDiskAudio(const std::string& file = platform::NullDevice(), int delayMs = 0) {
+    platform::SetEnvironment("SDL_AUDIODRIVER", "disk");
+    platform::SetEnvironment("SDL_DISKAUDIOFILE", file);
+    platform::SetEnvironment("SDL_DISKAUDIODELAY", std::to_string(delayMs));
 }
 
 // A guard against hanging, not a speed check: the disk driver needs well under a second here.
@@ -103,7 +104,8 @@ TEST(MusicPlayer, RefusesOutOfOrderCallsUnplayableDataAndSeeksOrLoopsItCannotHon
 // A 2 s track driven the way the frame loop does it: the clock never goes back, the spectrum shows
 // the tone while it sounds and silence after it, and the clock runs on past the end.
 TEST(MusicPlayer, PlaysAShortTrackAndItsClockRunsOnPastTheEnd) {
-    UseDiskAudio("/dev/null", 4);  // ~6 times real time: slow enough for many frames during the tone
+    UseDiskAudio(platform::NullDevice(),
+                 4);  // ~6 times real time: slow enough for many frames during the tone
     const std::vector<char> mp3 = EncodeMp3(StereoTone(1000.0, 2.0));
     MusicPlayer music;
     platform::ScopedMusicClock seam(&music);
@@ -183,7 +185,7 @@ TEST(AudioBackend, HandsTheDecodedTrackToTheDeviceThenSilenceAndEndsOnce) {
 // A device asking for sound once a second must not hold the music back: after the stall limit the
 // clock runs on at real speed (a 0.8 s sleep lasts at least that long, however busy the machine).
 TEST(AudioBackend, ClockRunsOnWhenTheDeviceStopsAsking) {
-    UseDiskAudio("/dev/null", 1000);
+    UseDiskAudio(platform::NullDevice(), 1000);
     const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 3.0));
     AudioBackend backend;
     ASSERT_TRUE(backend.Open());
@@ -198,7 +200,7 @@ TEST(AudioBackend, ClockRunsOnWhenTheDeviceStopsAsking) {
 TEST(MusicPlayer, SaysOnceThatTheSoundStopped) {
     const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 3.0));
     for (const auto& [file, expected] :
-         {std::pair("/dev/null", ""),
+         {std::pair(platform::NullDevice(), ""),
           std::pair("/dev/full",
                     "zembravale: the sound stopped: the audio device takes no more sound; the "
                     "pictures go on by the clock\n")}) {
@@ -522,7 +524,7 @@ TEST(MusicPlayer, LoopWrapsMusicAndClockAtTheSample) {
 
 // `zembravale --start T`: the live source plays the track, and so runs the pictures' clock, from T.
 TEST(LiveMusic, PlaysFromItsStartTime) {
-    UseDiskAudio("/dev/null", 2);
+    UseDiskAudio(platform::NullDevice(), 2);
     const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 3.0));
     LiveMusic music(1.75);
     music.Open();
@@ -536,7 +538,7 @@ TEST(LiveMusic, PlaysFromItsStartTime) {
 // The preview reaches the player through the live music source: before Open everything is refused
 // without a crash; once playing, a pause holds its time and a seek moves it, with one jump.
 TEST(LiveMusic, PassesThePreviewControlsToItsPlayer) {
-    UseDiskAudio("/dev/null", 2);
+    UseDiskAudio(platform::NullDevice(), 2);
     const std::vector<char> mp3 = EncodeMp3(StereoTone(440.0, 2.0));
     LiveMusic music;
     EXPECT_FALSE(music.Pause());

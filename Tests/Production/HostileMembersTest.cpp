@@ -75,9 +75,9 @@ TEST_F(HostileMembersTest, StartUpOnABombRefusesItAndGoesOnAsForAnUnreadableMemb
         bool starts;
     };
     const Case cases[] = {
-        {"syncroscripts/part1.xml", bomb.inflatedBytes, bomb.crc, true},
-        {"rorozuzorozori.mp3", bomb.inflatedBytes, bomb.crc, false},
-        {"pelmarov/credits.png", bomb.inflatedBytes, bomb.crc, true},
+        {"syncroscripts/part1.xml", static_cast<uLong>(bomb.inflatedBytes), bomb.crc, true},
+        {"rorozuzorozori.mp3", static_cast<uLong>(bomb.inflatedBytes), bomb.crc, false},
+        {"pelmarov/credits.png", static_cast<uLong>(bomb.inflatedBytes), bomb.crc, true},
         // The entry owns up to 2 KB only, and those 2 KB match its checksum.
         {"syncroscripts/part2.xml", 2048, headCrc, true},
     };

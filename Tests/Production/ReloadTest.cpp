@@ -155,13 +155,14 @@ TEST_F(ReloadTest, AMissingPictureKeepsTheOneInUseAndAChangedOneReplacesIt) {
     const Bitmap* big = GetBitmap(bombeGuid);
     const int32_t bigWidth = big->width, bigHeight = big->height;
     std::filesystem::remove(dir.File("pelmarov/casinoview.jpg"));
-    std::filesystem::copy_file(dir.File("sorvanik/bombe.png"), dir.File("sorvanik/bombesmall.png"),
-                               std::filesystem::copy_options::overwrite_existing);
+    // Removed first: wine's C++ library refuses overwrite_existing.
+    std::filesystem::remove(dir.File("sorvanik/bombesmall.png"));
+    std::filesystem::copy_file(dir.File("sorvanik/bombe.png"), dir.File("sorvanik/bombesmall.png"));
     std::ofstream(dir.File("pelmarov/casino.png"), std::ios::trunc) << "not a picture";
     // The caption in the title picture composed at start-up.
+    std::filesystem::remove(dir.File("texts/thezembramountpictures.png"));
     std::filesystem::copy_file(dir.File("texts/youarewrongsir.png"),
-                               dir.File("texts/thezembramountpictures.png"),
-                               std::filesystem::copy_options::overwrite_existing);
+                               dir.File("texts/thezembramountpictures.png"));
     const std::vector<uint32_t> title = Colours(*production->Title());
 
     const ReloadReport report = production->Reload();
@@ -183,6 +184,9 @@ TEST_F(ReloadTest, AMissingPictureKeepsTheOneInUseAndAChangedOneReplacesIt) {
 
 TEST(ReloadZip, AZipArchiveIsOpenedAgainToSeeWhatChanged) {
     if (!std::filesystem::exists(kArchive)) GTEST_SKIP() << "the build did not generate " << kArchive;
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows replaces no file the program holds open: the archive is saved in place there";
+#endif
     TempDir dir;
     const std::string zip = dir.File("tarnos.zip");
     std::filesystem::copy_file(kArchive, zip);

@@ -6,6 +6,7 @@
 #include "Capture/Progress.h"
 #include "Capture/VideoEncoder.h"
 #include "Production/Production.h"
+#include "Utils/Files.h"
 
 #include <algorithm>
 #include <chrono>
@@ -49,7 +50,7 @@ std::string SequenceName(int64_t n) {
 
 int WritePngs(const CaptureOptions& options) {
     std::error_code ec;
-    std::filesystem::create_directories(options.out, ec);
+    std::filesystem::create_directories(platform::PathFromUtf8(options.out), ec);
     if (ec) {
         std::fprintf(stderr, "zembravale-capture: cannot create %s: %s\n", options.out.c_str(),
                      ec.message().c_str());
@@ -81,7 +82,7 @@ int WritePngs(const CaptureOptions& options) {
     const auto start = std::chrono::steady_clock::now();
     size_t nextMoment = 0;
     auto write = [&](const std::string& name) {
-        const std::string path = (std::filesystem::path(options.out) / name).string();
+        const std::string path = platform::Utf8FromPath(platform::PathFromUtf8(options.out) / name);
         if (WritePng(path, renderer.Canvas(), &error)) return true;
         progress.Finish();
         std::fprintf(stderr, "zembravale-capture: %s\n", error.c_str());
@@ -110,7 +111,7 @@ int WritePngs(const CaptureOptions& options) {
 
 int WriteVideo(const CaptureOptions& options) {
     std::error_code ec;
-    if (std::filesystem::is_directory(options.video, ec)) {
+    if (std::filesystem::is_directory(platform::PathFromUtf8(options.video), ec)) {
         std::fprintf(stderr, "zembravale-capture: cannot write %s: it is a directory\n",
                      options.video.c_str());
         return 1;
@@ -175,7 +176,7 @@ int WriteVideo(const CaptureOptions& options) {
         return 1;
     }
     progress.Finish();
-    const auto bytes = std::filesystem::file_size(options.video, ec);
+    const auto bytes = std::filesystem::file_size(platform::PathFromUtf8(options.video), ec);
     std::fprintf(stderr, "zembravale-capture: wrote %s: %lld frames, %.1f MB, in %.1f s\n",
                  options.video.c_str(), static_cast<long long>(end - first),
                  ec ? 0.0 : static_cast<double>(bytes) / 1e6, SecondsSince(start));
@@ -201,7 +202,11 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
-        return Run(argc, argv);
+        std::vector<std::string> arguments = platform::Utf8Arguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments) pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        return Run(static_cast<int>(arguments.size()), pointers.data());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "\nzembravale-capture: out of memory\n");
     } catch (const std::exception& error) {

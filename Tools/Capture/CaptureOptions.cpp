@@ -23,7 +23,13 @@ Video: the extension picks the container: .mp4 (H.264 and AAC, index at the fron
 same, or with --lossless FFV1 in RGB and FLAC, every frame equal to its PNG). The video holds the
 frames with A <= time < B (default 0 to 245 s) and the music of exactly that stretch. The file is
 written as FILE.part and renamed when complete.
-)";
+)"
+#ifdef ZV_PNG_ONLY
+                                R"(
+This Windows build writes PNG frames only: it has no video encoders, so --video is refused.
+)"
+#endif
+    ;
 
 constexpr double kLongestSeconds = 100000;
 

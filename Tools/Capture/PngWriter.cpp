@@ -3,6 +3,7 @@
 #include "Capture/PngWriter.h"
 
 #include "Common/PngEncoder.h"
+#include "Utils/Files.h"
 
 #include <cstdio>
 #include <exception>
@@ -34,7 +35,7 @@ bool WritePng(const std::string& path, const Bitmap& bitmap, std::string* error)
         *error = "cannot encode " + path;
         return false;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> file(platform::OpenFile(platform::PathFromUtf8(path), "wb"));
     if (!file) {
         *error = "cannot write " + path;
         return false;
