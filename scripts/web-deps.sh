@@ -101,9 +101,11 @@ bash "$repo/scripts/install-deps.sh" "${tools[@]}"
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # The same compile settings for every library: -O2, no threads, emscripten's default exceptions.
-# Natively position-independent code too, so the archives also link into shared objects.
-cflags="-O2"
-[ $target = native ] && cflags="-O2 -fPIC"
+# Natively position-independent code too, so the archives also link into shared objects. Never a
+# fused multiply-add the source does not spell out (GCC makes them by default on aarch64): each
+# rounds once where the other machines round twice, and the music would differ.
+cflags="-O2 -ffp-contract=off"
+[ $target = native ] && cflags="-O2 -ffp-contract=off -fPIC"
 # The first line a command prints, read whole: emcc is a Python program, and a `| head -n1` that
 # closes the pipe early kills it with a BrokenPipeError, which pipefail turns into a failed build.
 first_line() { local out; out=$("$@"); printf '%s\n' "${out%%$'\n'*}"; }

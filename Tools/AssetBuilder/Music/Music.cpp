@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -654,7 +655,9 @@ std::unique_ptr<Voice> MakeVoice(const NoteEvent& e) {
 }
 
 // Flush-to-zero and denormals-are-zero for the rendering thread, restored afterwards: the decaying
-// tails of the filters and the reverb would otherwise crawl through denormal numbers.
+// tails of the filters and the reverb would otherwise crawl through denormal numbers. Every machine
+// the builder runs on flushes alike, so they all write the same music: x86's MXCSR (FTZ and DAZ)
+// and aarch64's FPCR (FZ, which flushes denormal inputs and results of single and double floats).
 class ScopedFlushDenormals {
 public:
 #if defined(__SSE__)
@@ -667,6 +670,20 @@ public:
 
 private:
     unsigned saved_;
+#elif defined(__aarch64__)
+    ScopedFlushDenormals() {
+        __asm__ __volatile__("mrs %0, fpcr" : "=r"(saved_));
+        const uint64_t flushing = saved_ | (uint64_t(1) << 24);
+        __asm__ __volatile__("msr fpcr, %0" : : "r"(flushing));
+    }
+    ~ScopedFlushDenormals() {
+        __asm__ __volatile__("msr fpcr, %0" : : "r"(saved_));
+    }
+
+private:
+    uint64_t saved_;
+#else
+#error "the music needs a way to flush denormals on this machine, or it differs from x86's and aarch64's"
 #endif
 };
 
