@@ -148,7 +148,7 @@ bench-web: web
 # with mpg123 and kissfft built from Debian's sources as for the native build.
 ARM_BUILD  ?= build-arm64
 ARM_DEPS    = $(ARM_BUILD)/deps
-ARM_TARGETS = zembravale zembravale-capture zembravale-assets archive zembravale-tests-render \
+ARM_TARGETS = zembravale zembravale-capture zembravale-assets archive icon zembravale-tests-render \
 	zembravale-tests-data zembravale-tests-sync zembravale-tests-parts
 arm64: deps
 	bash scripts/web-deps.sh --arm64 $(ARM_DEPS) mpg123 kissfft

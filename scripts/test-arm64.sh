@@ -62,7 +62,7 @@ moments=$(seq 3 10 243)
 archive=$(realpath "$build/assets/tarnos.zip")
 TIMEFORMAT='%U %S'
 native_s=$({ time "$build/zembravale-capture" --archive "$archive" --out "$work/native" --at $moments \
-  >/dev/null; } 2>&1 | awk '{ print $1 + $2 }')
+  >/dev/null 2>&1; } 2>&1 | awk '{ print $1 + $2 }')
 arm_s=$({ time "${qemu[@]}" "$arm/zembravale-capture" --archive "$archive" --out "$work/arm64" --at $moments \
   >/dev/null 2>&1 || echo failed >&2; } 2>&1 | awk '/failed/ { bad = 1 } !/failed/ { print $1 + $2 } END { exit bad }') ||
   fail "the arm64 capture tool"
