@@ -121,7 +121,7 @@ public:
             float x = std::sin(2.0f * kPi * phase_) * amp;
             x += click_.Process(noise_.Next()) * clickEnv_ * 0.6f;
             clickEnv_ *= kClickFall;
-            x = std::tanh(3.0f * x) * (event_.velocity / 0.885f);
+            x = dsp::Tanh(3.0f * x) * (event_.velocity / 0.885f);
             left[i] += x;
             right[i] += x;
         }
@@ -329,7 +329,7 @@ public:
             if (!Gate()) envelope_.Release();
             const float raw = 0.5f * (a_.Saw() + b_.Saw());
             const float x =
-                std::tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
+                dsp::Tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
             left[i] += x;
             right[i] += x;
         }
@@ -601,7 +601,7 @@ public:
             const float burst = dark_.Low(noise_.Next()) * noiseEnv_;
             body_ *= bodyFall_;
             noiseEnv_ *= noiseFall_;
-            const float x = std::tanh(1.2f * (boom + 1.5f * burst)) * event_.velocity;
+            const float x = dsp::Tanh(1.2f * (boom + 1.5f * burst)) * event_.velocity;
             left[i] += x;
             right[i] += x;
         }
