@@ -35,9 +35,9 @@ for suite in render data sync parts; do
 done
 
 # The archive: the same members in the same order, the sync scripts equal byte for byte. The
-# pictures (cairo, pango and pixman rasterise them, Debian's arm64 builds) and the music (glibc's
-# arm64 libm under the synthesizer, Debian's arm64 lame) do not all come out equal yet: those that
-# differ are listed, and only the byte-for-byte equality of the whole file stays a goal here.
+# pictures (cairo, pango and pixman rasterise them, Debian's arm64 builds) and the mp3 (Debian's
+# arm64 lame encodes the same samples to other bytes) do not all come out equal yet: those that
+# differ are listed, and the byte-for-byte equality of the whole file stays a goal.
 if cmp -s "$build/assets/tarnos.zip" "$arm/assets/tarnos.zip"; then
   echo "archive: the arm64 tarnos.zip equals the native one ($(stat -c %s "$arm/assets/tarnos.zip") bytes)"
 else
