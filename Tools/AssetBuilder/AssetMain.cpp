@@ -78,6 +78,7 @@ int Run(const Options& options) {
         std::ofstream file(options.icon, std::ios::binary);
         file.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
         if (!file.flush()) throw std::runtime_error("cannot write " + options.icon);
+        if (options.out.empty() && !options.bandReport) return 0;
     }
     std::vector<assets::ArchiveMember> members;
     if (!options.out.empty()) {
