@@ -56,8 +56,12 @@ depends() {
   printf 'Source: zembravale\n\nPackage: zembravale\nArchitecture: any\n' >"$work/$arch/debian/control"
   local bins=() p
   for p in "${programs[@]}"; do bins+=("$root/usr/bin/$p"); done
-  (cd "$work/$arch" && dpkg-shlibdeps -O "$@" "${bins[@]}" 2>"$work/$arch/shlibdeps.log") |
-    sed -n 's/^shlibs:Depends=//p'
+  local out
+  out=$(cd "$work/$arch" && dpkg-shlibdeps -O "$@" "${bins[@]}" 2>"$work/$arch/shlibdeps.log") ||
+    { cat "$work/$arch/shlibdeps.log" >&2; return 1; }
+  out=$(sed -n 's/^shlibs:Depends=//p' <<<"$out")
+  [ -n "$out" ] || { echo "dist-deb: no Depends for $arch" >&2; return 1; }
+  printf '%s\n' "$out"
 }
 
 # package ARCH DEPENDS: the control file and the .deb.
@@ -86,7 +90,8 @@ CONTROL
 }
 
 stage amd64 "$deb_build" strip
-package amd64 "$(depends amd64)"
+deps=$(depends amd64)
+package amd64 "$deps"
 
 # arm64: the tree's own dpkg database, its file lists prefixed with the tree's path, so that
 # dpkg-shlibdeps finds the packages of the libraries it finds there.
@@ -95,6 +100,7 @@ admin=$work/arm64/admindir
 mkdir -p "$admin"
 cp -a "$tree/var/lib/dpkg/." "$admin/"
 printf 'amd64\narm64\n' >"$admin/arch"
+echo 1 >"$admin/info/format"
 for list in "$admin"/info/*.list; do
   sed -i "s|^/|$tree/|" "$list"
 done
@@ -103,5 +109,6 @@ stage arm64 "$arm" aarch64-linux-gnu-strip
 # are not all equal to it yet (scripts/test-arm64.sh lists them), and the data is the same for every
 # machine by intent.
 cp "$deb_build/assets/tarnos.zip" "$work/arm64/root/usr/share/zembravale/tarnos.zip"
-package arm64 "$(DEB_HOST_ARCH=arm64 depends arm64 --admindir="$admin" \
-  -l"$tree/usr/lib/aarch64-linux-gnu" -l"$tree/lib/aarch64-linux-gnu")"
+deps=$(DEB_HOST_ARCH=arm64 depends arm64 --admindir="$admin" \
+  -l"$tree/usr/lib/aarch64-linux-gnu" -l"$tree/lib/aarch64-linux-gnu")
+package arm64 "$deps"

@@ -418,6 +418,8 @@ arm64_tree() {
   local db=$tree/var/lib/dpkg deb pkg name control
   mkdir -p "$db/info" "$apt/control"
   : >"$db/status"
+  # Its layout: the files of Multi-Arch: same packages named PKG:arm64.
+  echo 1 >"$db/info/format"
   for deb in "$apt"/archives/*.deb; do
     dpkg-deb -x "$deb" "$tree"
     pkg=$(dpkg-deb -f "$deb" Package)
