@@ -14,7 +14,7 @@ TEST_ENV   = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/n
 
 .PHONY: all deps configure build run test bench bench-video test-sanitize test-render-scalar \
 	test-render-sse2 format format-check check-layers ci mutants fuzz fuzz-build fuzz-smoke soak clean \
-	web serve-web test-web bench-web native-deps windows test-windows dist FORCE
+	web serve-web test-web bench-web native-deps windows test-windows dist arm64 test-arm64 dist-deb test-deb FORCE
 
 all: build
 
@@ -165,10 +165,39 @@ windows: build
 test-windows: windows
 	BUILD=$(BUILD) WIN_BUILD=$(WIN_BUILD) bash scripts/test-windows.sh
 
-# The release archives in $(DIST): the Windows program and the site, as zips named by the version.
+# The release archives in $(DIST), named by the version: the Windows program and the site as zips,
+# and the Linux packages for amd64 and arm64.
 DIST ?= build-dist
-dist: windows web
+dist: windows web dist-deb
 	BUILD=$(BUILD) WIN_BUILD=$(WIN_BUILD) WIN_DEPS=$(WIN_DEPS) WEB_BUILD=$(WEB_BUILD) DIST=$(DIST) bash scripts/dist.sh
 
+# On ARM: the three programs and the tests cross-built for aarch64 with Debian's cross compiler,
+# against a tree of Debian's arm64 packages in $(ARM_BUILD)/deps/tree (fetched once, then reused),
+# with mpg123 and kissfft built from Debian's sources as for the native build.
+ARM_BUILD  ?= build-arm64
+ARM_DEPS    = $(ARM_BUILD)/deps
+ARM_TARGETS = zembravale zembravale-capture zembravale-assets archive icon zembravale-tests-render \
+	zembravale-tests-data zembravale-tests-sync zembravale-tests-parts
+arm64: deps
+	bash scripts/web-deps.sh --arm64 $(ARM_DEPS) mpg123 kissfft
+	cmake -S . -B $(ARM_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(ARM_DEPS)/toolchain.cmake \
+	  -DZV_NATIVE_DEPS=$(CURDIR)/$(ARM_DEPS) -DCMAKE_INSTALL_PREFIX=/usr $(ZV_CMAKE)
+	cmake --build $(ARM_BUILD) -j $(JOBS) --target $(ARM_TARGETS)
+
+# The arm64 programs under qemu: four test suites, frames and the archive against the native
+# build's, byte for byte, and a headless run of the player.
+test-arm64: build arm64
+	BUILD=$(BUILD) ARM_BUILD=$(ARM_BUILD) bash scripts/test-arm64.sh
+
+# The Linux packages: build-dist/zembravale_VERSION_amd64.deb and _arm64.deb.
+dist-deb: build arm64
+	BUILD=$(BUILD) ARM_BUILD=$(ARM_BUILD) DIST=$(DIST) bash scripts/dist-deb.sh
+
+# The amd64 package installed into a scratch root, run there from a folder without an archive,
+# and removed; the arm64 package's contents, Depends and capture tool under qemu.
+test-deb: dist-deb
+	BUILD=$(BUILD) ARM_BUILD=$(ARM_BUILD) DIST=$(DIST) bash scripts/test-deb.sh
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD) $(DIST)
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-scalar $(BUILD)-sse2 $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD) \
+	  $(ARM_BUILD) $(DIST)

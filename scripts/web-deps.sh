@@ -5,10 +5,14 @@
 #   bash scripts/web-deps.sh [BUILD_WEB_DIR [LIB...]]        (default build-web; run from the repo root)
 #   bash scripts/web-deps.sh --native DEPS_DIR [LIB...]     (LIB: mpg123, kissfft; default both)
 #   bash scripts/web-deps.sh --windows DEPS_DIR [LIB...]    (every library below, and SDL2)
+#   bash scripts/web-deps.sh --arm64 ARM_DIR [LIB...]       (the same two as --native, for aarch64)
 #
 # Result: BUILD_WEB_DIR/deps/include and BUILD_WEB_DIR/deps/lib (static wasm32 archives).
 # With --native, DEPS_DIR/include and DEPS_DIR/lib instead: mpg123 and kissfft as static x86-64
 # archives from the same sources and recipes, built with the system's gcc, for the native build.
+# With --arm64, the same into ARM_DIR/include and ARM_DIR/lib with Debian's aarch64 cross compiler,
+# and ARM_DIR/tree: Debian 12's arm64 packages the program builds and runs against, unpacked (the
+# compiler's sysroot, and qemu's -L), plus ARM_DIR/toolchain.cmake, which points CMake at both.
 # Both builds compile them without fast math: GCC reorders the arithmetic under -ffast-math
 # (Debian's own packages have it), so only strict IEEE builds decode and transform the music to
 # the same bits in the browser and natively, and so give the same frames.
@@ -25,10 +29,10 @@ shopt -s inherit_errexit
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 helpers=$repo/scripts/web-deps
 target=wasm
-if [ "${1:-}" = --native ]; then
-  target=native
+if [ "${1:-}" = --native ] || [ "${1:-}" = --arm64 ]; then
+  target=${1#--}
   shift
-  [ $# -gt 0 ] || { echo "usage: $0 --native DEPS_DIR [LIB...]" >&2; exit 2; }
+  [ $# -gt 0 ] || { echo "usage: $0 --$target DIR [LIB...]" >&2; exit 2; }
 elif [ "${1:-}" = --windows ]; then
   target=windows
   shift
@@ -90,12 +94,12 @@ skip=" ${ZV_WEB_SKIP:-} "
 # Libraries whose headers a library is compiled against: rebuilt after them.
 declare -A uses=([minizip]=zlib [libpng]=zlib)
 # The libraries this run builds: those named after the folder, or all of the target's.
-if [ $target = native ]; then
-  known=("${native_libs[@]}")
+if [ $target = wasm ]; then
+  known=("${libs[@]}")
 elif [ $target = windows ]; then
   known=("${windows_libs[@]}")
 else
-  known=("${libs[@]}")
+  known=("${native_libs[@]}")
 fi
 selected=("$@")
 [ ${#selected[@]} -gt 0 ] || selected=("${known[@]}")
@@ -105,22 +109,23 @@ done
 
 # --- 1. Tools --------------------------------------------------------------------------------
 tools=(dpkg-dev cmake make xz-utils bzip2 patch gawk autotools-dev)
-if [ $target = native ]; then
-  tools+=(gcc)
-elif [ $target = windows ]; then
-  tools+=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
-else
-  tools+=(emscripten)
-fi
+case $target in
+  native) tools+=(gcc) ;;
+  windows) tools+=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
+  arm64) tools+=(gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user-static) ;;
+  wasm) tools+=(emscripten) ;;
+esac
 bash "$repo/scripts/install-deps.sh" "${tools[@]}"
 # Debian's emscripten finds its JS optimizer's modules (acorn) only through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # The same compile settings for every library: -O2, no threads, emscripten's default exceptions.
-# Natively position-independent code too, so the archives also link into shared objects.
-cflags="-O2"
-[ $target = native ] && cflags="-O2 -fPIC"
-# On Windows the C runtime's own floating point as on Linux: SSE2 only, no x87 (x86-64's default).
+# Natively position-independent code too, so the archives also link into shared objects (Windows
+# code is position-independent anyway). Never a fused multiply-add the source does not spell out
+# (GCC makes them by default on aarch64): each rounds once where the other machines round twice,
+# and the music would differ. On Windows the floating point is x86-64's own: SSE2, no x87.
+cflags="-O2 -ffp-contract=off"
+[ $target = native ] || [ $target = arm64 ] && cflags="-O2 -ffp-contract=off -fPIC"
 # The first line a command prints, read whole: emcc is a Python program, and a `| head -n1` that
 # closes the pipe early kills it with a BrokenPipeError, which pipefail turns into a failed build.
 first_line() { local out; out=$("$@"); printf '%s\n' "${out%%$'\n'*}"; }
@@ -135,6 +140,10 @@ elif [ $target = windows ]; then
   configure_with=(env CC=$mingw-gcc-posix CXX=$mingw-g++-posix AR=$mingw-ar RANLIB=$mingw-ranlib)
   make_with=() cmake_with=(env) host=(--host=$mingw)
   compiler_version() { first_line $mingw-gcc-posix --version; cat "$toolchain"; }
+elif [ $target = arm64 ]; then
+  configure_with=() make_with=() host=(--host=aarch64-linux-gnu)
+  cmake_with=(env CC=aarch64-linux-gnu-gcc CXX=aarch64-linux-gnu-g++)
+  compiler_version() { first_line aarch64-linux-gnu-gcc --version; }
 else
   configure_with=(emconfigure) make_with=(emmake) cmake_with=(emcmake)
   host=(--host=wasm32-unknown-emscripten)
@@ -144,7 +153,7 @@ fi
 # Versions of the native packages, checked against the pins: a mismatch is worth knowing about,
 # since web and native would then run different code, but it does not stop the web build. The
 # native build's own mpg123 and kissfft are the pinned ones, so --native has nothing to check.
-[ $target = wasm ] && for lib in "${libs[@]}"; do
+[ $target != wasm ] || for lib in "${libs[@]}"; do
   pkg=${native_of[$lib]}
   have=$(dpkg-query -W -f='${source:Version}' "$pkg" 2>/dev/null || true)
   if [ -z "$have" ]; then
@@ -474,7 +483,105 @@ for lib in "${selected[@]}"; do
   echo "$lib ${version_of[$lib]}: built in $((SECONDS - start)) s"
 done
 
-# --- 4. Each library used once from a small program under node (a few seconds) ----------------
+# --- 4. arm64: the tree of Debian's arm64 packages, and CMake's toolchain file ----------------
+# What the program, its tools and its tests build and run against, with what those need in turn:
+# apt resolves them against an empty status file, downloads them through a private configuration
+# for the arm64 architecture (the machine's own dpkg keeps its architectures) and dpkg-deb unpacks
+# them. Absolute symlinks are made relative so that they stay inside the tree. Each package's
+# control fields and shlibs/symbols files go into the tree's own dpkg database, which is what
+# dpkg-shlibdeps reads to compute the arm64 package's Depends.
+arm64_packages=(
+  libc6-dev libstdc++-12-dev
+  libsdl2-dev libdevil-dev libtinyxml-dev libminizip-dev zlib1g-dev libmp3lame-dev
+  libpng-dev libjpeg-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libcli11-dev libgtest-dev libgmock-dev
+)
+arm64_tree() {
+  local tree=$out/tree apt=$out/apt-arm64 want
+  want=$(printf '%s\n' "${arm64_packages[@]}" | sha256sum | cut -d' ' -f1)
+  if [ -f "$stamps/tree" ] && [ "$(cat "$stamps/tree")" = "$want" ]; then
+    echo "arm64 tree: up to date"
+    return
+  fi
+  local start=$SECONDS
+  rm -rf "$tree" "$apt" "$stamps/tree"
+  mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/archives/partial" "$tree"
+  : >"$apt/sources.list"
+  : >"$apt/status"
+  local args=() f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && args+=(format=deb822 "$f")
+  done
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && args+=(format=list "$f")
+  done
+  awk -f "$helpers/apt-sources.awk" "${args[@]}" | sed 's/^Types: deb-src$/Types: deb/' \
+    >"$apt/sources.list.d/debian.sources"
+  [ -s "$apt/sources.list.d/debian.sources" ] || die "no Debian bookworm entries in this machine's apt sources"
+  local opts=(
+    -o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/sources.list.d"
+    -o "Dir::State=$apt" -o "Dir::State::Lists=$apt/lists" -o "Dir::State::status=$apt/status"
+    -o "Dir::Cache=$apt" -o "Dir::Cache::archives=$apt/archives"
+    -o "APT::Architecture=arm64" -o "APT::Architectures::=arm64"
+    -o "Dir::Etc::Preferences=/dev/null" -o "Dir::Etc::PreferencesParts=/dev/null"
+  )
+  [ "$(id -u)" -eq 0 ] && opts+=(-o "APT::Sandbox::User=root")
+  apt-get "${opts[@]}" update -qq >"$apt/update.log" 2>&1 ||
+    { cat "$apt/update.log" >&2; die "apt-get update for arm64 failed"; }
+  apt-get "${opts[@]}" install -qq -y --download-only --no-install-recommends "${arm64_packages[@]}" \
+    >"$apt/download.log" 2>&1 || { cat "$apt/download.log" >&2; die "downloading the arm64 packages failed"; }
+  local db=$tree/var/lib/dpkg deb pkg name control
+  mkdir -p "$db/info" "$apt/control"
+  : >"$db/status"
+  # Its layout: the files of Multi-Arch: same packages named PKG:arm64.
+  echo 1 >"$db/info/format"
+  for deb in "$apt"/archives/*.deb; do
+    dpkg-deb -x "$deb" "$tree"
+    pkg=$(dpkg-deb -f "$deb" Package)
+    name=$pkg
+    [ "$(dpkg-deb -f "$deb" Multi-Arch)" = same ] && name=$pkg:arm64
+    control=$apt/control/$pkg
+    dpkg-deb -e "$deb" "$control"
+    for f in shlibs symbols; do
+      [ -f "$control/$f" ] && cp "$control/$f" "$db/info/$name.$f"
+    done
+    dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|; s|/$||; /^$/d' >"$db/info/$name.list"
+    { dpkg-deb -f "$deb" | sed '/^Package:/a Status: install ok installed'; echo; } >>"$db/status"
+  done
+  local link dest
+  while IFS= read -r -d '' link; do
+    dest=$(readlink "$link")
+    ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$tree$dest")" "$link"
+  done < <(find "$tree" -type l -lname '/*' -print0)
+  printf '%s\n' "$want" >"$stamps/tree"
+  echo "arm64 tree: $(ls "$apt"/archives/*.deb | wc -l) packages in $((SECONDS - start)) s"
+}
+
+if [ $target = arm64 ]; then
+  arm64_tree
+  # Debian's layout inside the tree: the compiler takes it as its sysroot, pkg-config looks only
+  # there, and the programs CMake finds (the host's) run on the build machine.
+  cat >"$out/toolchain.cmake" <<EOF
+# Written by scripts/web-deps.sh --arm64: Debian's aarch64 cross compiler against $out/tree.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR aarch64)
+set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
+set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
+set(CMAKE_SYSROOT "$out/tree")
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64-static -L "$out/tree")
+set(ENV{PKG_CONFIG_SYSROOT_DIR} "$out/tree")
+set(ENV{PKG_CONFIG_LIBDIR} "$out/tree/usr/lib/aarch64-linux-gnu/pkgconfig:$out/tree/usr/share/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
+EOF
+  exit 0
+fi
+
+# --- 5. Each library used once from a small program under node (a few seconds) ----------------
 # Natively the program's own build and tests are that check.
 [ $target = wasm ] || exit 0
 bash "$helpers/check.sh" "$out" >"$workdir/check.log" 2>&1 ||

@@ -1,6 +1,7 @@
 // The command line, read with CLI11; every refusal names the option and the value it got.
 #include "Main/Options.h"
 
+#include "Production/DefaultArchive.h"
 #include "Production/Production.h"
 #include "Utils/Files.h"
 
@@ -36,7 +37,11 @@ CLI::Validator Existing(bool folder) {
 
 constexpr const char* kFooter = R"(
 Without options the production plays full-screen from tarnos.zip in the working directory, from
-the start to the end (245 s of music). Escape or closing the window ends it.
+the start to the end (245 s of music). Escape or closing the window ends it. When the working
+directory has no tarnos.zip and neither --archive nor --data is given, the installed archive is
+played: )";
+
+constexpr const char* kFooterRest = R"(.
 
 --data reads a folder laid out as the archive (zembravale-assets --out DIR --unpacked writes one):
 pictures and scripts can be edited there and played without repacking.
@@ -51,9 +56,9 @@ shown after a seek or a reload is the one zembravale-capture renders for that ti
 
 std::optional<int> ParseProgramOptions(int argc, char** argv, ProgramOptions& options) {
     CLI::App app{"Plays the production: pictures drawn in step with the music.", "zembravale"};
-    app.footer(kFooter);
+    app.footer(kFooter + std::string(InstalledArchivePath()) + kFooterRest);
     app.set_help_flag("-h,--help", "this text");
-    options.archive = kArchivePath;
+    options.archive = DefaultArchivePath();
 
     auto* window =
         app.add_flag("--window", options.window,
@@ -63,10 +68,12 @@ std::optional<int> ParseProgramOptions(int argc, char** argv, ProgramOptions& op
         ->type_name("N")
         ->check(CLI::Range(1, kLargestScale))
         ->needs(window);
-    auto* archive = app.add_option("--archive", options.archive,
-                                   "the zip archive to play (default: tarnos.zip in the working directory)")
-                        ->type_name("FILE")
-                        ->check(Existing(false));
+    auto* archive =
+        app.add_option("--archive", options.archive,
+                       "the zip archive to play (default: tarnos.zip in the working directory, else the "
+                       "installed one)")
+            ->type_name("FILE")
+            ->check(Existing(false));
     app.add_option("--data", options.data, "play the members from a folder of plain files instead of a zip")
         ->type_name("DIR")
         ->check(Existing(true))

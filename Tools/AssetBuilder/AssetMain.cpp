@@ -4,6 +4,7 @@
 #include "AssetBuilder/Archive/ArchiveBuild.h"
 #include "AssetBuilder/Music/BandReport.h"
 #include "AssetBuilder/Music/Music.h"
+#include "AssetBuilder/Pictures/Icon.h"
 #include "AssetBuilder/Archive/Scripts.h"
 #include "AssetBuilder/Archive/ZipWriter.h"
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -22,6 +24,7 @@ struct Options {
     std::string out;
     bool unpacked = false;
     bool bandReport = false;
+    std::string icon;
 };
 
 // Thrown for what the declarations cannot say; reported like the parser's own errors.
@@ -46,6 +49,8 @@ bool Parse(int argc, char** argv, Options& options) {
                      "decode the music as the player does and print, for each beat band of the scripts, "
                      "the share of frames above 0.1, 0.25, 0.3 and 0.5 and the median time between rises "
                      "(without --out only the music and scripts are made)");
+    auto* icon = app.add_option("--icon", options.icon, "write the production's 128 x 128 icon as a PNG file")
+                     ->type_name("FILE");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -54,8 +59,8 @@ bool Parse(int argc, char** argv, Options& options) {
     } catch (const CLI::ParseError& error) {
         throw OptionError(error.what());
     }
-    if (out->count() == 0 && report->count() == 0)
-        throw OptionError("nothing to do: give --out DIR or --band-report");
+    if (out->count() == 0 && report->count() == 0 && icon->count() == 0)
+        throw OptionError("nothing to do: give --out DIR, --band-report or --icon FILE");
     return true;
 }
 
@@ -68,6 +73,13 @@ const assets::ArchiveMember* Find(const std::vector<assets::ArchiveMember>& memb
 }
 
 int Run(const Options& options) {
+    if (!options.icon.empty()) {
+        const std::vector<uint8_t> png = assets::DrawIcon(128);
+        std::ofstream file(options.icon, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+        if (!file.flush()) throw std::runtime_error("cannot write " + options.icon);
+        if (options.out.empty() && !options.bandReport) return 0;
+    }
     std::vector<assets::ArchiveMember> members;
     if (!options.out.empty()) {
         std::filesystem::create_directories(

@@ -1,6 +1,7 @@
 #include "Capture/CaptureOptions.h"
 
 #include "Capture/VideoEncoder.h"
+#include "Production/DefaultArchive.h"
 
 #include <CLI/CLI.hpp>
 
@@ -66,7 +67,10 @@ bool Parse(int argc, const char* const* argv, CaptureOptions& o, std::string* he
         },
         "");
 
-    app.add_option("--archive", o.archive, "the data archive (default: tarnos.zip in the working directory)")
+    o.archive = DefaultArchivePath();
+    app.add_option("--archive", o.archive,
+                   std::string("the data archive (default: tarnos.zip in the working directory, else ") +
+                       InstalledArchivePath() + ")")
         ->type_name("PATH");
     auto* out =
         app.add_option("--out", o.out, "write PNG files into DIR (created if missing)")->type_name("DIR");

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -120,7 +121,7 @@ public:
             float x = std::sin(2.0f * kPi * phase_) * amp;
             x += click_.Process(noise_.Next()) * clickEnv_ * 0.6f;
             clickEnv_ *= kClickFall;
-            x = std::tanh(3.0f * x) * (event_.velocity / 0.885f);
+            x = dsp::Tanh(3.0f * x) * (event_.velocity / 0.885f);
             left[i] += x;
             right[i] += x;
         }
@@ -328,7 +329,7 @@ public:
             if (!Gate()) envelope_.Release();
             const float raw = 0.5f * (a_.Saw() + b_.Saw());
             const float x =
-                std::tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
+                dsp::Tanh(1.6f * filter2_.Low(filter_.Low(raw))) * envelope_.Next() * event_.velocity;
             left[i] += x;
             right[i] += x;
         }
@@ -600,7 +601,7 @@ public:
             const float burst = dark_.Low(noise_.Next()) * noiseEnv_;
             body_ *= bodyFall_;
             noiseEnv_ *= noiseFall_;
-            const float x = std::tanh(1.2f * (boom + 1.5f * burst)) * event_.velocity;
+            const float x = dsp::Tanh(1.2f * (boom + 1.5f * burst)) * event_.velocity;
             left[i] += x;
             right[i] += x;
         }
@@ -654,7 +655,9 @@ std::unique_ptr<Voice> MakeVoice(const NoteEvent& e) {
 }
 
 // Flush-to-zero and denormals-are-zero for the rendering thread, restored afterwards: the decaying
-// tails of the filters and the reverb would otherwise crawl through denormal numbers.
+// tails of the filters and the reverb would otherwise crawl through denormal numbers. Every machine
+// the builder runs on flushes alike, so they all write the same music: x86's MXCSR (FTZ and DAZ)
+// and aarch64's FPCR (FZ, which flushes denormal inputs and results of single and double floats).
 class ScopedFlushDenormals {
 public:
 #if defined(__SSE__)
@@ -667,6 +670,20 @@ public:
 
 private:
     unsigned saved_;
+#elif defined(__aarch64__)
+    ScopedFlushDenormals() {
+        __asm__ __volatile__("mrs %0, fpcr" : "=r"(saved_));
+        const uint64_t flushing = saved_ | (uint64_t(1) << 24);
+        __asm__ __volatile__("msr fpcr, %0" : : "r"(flushing));
+    }
+    ~ScopedFlushDenormals() {
+        __asm__ __volatile__("msr fpcr, %0" : : "r"(saved_));
+    }
+
+private:
+    uint64_t saved_;
+#else
+#error "the music needs a way to flush denormals on this machine, or it differs from x86's and aarch64's"
 #endif
 };
 

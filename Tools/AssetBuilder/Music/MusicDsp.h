@@ -14,6 +14,15 @@ namespace assets::dsp {
 inline constexpr float kPi = 3.14159265358979f;
 inline constexpr float kSampleTime = 1.0f / kSampleRate;
 
+// tanh and tan of a float through glibc's double functions: its float ones (tanhf, tanf) round
+// differently on aarch64 than on x86-64 in the last place, its double ones do not.
+inline float Tanh(float x) {
+    return static_cast<float>(std::tanh(static_cast<double>(x)));
+}
+inline float Tan(float x) {
+    return static_cast<float>(std::tan(static_cast<double>(x)));
+}
+
 // MIDI note number to frequency in Hz (A4 = 69 = 440 Hz).
 inline float NoteHz(float note) {
     return 440.0f * std::exp2((note - 69.0f) / 12.0f);
@@ -101,7 +110,7 @@ public:
     };
     void Set(float cutoffHz, float resonance) {
         const float limited = std::fmin(std::fmax(cutoffHz, 10.0f), 0.45f * kSampleRate);
-        g_ = std::tan(kPi * limited * kSampleTime);
+        g_ = Tan(kPi * limited * kSampleTime);
         k_ = 2.0f - 2.0f * std::fmin(std::fmax(resonance, 0.0f), 0.98f);
         a1_ = 1.0f / (1.0f + g_ * (g_ + k_));
         a2_ = g_ * a1_;
