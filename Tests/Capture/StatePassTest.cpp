@@ -31,7 +31,7 @@ const FrameRate kRate{60, 1};
 // Also the intro's cards, the burn-out and the last frames of part two's window, which draw nothing
 // and keep the picture before them.
 std::vector<double> Moments() {
-    std::vector<double> moments = {0.0, 3.0, 10.0, 15.36, 84.47, 184.3, 241.92, 243.9, 244.99};
+    std::vector<double> moments = {0.0, 3.0, 10.0, 15.36, 84.47, 106.15, 107.3, 184.3, 241.92, 243.9, 244.99};
     for (int64_t frame = 0; frame < 245 * 60; frame += 97) moments.push_back(kRate.Seconds(frame));
     for (double from : {27.4, 39.3, 92.6, 106.0, 117.0, 150.0, 152.2, 205.0}) {
         for (int64_t step = 0; step < 10; ++step) moments.push_back(from + step * 0.1);
@@ -115,7 +115,9 @@ TEST_F(StatePassTest, SeeksBackAndForthGiveTheSameFrames) {
     for (size_t i = moments.size(); i-- > 0;) {
         if (i % 3 == 0) ExpectSeekMatches(moments[i]);
     }
-    for (double seconds : {205.3, 27.6, 184.3, 106.4, 3.0, 244.99, 93.0, 150.5}) ExpectSeekMatches(seconds);
+    // Seeks that land where the random magnifier jumps (106.15 s) and just after it.
+    for (double seconds : {106.15, 106.8, 107.3, 205.3, 27.6, 184.3, 106.4, 3.0, 244.99, 93.0, 150.5})
+        ExpectSeekMatches(seconds);
 }
 
 std::string ReadFile(const std::string& path) {
