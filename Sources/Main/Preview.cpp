@@ -166,7 +166,7 @@ private:
     // The scripts and pictures read again; whatever failed is told on stderr and the overlay, and
     // the last good ones stay. The picture is brought to the music's time with what was read.
     void Reload() {
-        const ReloadReport report = production.Reload();
+        const ReloadReport report = pass.Reload(music.Time());
         for (const ProductionMessage& message : report.messages)
             std::fprintf(stderr, "zembravale: reload: [%s] %s\n", message.caption.c_str(),
                          message.text.c_str());
@@ -180,7 +180,6 @@ private:
             note += ": " + first.caption + ": " + first.text;
         }
         std::fprintf(stderr, "zembravale: %s\n", summary);
-        pass.SeekTo(music.Time());
     }
 
     void FillOverlay(float t) {

@@ -233,6 +233,12 @@ int64_t StatePass::SeekTo(double seconds) {
     return frame;
 }
 
+ReloadReport StatePass::Reload(double seconds) {
+    ReloadReport report = production.Reload();
+    SeekTo(seconds);
+    return report;
+}
+
 void StatePass::SeekToFrame(int64_t frame) {
     figures = Figures{};
     const int64_t target = std::max<int64_t>(frame, 0);

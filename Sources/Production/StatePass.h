@@ -21,6 +21,7 @@
 #pragma once
 
 #include "Production/FrameClock.h"
+#include "Production/ProductionReports.h"
 #include "Render/Bitmap.h"
 
 #include <cstdint>
@@ -51,6 +52,10 @@ public:
     // bit the frame a full render from the start gives. Returns the frame index. The seams are the pass's own
     // while it runs and the caller's again afterwards.
     int64_t SeekTo(double seconds);
+
+    // Reads the scripts and pictures again (Production::Reload) and brings the production to
+    // `seconds` with what was read: a paused preview draws no other frame to show the change.
+    ReloadReport Reload(double seconds);
 
     // What the last seek did.
     struct Figures {

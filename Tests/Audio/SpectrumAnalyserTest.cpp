@@ -64,6 +64,7 @@ TEST(SpectrumAnalyser, AttackAndGravityOverTwoUpdatesPerFrame) {
     a.AddBand(0, 60, 1.0f, 98.1f, 0.5f);          // 2: never triggers, only falls
     a.AddBand(0, 60, 0.5f, 98.1f, 0.0f);          // 3: attack, then the fall in the same step
     a.AddBand(0, 60, 2.0f, std::nanf(""), 3.0f);  // 4: a NaN level reads as 0
+    a.AddBand(0, 60, 0.5f, 0.0f, 0.9f);           // 5: a peak over the threshold but under the level
     Flat(a, 0.75f);
     clock.now = 0.02f;  // one frame: the update inside Feed, then one more with a zero time step
     a.UpdateBands();
@@ -73,13 +74,14 @@ TEST(SpectrumAnalyser, AttackAndGravityOverTwoUpdatesPerFrame) {
     EXPECT_FLOAT_EQ(a.BandLevel(2), 0.5f - 0.03924f);
     EXPECT_FLOAT_EQ(a.BandLevel(3), 0.56076f + 0.8f * (0.75f - 0.56076f));
     EXPECT_EQ(a.BandLevel(4), 0.0f);
+    EXPECT_EQ(a.BandLevel(5), 0.9f) << "a weaker peak never pulls a band down";
     clock.now = 0.0f;  // the clock went back: the step counts by its size
     a.UpdateBands();
     EXPECT_FLOAT_EQ(a.BandLevel(2), 0.5f - 2 * 0.03924f);
     clock.now = 1.0f;
     a.UpdateBands();
     EXPECT_EQ(std::make_pair(a.BandLevel(2), a.BandLevel(99)), std::make_pair(0.0f, 0.0f));
-    EXPECT_EQ(SpectrumAnalyser(8).AddBand(0, 1, 0.5f, 1.0f, 0.0f), 5);  // ids run on across analysers
+    EXPECT_EQ(SpectrumAnalyser(8).AddBand(0, 1, 0.5f, 1.0f, 0.0f), 6);  // ids run on across analysers
 }
 
 }  // namespace

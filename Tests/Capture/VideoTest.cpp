@@ -1,6 +1,7 @@
-// zembravale-capture --video: the file holds what was asked (streams, size, rate, length), the
-// picture and the music stay in step, lossless frames equal the PNGs, and failures leave nothing
-// that looks finished. Files are read back with libavformat, never with an outside program.
+// zembravale-capture --video: the file holds what was asked (streams, size, rate, length) with an
+// .mp4's index at the front, the picture and the music stay in step, lossless frames equal the PNGs,
+// H.264 colours read as tagged, and failures leave nothing that looks finished. Files are read
+// back with libavformat, never with an outside program.
 #include "Data/Catalogue.h"
 #include "Support/ImageEncoders.h"
 #include "Support/MediaReader.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -151,6 +153,53 @@ Decoded DecodeFile(const std::string& path) {
     return d;
 }
 
+// The top-level boxes of an .mp4 file, in the order they lie in it.
+std::vector<std::string> TopLevelBoxes(const std::string& bytes) {
+    std::vector<std::string> boxes;
+    const auto number = [&](size_t at, int width) {
+        uint64_t value = 0;
+        for (int i = 0; i < width; ++i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+        return value;
+    };
+    for (size_t at = 0; at + 16 <= bytes.size();) {
+        uint64_t size = number(at, 4);
+        if (size == 1) size = number(at + 8, 8);  // a 64-bit size follows the type
+        if (size == 0) size = bytes.size() - at;  // the box runs to the end of the file
+        if (size < 8) break;
+        boxes.push_back(bytes.substr(at + 4, 4));
+        at += size;
+    }
+    return boxes;
+}
+
+// The colour a player shows for one pixel of a decoded 4:2:0 frame: the matrix and the range are
+// the ones the stream is tagged with; an untagged matrix is left to the player's guess, a failure.
+uint32_t ShownColour(const AVFrame& frame, int x, int y) {
+    double kr = 0, kb = 0;
+    if (frame.colorspace == AVCOL_SPC_BT709) {
+        kr = 0.2126, kb = 0.0722;
+    } else if (frame.colorspace == AVCOL_SPC_SMPTE170M || frame.colorspace == AVCOL_SPC_BT470BG) {
+        kr = 0.299, kb = 0.114;
+    } else {
+        ADD_FAILURE() << "the colour matrix is not tagged: " << frame.colorspace;
+        return 0;
+    }
+    const bool full = frame.color_range == AVCOL_RANGE_JPEG;
+    const auto at = [&](int plane, int px, int py) {
+        return static_cast<double>(
+            frame.data[plane][static_cast<ptrdiff_t>(py) * frame.linesize[plane] + px]);
+    };
+    const double luma = full ? at(0, x, y) / 255.0 : (at(0, x, y) - 16) / 219.0;
+    const double cb = (at(1, x / 2, y / 2) - 128) / (full ? 255.0 : 224.0);
+    const double cr = (at(2, x / 2, y / 2) - 128) / (full ? 255.0 : 224.0);
+    const double r = luma + 2 * (1 - kr) * cr, b = luma + 2 * (1 - kb) * cb;
+    const double g = (luma - kr * r - kb * b) / (1 - kr - kb);
+    const auto level = [](double v) {
+        return static_cast<uint32_t>(std::clamp(std::lround(v * 255), 0L, 255L));
+    };
+    return (level(r) << 16) | (level(g) << 8) | level(b);
+}
+
 class VideoTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -200,6 +249,13 @@ TEST_F(VideoTest, ShortExportsHoldTheStreamsSizeRateAndLengthAsked) {
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const std::string path = dir.File(c.args[1]);
         EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+        if (c.args[1].ends_with(".mp4")) {
+            // The index (moov) before the pictures (mdat): the file plays while it downloads.
+            const std::vector<std::string> boxes = TopLevelBoxes(ReadWholeFile(path));
+            const auto index = std::find(boxes.begin(), boxes.end(), "moov");
+            EXPECT_LT(index - boxes.begin(), std::find(boxes.begin(), boxes.end(), "mdat") - boxes.begin())
+                << testing::PrintToString(boxes);
+        }
         const std::vector<media::StreamInfo> streams = media::Streams(path);
         ASSERT_EQ(streams.size(), 2u);
         EXPECT_EQ(streams[0].type, AVMEDIA_TYPE_VIDEO);
@@ -304,10 +360,10 @@ TEST_F(VideoTest, SameArchiveAndOptionsSameBytes) {
     }
 }
 
-TEST_F(VideoTest, LosslessFramesEqualThePngsAndUpscalingKeepsEveryPixelSharp) {
+TEST_F(VideoTest, LosslessFramesEqualThePngsUpscaledSharpAndH264KeepsTheirColours) {
     if (!std::filesystem::exists(kGenerated)) GTEST_SKIP() << "the build did not generate " << kGenerated;
     const ProcessResult pngs = RunProcess(
-        {kCapture, "--archive", kGenerated, "--out", dir.File("png"), "--at", "3", "10", "18", "30"},
+        {kCapture, "--archive", kGenerated, "--out", dir.File("png"), "--at", "3", "10", "18", "30", "40"},
         dir.Path().string(), {}, kHangLimitSeconds);
     ASSERT_EQ(pngs.exitCode, 0) << pngs.err;
     struct Case {
@@ -347,6 +403,32 @@ TEST_F(VideoTest, LosslessFramesEqualThePngsAndUpscalingKeepsEveryPixelSharp) {
         EXPECT_EQ(frames, 1);
         EXPECT_EQ(differing, 0);
     }
+    // H.264 keeps the colours a player shows by the stream's own tags: its compression and halved
+    // colour resolution lose detail, but shift no colour on average.
+    RgbImage expected;
+    ASSERT_TRUE(ReadPngFile(dir.File("png/t0040000.png"), &expected));
+    const std::string video = dir.File("colours.mp4");
+    const ProcessResult run =
+        Export({"--video", video, "--scale", "1", "--from", "40", "--to", "40.01"}, kGenerated);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    int frames = 0;
+    media::Decode(video, AVMEDIA_TYPE_VIDEO, [&](const AVFrame& frame, AVRational) {
+        if (frames++ != 0) return;
+        ASSERT_EQ(frame.format, AV_PIX_FMT_YUV420P);
+        double shift[3] = {0, 0, 0};  // blue, green, red: the mean of shown minus rendered
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const uint32_t shown = ShownColour(frame, x, y), rendered = expected.At(x, y);
+                for (int c = 0; c < 3; ++c)
+                    shift[c] += static_cast<int>((shown >> (8 * c)) & 0xFF) -
+                                static_cast<int>((rendered >> (8 * c)) & 0xFF);
+            }
+        }
+        for (double& s : shift) s /= static_cast<double>(frame.width) * frame.height;
+        EXPECT_LT(std::max({std::fabs(shift[0]), std::fabs(shift[1]), std::fabs(shift[2])}), 1.0)
+            << "blue " << shift[0] << ", green " << shift[1] << ", red " << shift[2];
+    });
+    EXPECT_GE(frames, 1);
 }
 
 TEST_F(VideoTest, BadOutputsAndOptionsFailClearlyAndLeaveNoFinishedFile) {

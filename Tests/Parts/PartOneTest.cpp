@@ -59,6 +59,19 @@ TEST_F(PartOneTest, BeatTestsAreStrict) {
         EXPECT_EQ(scene.At(639, 0), ColourOf(c.mountain) + c.glow * 0x010101);
     }
     // 0.4f lies just above 0.4 as a float, so it counts as above 0.4 (the row before the last).
+    // Act two, 160-200: the soft glow over the dark mountain follows b1 over 0.2, never b0.
+    struct Glow {
+        float b0, b1;
+        uint32_t glow;
+    };
+    for (const Glow& c :
+         {Glow{0.0f, 0.25f, 10}, Glow{0.9f, 0.2f, 10}, Glow{0.9f, 0.19f, 0}, Glow{0.25f, 0.0f, 0}}) {
+        SCOPED_TRACE(testing::Message() << "b0 " << c.b0 << ", b1 " << c.b1);
+        scene.SetBeat(part, 0, c.b0);
+        scene.SetBeat(part, 1, c.b1);
+        RenderAt(195.0f);
+        EXPECT_EQ(scene.At(639, 0), ColourOf(zembramountDarkGuid) + c.glow * 0x010101);
+    }
 }
 
 TEST_F(PartOneTest, ActThreeRingColourFollowsB1) {

@@ -81,6 +81,10 @@ TEST(Production, SetsTheSharedObjectsInStartUpOrderAndClearsThemAll) {
         const Bitmap& fresh = production.Canvas();
         EXPECT_EQ(std::count(fresh.pixels, fresh.pixels + fresh.size, 0u), 640 * 480)
             << "black until a scene draws";
+        // The magnifiers' title: the dark mountain with the studio's caption at (85, 208).
+        ASSERT_NE(production.Title(), nullptr);
+        EXPECT_EQ(production.Title()->Row(0)[0] & 0xFFFFFFu, PictureColour(zembramountDarkGuid));
+        EXPECT_EQ(production.Title()->Row(208)[85] & 0xFFFFFFu, PictureColour(thezembramountpicturesGuid));
 
         // The two start-up bands take ids 0 and 1; the scripts' bands follow in the order the
         // parts are made: part one, part two, the intro.
