@@ -56,17 +56,8 @@ bool FileWatcher::Drain() {
     return changed;
 }
 
-bool FileWatcher::Changed(Clock::time_point now) {
-    if (notification_ == nullptr) return false;
-    if (Drain()) {
-        pending_ = true;
-        lastChange_ = now;
-    }
-    if (pending_ && now - lastChange_ >= kSettle) {
-        pending_ = false;
-        return true;
-    }
-    return false;
+bool FileWatcher::Watching() const {
+    return notification_ != nullptr;
 }
 
 #else
@@ -206,8 +197,16 @@ bool FileWatcher::Drain() {
     return changed;
 }
 
+bool FileWatcher::Watching() const {
+    return descriptor_ >= 0;
+}
+
+#endif  // _WIN32
+
+// A change counts once the folder has been quiet for kSettle: an editor's save of several steps
+// (a temporary file, a rename) is one reload.
 bool FileWatcher::Changed(Clock::time_point now) {
-    if (descriptor_ < 0) return false;
+    if (!Watching()) return false;
     if (Drain()) {
         pending_ = true;
         lastChange_ = now;
@@ -218,5 +217,3 @@ bool FileWatcher::Changed(Clock::time_point now) {
     }
     return false;
 }
-
-#endif  // _WIN32

@@ -54,6 +54,7 @@ private:
     // Reads every queued event; true when one of them is a change worth reloading for. A folder that
     // appears and cannot be watched is reported on stderr; the rest of the tree stays watched.
     bool Drain();
+    bool Watching() const;
 
 #ifdef _WIN32
     void* notification_ = nullptr;  // the change notification's handle
