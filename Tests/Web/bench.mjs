@@ -50,6 +50,7 @@ async function throttledPage(browser, cpu, network) {
 async function timeToReady(browser, url, cpu, network) {
   const ready = [];
   const bar = [];
+  const firstPaint = [];
   for (let i = 0; i < runs; ++i) {
     const { page, close } = await throttledPage(browser, cpu, network);
     const started = performance.now();
@@ -59,10 +60,15 @@ async function timeToReady(browser, url, cpu, network) {
     await page.waitForFunction(() => window.zembravale && window.zembravale.state === 'idle' &&
       !document.getElementById('start').disabled, null, { timeout: 120000, polling: 20 });
     ready.push(performance.now() - started);
+    // The page's own clock, from the navigation's start: the first paint already holds the bar.
+    firstPaint.push(await page.evaluate(() => {
+      const paint = performance.getEntriesByName('first-contentful-paint')[0] || performance.getEntriesByName('first-paint')[0];
+      return paint ? paint.startTime : NaN;
+    }));
     if (i === 0) console.log(`  steps (ms from the page's start): ${JSON.stringify(await page.evaluate(() => window.zembravale.timings))}`);
     await close();
   }
-  return { ready, bar };
+  return { ready, bar, firstPaint };
 }
 
 const server = await startServer(site);
@@ -74,9 +80,10 @@ try {
     { name: '4x CPU, 20 Mbit/s, 100 ms', cpu: 4, network: { latency: 100, downloadThroughput: 2.5e6, uploadThroughput: 1e6 }, target: 10000 },
   ];
   for (const c of conditions) {
-    const { ready, bar } = await timeToReady(browser, server.url, c.cpu, c.network);
+    const { ready, bar, firstPaint } = await timeToReady(browser, server.url, c.cpu, c.network);
     console.log(`ready (${c.name}): best ${Math.min(...ready).toFixed(0)} ms, median ${median(ready).toFixed(0)} ms ` +
-      `(target at most ${c.target} ms); loading bar after ${median(bar).toFixed(0)} ms (target 500 ms)`);
+      `(target at most ${c.target} ms); loading bar after ${median(bar).toFixed(0)} ms from the request ` +
+      `(${median(firstPaint).toFixed(0)} ms from the navigation's start, the page's first paint; target 500 ms)`);
   }
 
   const { page: offline, close: closeOffline } = await throttledPage(browser, 1);
