@@ -22,14 +22,14 @@ deps:
 	@bash scripts/install-deps.sh
 
 # mpg123 and kissfft from Debian's sources without fast math, as the web build has them, so both
-# builds decode and analyse the music to the same bit. The script runs every time and rebuilds only
+# builds decode and analyse the music to the same bit; lame too, as on ARM, so both encode it alike. The script runs every time and rebuilds only
 # what changed; a changed stamp configures again, so a build folder made without them takes them up.
 # The sanitizer and renderer-loop builds share the folder.
 NATIVE_DEPS   = $(BUILD)/deps-native
-NATIVE_STAMPS = $(NATIVE_DEPS)/stamps/mpg123 $(NATIVE_DEPS)/stamps/kissfft
+NATIVE_STAMPS = $(NATIVE_DEPS)/stamps/mpg123 $(NATIVE_DEPS)/stamps/kissfft $(NATIVE_DEPS)/stamps/lame
 
 $(NATIVE_STAMPS) &: FORCE | deps
-	bash scripts/web-deps.sh --native $(NATIVE_DEPS) mpg123 kissfft
+	bash scripts/web-deps.sh --native $(NATIVE_DEPS) mpg123 kissfft lame
 
 native-deps: $(NATIVE_STAMPS)
 
@@ -173,13 +173,13 @@ dist: windows web dist-deb
 
 # On ARM: the three programs and the tests cross-built for aarch64 with Debian's cross compiler,
 # against a tree of Debian's arm64 packages in $(ARM_BUILD)/deps/tree (fetched once, then reused),
-# with mpg123 and kissfft built from Debian's sources as for the native build.
+# with mpg123, kissfft and lame built from Debian's sources as for the native build.
 ARM_BUILD  ?= build-arm64
 ARM_DEPS    = $(ARM_BUILD)/deps
 ARM_TARGETS = zembravale zembravale-capture zembravale-assets archive icon zembravale-tests-render \
 	zembravale-tests-data zembravale-tests-sync zembravale-tests-parts
 arm64: deps
-	bash scripts/web-deps.sh --arm64 $(ARM_DEPS) mpg123 kissfft
+	bash scripts/web-deps.sh --arm64 $(ARM_DEPS) mpg123 kissfft lame
 	cmake -S . -B $(ARM_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(ARM_DEPS)/toolchain.cmake \
 	  -DZV_NATIVE_DEPS=$(CURDIR)/$(ARM_DEPS) -DCMAKE_INSTALL_PREFIX=/usr $(ZV_CMAKE)
 	cmake --build $(ARM_BUILD) -j $(JOBS) --target $(ARM_TARGETS)

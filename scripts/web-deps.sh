@@ -3,13 +3,14 @@
 # source packages: the same upstream versions and Debian patches as the native build uses.
 #
 #   bash scripts/web-deps.sh [BUILD_WEB_DIR [LIB...]]        (default build-web; run from the repo root)
-#   bash scripts/web-deps.sh --native DEPS_DIR [LIB...]     (LIB: mpg123, kissfft; default both)
+#   bash scripts/web-deps.sh --native DEPS_DIR [LIB...]     (LIB: mpg123, kissfft, lame; default all)
 #   bash scripts/web-deps.sh --windows DEPS_DIR [LIB...]    (every library below, and SDL2)
-#   bash scripts/web-deps.sh --arm64 ARM_DIR [LIB...]       (the same two as --native, for aarch64)
+#   bash scripts/web-deps.sh --arm64 ARM_DIR [LIB...]       (the same three as --native, for aarch64)
 #
 # Result: BUILD_WEB_DIR/deps/include and BUILD_WEB_DIR/deps/lib (static wasm32 archives).
-# With --native, DEPS_DIR/include and DEPS_DIR/lib instead: mpg123 and kissfft as static x86-64
-# archives from the same sources and recipes, built with the system's gcc, for the native build.
+# With --native, DEPS_DIR/include and DEPS_DIR/lib instead: mpg123, kissfft and lame as static
+# x86-64 archives from the same sources and recipes, built with the system's gcc, for the native
+# build (lame only natively and on aarch64, where the asset builder encodes the music with it).
 # With --arm64, the same into ARM_DIR/include and ARM_DIR/lib with Debian's aarch64 cross compiler,
 # and ARM_DIR/tree: Debian 12's arm64 packages the program builds and runs against, unpacked (the
 # compiler's sysroot, and qemu's -L), plus ARM_DIR/toolchain.cmake, which points CMake at both.
@@ -63,7 +64,7 @@ libs=(zlib minizip libpng libjpeg tinyxml mpg123 kissfft)
 # Windows also builds SDL2 (on Linux the system's, in the browser Emscripten's), and LAME for its tests.
 windows_libs=("${libs[@]}" sdl2 lame)
 # The libraries whose recipes also build natively: the ones whose results depend on float rounding.
-native_libs=(mpg123 kissfft)
+native_libs=(mpg123 kissfft lame)
 declare -A source_of=(
   [zlib]=zlib [minizip]=minizip [libpng]=libpng1.6 [libjpeg]=libjpeg-turbo
   [tinyxml]=tinyxml [mpg123]=mpg123 [kissfft]=kissfft [sdl2]=libsdl2 [lame]=lame
@@ -399,12 +400,17 @@ build_windows_mpg123() { build_mpg123; }
 
 build_windows_kissfft() { build_kissfft_with -DCMAKE_TOOLCHAIN_FILE="$toolchain"; }
 
-# Debian: autotools with its defaults. Here the library only, static: the Windows tests make their
-# mp3 fixtures with it, as the native tests do with Debian's.
+# Debian: autotools with its defaults, which on x86-64 add SSE code (a float square root where the
+# C code takes a double one) and on x86 only its float bit tricks (a rounding by adding 2^23 and a
+# table logarithm). Here the library only, static, without SSE and with the bit tricks on every
+# machine, so that the asset builder encodes the same samples to the same mp3 bytes on x86-64 and
+# aarch64; the tests make their mp3 fixtures with it.
 build_lame() {
   cp /usr/share/misc/config.sub /usr/share/misc/config.guess .
   CFLAGS="$cflags" "${configure_with[@]}" ./configure "${host[@]}" --prefix="$deps" \
     --disable-shared --enable-static --disable-frontend --disable-gtktest --disable-decoder
+  sed -i '/^#define HAVE_XMMINTRIN_H /d; /^#define TAKEHIRO_IEEE754_HACK /d; /^#define USE_FAST_LOG /d' config.h
+  printf '%s\n' '#define TAKEHIRO_IEEE754_HACK 1' '#define USE_FAST_LOG 1' >>config.h
   make -j"$jobs" -C mpglib
   make -j"$jobs" -C libmp3lame
   install -m 644 libmp3lame/.libs/libmp3lame.a "$deps/lib/"
