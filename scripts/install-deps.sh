@@ -10,7 +10,9 @@ packages=(
   libsdl2-dev libdevil-dev libtinyxml-dev libminizip-dev zlib1g-dev
   libmpg123-dev libkissfft-dev libmp3lame-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpixman-1-dev
-  libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core
+  # The asset builder's lettering: DejaVu, with the italic and oblique faces of the extra package
+  # (without them fontconfig slants the upright faces, and the pictures come out otherwise).
+  libcairo2-dev libpango1.0-dev libpng-dev libjpeg-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool xauth clang-format python3
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libcli11-dev
   clang libclang-rt-14-dev

@@ -499,12 +499,12 @@ done
 arm64_packages=(
   libc6-dev libstdc++-12-dev
   libsdl2-dev libdevil-dev libtinyxml-dev libminizip-dev zlib1g-dev libmp3lame-dev
-  libpng-dev libjpeg-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  libpng-dev libjpeg-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core fonts-dejavu-extra
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libcli11-dev libgtest-dev libgmock-dev
 )
 arm64_tree() {
   local tree=$out/tree apt=$out/apt-arm64 want
-  want=$(printf '%s\n' "${arm64_packages[@]}" | sha256sum | cut -d' ' -f1)
+  want=$({ printf '%s\n' "${arm64_packages[@]}"; declare -f arm64_tree; } | sha256sum | cut -d' ' -f1)
   if [ -f "$stamps/tree" ] && [ "$(cat "$stamps/tree")" = "$want" ]; then
     echo "arm64 tree: up to date"
     return
@@ -559,6 +559,14 @@ arm64_tree() {
     dest=$(readlink "$link")
     ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$tree$dest")" "$link"
   done < <(find "$tree" -type l -lname '/*' -print0)
+  # What fontconfig-config's maintainer script sets up with Debian's default answers, which unpacking
+  # alone does not: slight hinting and no bitmap fonts. Without them the lettering is hinted fully,
+  # and the pictures the asset builder draws differ from those of an installed system.
+  local avail=../../../usr/share/fontconfig/conf.avail conf
+  for conf in 10-hinting-slight.conf 70-no-bitmaps.conf; do
+    [ -f "$tree/usr/share/fontconfig/conf.avail/$conf" ] || die "fontconfig's $conf is missing from the arm64 tree"
+    ln -sfn "$avail/$conf" "$tree/etc/fonts/conf.d/$conf"
+  done
   printf '%s\n' "$want" >"$stamps/tree"
   echo "arm64 tree: $(ls "$apt"/archives/*.deb | wc -l) packages in $((SECONDS - start)) s"
 }

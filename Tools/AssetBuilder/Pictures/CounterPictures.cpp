@@ -86,7 +86,8 @@ void DrawCasing(cairo_t* cr, Random& random) {
     for (int i = 0; i < 700; ++i) {
         // a streak: a faint light or dark line along a panel row
         const double v = random.Range(-330, 490), u = random.Range(-40, 640), len = random.Range(40, 260);
-        SetHex(cr, random.Uniform() < 0.5 ? 0xFFFFFF : 0x000000, random.Range(0.02, 0.07));
+        const double alpha = random.Range(0.02, 0.07);
+        SetHex(cr, random.Uniform() < 0.5 ? 0xFFFFFF : 0x000000, alpha);
         cairo_move_to(cr, u, v);
         cairo_line_to(cr, u + len, v);
         cairo_stroke(cr);

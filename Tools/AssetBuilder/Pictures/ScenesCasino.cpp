@@ -22,7 +22,11 @@ void Reflection(cairo_t* cr, Random& rnd, double x, double top, double bottom, d
         const double fade = 1 - (y - top) / (bottom - top);
         const double w = width * rnd.Range(0.4, 1.3) * (1 + (y - top) / (bottom - top));
         SetColour(cr, colour, alpha * fade * rnd.Range(0.4, 1.0));
-        cairo_rectangle(cr, x - w / 2 + rnd.Range(-width, width) * 0.4, y, w, rnd.Range(1, 2.5));
+        // One draw after the other: a call's arguments may be evaluated in any order, and the
+        // picture must come out the same from every compiler.
+        const double thickness = rnd.Range(1, 2.5);
+        const double shift = rnd.Range(-width, width) * 0.4;
+        cairo_rectangle(cr, x - w / 2 + shift, y, w, thickness);
         cairo_fill(cr);
     }
     cairo_restore(cr);
@@ -489,7 +493,8 @@ void Lady(Canvas& canvas) {
     for (int i = 0; i < 16; ++i) {
         const double x = rnd.Range(30, 620), y = rnd.Range(20, 460);
         if (std::abs(x - 430) < 130 && y > 120) continue;  // keep her clear
-        Banknote(cr, x, y, rnd.Range(-1.2, 1.2), rnd.Range(0.8, 1.3));
+        const double scale = rnd.Range(0.8, 1.3);
+        Banknote(cr, x, y, rnd.Range(-1.2, 1.2), scale);
     }
 }
 
@@ -577,7 +582,8 @@ void CasinoChandeliers(cairo_t* cr, Random& rnd) {
 void CasinoFarLights(cairo_t* cr, Random& rnd) {
     for (int i = 0; i < 40; ++i) {
         const double x = rnd.Range(170, 470), y = rnd.Range(150, 215);
-        Glow(cr, x, y, rnd.Range(4, 12), Mix(Hex(0xFFD070), Hex(0xFF60A0), rnd.Uniform()), 0.6);
+        const Rgb colour = Mix(Hex(0xFFD070), Hex(0xFF60A0), rnd.Uniform());
+        Glow(cr, x, y, rnd.Range(4, 12), colour, 0.6);
     }
 }
 
@@ -1039,7 +1045,8 @@ void DesertFloor(cairo_t* cr, Random& rnd) {
     FillVertical(cr, 0, 322, 640, 158, {{0, Hex(0xB06A40)}, {0.5, Hex(0x7A4428)}, {1, Hex(0x3A2014)}});
     for (int i = 0; i < 120; ++i) {
         const double x = rnd.Range(0, 640), y = rnd.Range(330, 480);
-        EllipsePath(cr, x, y, rnd.Range(2, 6) * (y - 300) / 80, rnd.Range(1, 2));
+        const double ry = rnd.Range(1, 2);
+        EllipsePath(cr, x, y, rnd.Range(2, 6) * (y - 300) / 80, ry);
         SetColour(cr, Hex(0x2A1410), rnd.Range(0.1, 0.3));
         cairo_fill(cr);
     }

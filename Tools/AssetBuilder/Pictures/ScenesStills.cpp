@@ -449,8 +449,9 @@ void FinDawn(Canvas& canvas) {
     Random rnd(121);
     for (int k = 0; k < 26; ++k) {
         const double t = k / 25.0;
-        Glow(cr, 310 + t * 300 + rnd.Range(-10, 10), 180 - t * 140 + rnd.Range(-10, 10), 30 + t * 50,
-             Hex(0x6A5A70), 0.5 * (1 - t * 0.6), false);
+        const double dy = rnd.Range(-10, 10);
+        Glow(cr, 310 + t * 300 + rnd.Range(-10, 10), 180 - t * 140 + dy, 30 + t * 50, Hex(0x6A5A70),
+             0.5 * (1 - t * 0.6), false);
     }
     ToplessMountainPath(cr);
     FillPathVertical(cr, 180, 480, {{0, Hex(0x5A3A5A)}, {1, Hex(0x1A1426)}});

@@ -744,7 +744,9 @@ void Soot(cairo_t* cr, Random& random) {
     HeadShape(cr);
     cairo_clip(cr);
     for (int i = 0; i < 7; ++i) {
-        EllipsePath(cr, random.Range(14, 66), random.Range(18, 86), random.Range(5, 11), random.Range(4, 8));
+        // one draw at a time, the radii first: no compiler's order of arguments decides the picture
+        const double ry = random.Range(4, 8), rx = random.Range(5, 11), cy = random.Range(18, 86);
+        EllipsePath(cr, random.Range(14, 66), cy, rx, ry);
     }
     SetHex(cr, 0x2A2624, 0.55);
     cairo_fill(cr);
