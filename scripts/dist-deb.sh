@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Linux packages: DIST/zembravale_VERSION_amd64.deb and DIST/zembravale_VERSION_arm64.deb, made
 # with dpkg-deb. Each holds the three programs, the generated tarnos.zip in /usr/share/zembravale,
-# the menu entry with the builder's icon and a manual page for each program. mpg123 and kissfft are
-# linked in statically (built without fast math, as for the tests); Depends comes from the shared
-# libraries the programs use, through dpkg-shlibdeps: for arm64 against the arm64 tree's packages.
+# the menu entry with the builder's icon and a manual page for each program. mpg123, kissfft and
+# lame are linked in statically (built without fast math, as for the tests); Depends comes from the
+# shared libraries the programs use, through dpkg-shlibdeps (for arm64 against the arm64 tree's
+# packages), plus the DejaVu faces the asset builder letters its pictures with.
 #   BUILD=build ARM_BUILD=build-arm64 DIST=build-dist bash scripts/dist-deb.sh   (after make arm64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -61,7 +62,9 @@ depends() {
     { cat "$work/$arch/shlibdeps.log" >&2; return 1; }
   out=$(sed -n 's/^shlibs:Depends=//p' <<<"$out")
   [ -n "$out" ] || { echo "dist-deb: no Depends for $arch" >&2; return 1; }
-  printf '%s\n' "$out"
+  # No library names the fonts: without them the asset builder would letter with whatever face
+  # fontconfig finds, and write other pictures than the shipped archive's.
+  printf '%s, fonts-dejavu-core, fonts-dejavu-extra\n' "$out"
 }
 
 # package ARCH DEPENDS: the control file and the .deb.

@@ -88,10 +88,10 @@ done
 [ "$(dpkg-deb -f "$arm64" Architecture)" = arm64 ] || fail "the arm64 package's architecture"
 depends=$(dpkg-deb -f "$arm64" Depends)
 # SDL's package name follows the SDL the shell links (1.2 or 2), so only its prefix is checked.
-for lib in libc6 'libsdl[0-9.a-z-]*' libavcodec59 libcairo2; do
+for lib in libc6 'libsdl[0-9.a-z-]*' libavcodec59 libcairo2 fonts-dejavu-extra; do
   grep -q "\b$lib\b" <<<"$depends" || fail "the arm64 package's Depends lacks $lib: $depends"
 done
-grep -q 'mpg123\|kissfft' <<<"$depends" && fail "mpg123 and kissfft are to be linked in statically: $depends"
+grep -q 'mpg123\|kissfft\|mp3lame' <<<"$depends" && fail "mpg123, kissfft and lame are to be linked in statically: $depends"
 dpkg-deb -x "$arm64" "$scratch/arm64"
 (cd "$scratch" && qemu-aarch64-static -L "$arm/deps/tree" "$scratch/arm64/usr/bin/zembravale-capture" \
   --archive "$scratch/arm64/usr/share/zembravale/tarnos.zip" --at 10 --out "$scratch/arm64-frames") >/dev/null ||
