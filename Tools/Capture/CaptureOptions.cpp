@@ -5,8 +5,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -148,6 +151,20 @@ bool Parse(int argc, const char* const* argv, CaptureOptions& o, std::string* he
 }
 
 }  // namespace
+
+bool ContainerFromPath(const std::string& path, Container* container) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".mp4") {
+        *container = Container::kMp4;
+    } else if (extension == ".mkv") {
+        *container = Container::kMatroska;
+    } else {
+        return false;
+    }
+    return true;
+}
 
 ParsedCaptureOptions ParseCaptureOptions(int argc, const char* const* argv) {
     ParsedCaptureOptions result;

@@ -3,24 +3,6 @@
 #ifdef ZV_PNG_ONLY
 #include "Capture/VideoEncoder.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-
-bool ContainerFromPath(const std::string& path, Container* container) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".mp4") {
-        *container = Container::kMp4;
-    } else if (extension == ".mkv") {
-        *container = Container::kMatroska;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 struct VideoEncoder::State {};
 
 VideoEncoder::VideoEncoder() = default;

@@ -11,7 +11,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cctype>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -83,20 +82,6 @@ void Upscale(const uint32_t* source, int32_t width, int32_t height, int scale, u
 }
 
 }  // namespace
-
-bool ContainerFromPath(const std::string& path, Container* container) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".mp4") {
-        *container = Container::kMp4;
-    } else if (extension == ".mkv") {
-        *container = Container::kMatroska;
-    } else {
-        return false;
-    }
-    return true;
-}
 
 struct VideoEncoder::State {
     VideoSettings settings;
