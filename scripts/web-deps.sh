@@ -559,14 +559,9 @@ arm64_tree() {
     dest=$(readlink "$link")
     ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$tree$dest")" "$link"
   done < <(find "$tree" -type l -lname '/*' -print0)
-  # What fontconfig-config's maintainer script sets up with Debian's default answers, which unpacking
-  # alone does not: slight hinting and no bitmap fonts. Without them the lettering is hinted fully,
-  # and the pictures the asset builder draws differ from those of an installed system.
-  local avail=../../../usr/share/fontconfig/conf.avail conf
-  for conf in 10-hinting-slight.conf 70-no-bitmaps.conf; do
-    [ -f "$tree/usr/share/fontconfig/conf.avail/$conf" ] || die "fontconfig's $conf is missing from the arm64 tree"
-    ln -sfn "$avail/$conf" "$tree/etc/fonts/conf.d/$conf"
-  done
+  # Unpacked, not configured: fontconfig-config's maintainer script has not chosen slight hinting,
+  # so the tree's fontconfig hints fully. The asset builder sets its own hinting, and its pictures
+  # come out the same anyway.
   printf '%s\n' "$want" >"$stamps/tree"
   echo "arm64 tree: $(ls "$apt"/archives/*.deb | wc -l) packages in $((SECONDS - start)) s"
 }

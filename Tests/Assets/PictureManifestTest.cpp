@@ -4,7 +4,9 @@
 #include "AssetBuilder/Pictures/Manifest.h"
 #include "Assets/RenderedPictures.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
+#include <pango/pangocairo.h>
 
 #include <string>
 
@@ -77,6 +79,37 @@ TEST(PictureManifest, KeyedPicturesShowTheSceneBehindWithoutAGreenFringeAndPlain
             EXPECT_EQ(key, 0u) << "key green in a plain picture would show as green";
         }
     }
+}
+
+// Where the machine's fontconfig asks for full hinting (a user's choice on Debian), the lettering's
+// outlines would snap to other pixels: the builder sets its own.
+TEST(PictureManifest, LetteringComesOutTheSameWhateverHintingTheMachineAsksFor) {
+    int guid = 0;
+    while (guid < kCatalogueSize && kManifest[guid].member != "texts/proudlypresent.png") ++guid;
+    ASSERT_LT(guid, kCatalogueSize);
+    const std::vector<uint8_t> asDrawn = assets::RenderPicture(kManifest[guid]);
+
+    FcConfig* previous = FcConfigReference(nullptr);
+    FcConfig* full = FcInitLoadConfigAndFonts();
+    ASSERT_NE(full, nullptr);
+    const char* rule = R"(<?xml version="1.0"?><fontconfig>
+        <match target="pattern"><edit name="hintstyle" mode="assign"><const>hintfull</const></edit></match>
+        <match target="font"><edit name="hintstyle" mode="assign"><const>hintfull</const></edit></match>
+        </fontconfig>)";
+    ASSERT_TRUE(FcConfigParseAndLoadFromMemory(full, reinterpret_cast<const FcChar8*>(rule), FcTrue));
+    ASSERT_TRUE(FcConfigSetCurrent(full));
+    // pango keeps the fonts it has loaded in its default font map: a fresh one asks fontconfig again
+    PangoFontMap* previousMap = pango_cairo_font_map_get_default();
+    g_object_ref(previousMap);
+    pango_cairo_font_map_set_default(nullptr);
+    const std::vector<uint8_t> underFullHinting = assets::RenderPicture(kManifest[guid]);
+    pango_cairo_font_map_set_default(PANGO_CAIRO_FONT_MAP(previousMap));
+    g_object_unref(previousMap);
+    FcConfigSetCurrent(previous);
+    FcConfigDestroy(previous);
+    FcConfigDestroy(full);
+
+    EXPECT_TRUE(underFullHinting == asDrawn);
 }
 
 }  // namespace

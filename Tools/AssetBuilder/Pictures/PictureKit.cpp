@@ -21,6 +21,13 @@ Canvas::Canvas(int width, int height)
       surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
       cr_(cairo_create(surface_)) {
     if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cairo surface");
+    // The lettering's hinting and antialiasing are set here, not left to the machine's fontconfig,
+    // where they are the user's choice: slight hinting and grey edges, Debian's defaults.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_set_font_options(cr_, options);
+    cairo_font_options_destroy(options);
 }
 
 Canvas::~Canvas() {
