@@ -98,7 +98,9 @@ def tracked_files():
 
 
 def sync_tree(source_dir):
-    """Copies the working tree into the scratch folder, touching only files whose bytes changed."""
+    """Copies the working tree into the scratch folder, touching only files whose bytes changed.
+    Of the files there, only those an earlier sync copied and the tree no longer has are removed:
+    what the scratch copy's own builds and tests made (the page tests' npm packages) stays."""
     wanted = set(tracked_files())
     for name in wanted:
         src, dst = ROOT / name, source_dir / name
@@ -108,9 +110,11 @@ def sync_tree(source_dir):
         dst.parent.mkdir(parents=True, exist_ok=True)
         dst.write_bytes(data)
         shutil.copymode(src, dst)
-    for path in list(source_dir.rglob("*")):
-        if path.is_file() and str(path.relative_to(source_dir)) not in wanted:
-            path.unlink()
+    synced = source_dir.parent / "synced.txt"
+    before = set(synced.read_text().splitlines()) if synced.is_file() else set()
+    for name in before - wanted:
+        (source_dir / name).unlink(missing_ok=True)
+    synced.write_text("\n".join(sorted(wanted)) + "\n")
 
 
 def run(command, cwd=None, env=None, timeout=None):
